@@ -1,6 +1,8 @@
 #pragma once
 // JSON text <-> values. Parsing accepts only an object or an array at the top level and
-// answers nullopt for anything else; writing answers nullopt for what cannot be written.
+// answers nullopt for anything else, including text nested more than 512 levels deep.
+// Writing answers nullopt for what cannot be written faithfully: a top level that is not an
+// object or array, a string that is not UTF-8, a NaN or infinite number, binary values.
 
 #include <optional>
 #include <string>

@@ -1,0 +1,98 @@
+#include "common/Json.h"
+
+#include <cmath>
+#include <exception>
+
+namespace Q7Z_JSON {
+namespace {
+
+// Copying, comparing and writing a value recurse once per level, so text nested deeper than
+// this is refused up front rather than left to exhaust the stack later.
+constexpr std::size_t kMaxNestingDepth = 512;
+constexpr int kPrettyIndent = 2;
+
+// Deepest bracket nesting outside string literals. Malformed text only needs an answer that
+// is safe: the parser refuses it anyway.
+bool nestsTooDeep(std::string_view text) {
+    std::size_t depth = 0;
+    bool inString = false;
+    bool escaped = false;
+    for (const char character : text) {
+        if (inString) {
+            if (escaped) escaped = false;
+            else if (character == '\\') escaped = true;
+            else if (character == '"') inString = false;
+        } else if (character == '"') {
+            inString = true;
+        } else if (character == '[' || character == '{') {
+            if (++depth > kMaxNestingDepth) return true;
+        } else if ((character == ']' || character == '}') && depth > 0) {
+            --depth;
+        }
+    }
+    return false;
+}
+
+std::optional<nlohmann::json> parseContainer(std::string_view text) {
+    // The parser takes a NUL byte for the end of input and would ignore whatever follows it;
+    // valid JSON never holds a raw NUL, so such text is malformed.
+    if (text.find('\0') != std::string_view::npos || nestsTooDeep(text)) return std::nullopt;
+    try {
+        nlohmann::json value = nlohmann::json::parse(text, nullptr, false);
+        if (!value.is_object() && !value.is_array()) return std::nullopt;
+        return value;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+// JSON has no text for NaN, infinities or raw binary; the serializer would write "null" or a
+// private form, so such values are refused instead of being changed on the way out.
+bool isWritable(const nlohmann::json& value, std::size_t depth) {
+    if (depth > kMaxNestingDepth) return false;
+    switch (value.type()) {
+    case nlohmann::json::value_t::number_float: return std::isfinite(value.get<double>());
+    case nlohmann::json::value_t::binary:
+    case nlohmann::json::value_t::discarded: return false;
+    case nlohmann::json::value_t::array:
+    case nlohmann::json::value_t::object:
+        for (const auto& element : value) {
+            if (!isWritable(element, depth + 1)) return false;
+        }
+        return true;
+    default: return true;
+    }
+}
+
+}  // namespace
+
+std::optional<nlohmann::json> JSONValue(std::string_view text) {
+    return parseContainer(text);
+}
+
+std::optional<nlohmann::json> JSONValue(const Bytes& utf8) {
+    return parseContainer(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
+}
+
+std::optional<std::string> JSONStringWithOption(const nlohmann::json& value, int options) {
+    // Like the reader, the writer only deals in objects and arrays at the top level.
+    if (!value.is_object() && !value.is_array()) return std::nullopt;
+    try {
+        if (!isWritable(value, 1)) return std::nullopt;
+        const int indent = (options & kWritingPrettyPrinted) != 0 ? kPrettyIndent : -1;
+        // Strict: a string that is not UTF-8 is an error, not silently mended.
+        return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::strict);
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<std::string> prettyJSONString(const nlohmann::json& value) {
+    return JSONStringWithOption(value, kWritingPrettyPrinted);
+}
+
+std::optional<std::string> JSONRepresentation(const nlohmann::json& value) {
+    return JSONStringWithOption(value, 0);
+}
+
+}  // namespace Q7Z_JSON
