@@ -1,0 +1,39 @@
+#pragma once
+// Desktop notifications sent through the GApplication (GNotification), so the desktop's own
+// notification service shows them. A click runs the application action
+// "app.notification-activated" whose target holds the notification's id, its kind (e.g.
+// "showNotice") and the page's text; the handler gets (kind, text) and the notification is
+// withdrawn.
+//
+// The application must be registered on the session bus before post().
+
+#include <functional>
+#include <string>
+
+#include <giomm/application.h>
+#include <giomm/simpleaction.h>
+
+class DesktopNotifier {
+public:
+    using ActivationHandler = std::function<void(const std::string& kind, const std::string& text)>;
+
+    static constexpr const char* kActionName = "notification-activated";
+
+    DesktopNotifier(Glib::RefPtr<Gio::Application> application, ActivationHandler handler);
+    ~DesktopNotifier();
+    DesktopNotifier(const DesktopNotifier&) = delete;
+    DesktopNotifier& operator=(const DesktopNotifier&) = delete;
+
+    // Sends a notification and answers its id; "" when the application is not registered.
+    std::string post(const std::string& title, const std::string& body, const std::string& kind,
+                     const std::string& text);
+    void withdraw(const std::string& id);
+
+private:
+    void on_notification_activated(const Glib::VariantBase& target);
+
+    Glib::RefPtr<Gio::Application> m_application;
+    Glib::RefPtr<Gio::SimpleAction> m_action;
+    ActivationHandler m_handler;
+    unsigned m_nextId = 1;
+};

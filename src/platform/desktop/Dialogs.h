@@ -1,0 +1,34 @@
+#pragma once
+// The one way the application shows modal alerts and open panels, so that tests can answer
+// them by script. GtkDialogs is the program's implementation.
+
+#include <optional>
+#include <string>
+#include <vector>
+
+enum class AlertStyle { Informational, Warning, Critical };
+
+struct OpenPanelOptions {
+    std::string title;
+    bool canChooseFiles = true;
+    bool canChooseDirectories = false;
+    bool allowsMultipleSelection = false;
+    std::vector<std::string> allowedExtensions;  // without the dot, e.g. "txt"; empty: any
+    std::string directory;                       // folder shown first; empty: the default
+    std::string prompt;                          // label of the accepting button; empty: "Open"
+};
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+
+    // Shows a modal alert and answers the index of the chosen button (0 = the first of
+    // buttons, the default one), or -1 when it was closed without a choice. With no buttons
+    // the alert has a single "OK" and answers 0.
+    virtual int showAlert(const std::string& message, AlertStyle style,
+                          const std::vector<std::string>& buttons,
+                          const std::string& informativeText = "") = 0;
+
+    // Runs a modal open panel and answers the chosen paths, or nothing when cancelled.
+    virtual std::optional<std::vector<std::string>> runOpenPanel(const OpenPanelOptions& options) = 0;
+};

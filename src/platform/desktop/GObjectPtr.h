@@ -1,0 +1,35 @@
+#pragma once
+// Owning pointers for the C handles of GLib, GIO and GStreamer that have no C++ wrapper here.
+
+#include <memory>
+
+#include <gio/gio.h>
+
+struct GObjectUnref {
+    void operator()(gpointer object) const {
+        if (object) g_object_unref(object);
+    }
+};
+
+struct GVariantUnref {
+    void operator()(GVariant* variant) const {
+        if (variant) g_variant_unref(variant);
+    }
+};
+
+struct GErrorFree {
+    void operator()(GError* error) const {
+        if (error) g_error_free(error);
+    }
+};
+
+template <class T>
+using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
+using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
+using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+
+// Takes a new reference on a borrowed object.
+template <class T>
+GObjectPtr<T> retainObject(T* object) {
+    return GObjectPtr<T>(object ? static_cast<T*>(g_object_ref(object)) : nullptr);
+}

@@ -1,0 +1,23 @@
+#pragma once
+// Dialogs as GTK modal dialogs (Gtk::MessageDialog, Gtk::FileChooserDialog), transient for the
+// given parent or else for the application's active window.
+
+#include <gtkmm/window.h>
+
+#include "platform/desktop/Dialogs.h"
+
+class GtkDialogs : public Dialogs {
+public:
+    explicit GtkDialogs(Gtk::Window* parent = nullptr) : m_parent(parent) {}
+
+    void setParent(Gtk::Window* parent) { m_parent = parent; }
+
+    int showAlert(const std::string& message, AlertStyle style, const std::vector<std::string>& buttons,
+                  const std::string& informativeText = "") override;
+    std::optional<std::vector<std::string>> runOpenPanel(const OpenPanelOptions& options) override;
+
+private:
+    Gtk::Window* parentWindow() const;
+
+    Gtk::Window* m_parent;
+};

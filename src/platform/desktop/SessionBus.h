@@ -1,0 +1,12 @@
+#pragma once
+// The session bus connection used by the desktop services when none is given.
+
+#include "platform/desktop/GObjectPtr.h"
+
+namespace SessionBus {
+
+// A new reference on the given connection, or on the process's session bus when it is null.
+// Null when there is no session bus.
+GObjectPtr<GDBusConnection> resolve(GDBusConnection* connection);
+
+}  // namespace SessionBus

@@ -1,0 +1,51 @@
+#pragma once
+// The status item's context menu, exported as com.canonical.dbusmenu: a root with two entries,
+// "show" and "quit", whose labels are given. A click ("clicked" event) on an entry calls its
+// callback on the main thread.
+
+#include <functional>
+#include <string>
+
+#include "platform/desktop/GObjectPtr.h"
+
+class StatusMenu {
+public:
+    enum ItemId : int { kRootId = 0, kShowId = 1, kQuitId = 2 };
+
+    struct Labels {
+        std::string show = "Show";
+        std::string quit = "Quit";
+    };
+
+    StatusMenu(GDBusConnection* connection, std::string objectPath, Labels labels,
+               std::function<void()> onShow, std::function<void()> onQuit);
+    ~StatusMenu();
+    StatusMenu(const StatusMenu&) = delete;
+    StatusMenu& operator=(const StatusMenu&) = delete;
+
+    bool isExported() const { return m_registrationId != 0; }
+    const std::string& objectPath() const { return m_objectPath; }
+
+private:
+    static void handleMethodCall(GDBusConnection*, const gchar* sender, const gchar* objectPath,
+                                 const gchar* interfaceName, const gchar* methodName,
+                                 GVariant* parameters, GDBusMethodInvocation* invocation,
+                                 gpointer self);
+    static GVariant* handleGetProperty(GDBusConnection*, const gchar* sender, const gchar* objectPath,
+                                       const gchar* interfaceName, const gchar* propertyName,
+                                       GError** error, gpointer self);
+
+    GVariant* layout(int parentId, int depth) const;
+    GVariant* itemLayout(int id) const;
+    GVariant* itemProperties(int id) const;
+    GVariant* groupProperties(GVariant* ids) const;
+    void onEvent(int id, const std::string& eventId);
+    bool isKnownItem(int id) const { return id == kRootId || id == kShowId || id == kQuitId; }
+
+    GObjectPtr<GDBusConnection> m_connection;
+    std::string m_objectPath;
+    Labels m_labels;
+    std::function<void()> m_onShow;
+    std::function<void()> m_onQuit;
+    guint m_registrationId = 0;
+};

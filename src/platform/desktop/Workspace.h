@@ -1,0 +1,33 @@
+#pragma once
+// What the desktop does for the application: open addresses and files with their default
+// programs, show a file in the file manager, start another program, and answer whether a URI
+// scheme has a handler or an application is running (its id owns its bus name).
+//
+// Each operation answers whether it succeeded; none throws.
+
+#include <string>
+#include <vector>
+
+#include "platform/desktop/GObjectPtr.h"
+
+class Workspace {
+public:
+    // connection: null means the session bus.
+    explicit Workspace(GDBusConnection* connection = nullptr);
+
+    bool openUrl(const std::string& uri);
+    bool openFile(const std::string& path);
+    // Asks the file manager (org.freedesktop.FileManager1.ShowItems) to select the file;
+    // when none answers, opens the folder that holds it.
+    bool revealFile(const std::string& path);
+    // Starts the program detached (never waited for) with the given arguments.
+    bool launchProgram(const std::string& executablePath, const std::vector<std::string>& arguments = {});
+    bool hasHandlerForScheme(const std::string& scheme);
+    // The bus name has an owner; an application id is its GApplication's bus name.
+    bool isNameOwned(const std::string& busName);
+
+private:
+    bool showItemsInFileManager(const std::string& uri);
+
+    GObjectPtr<GDBusConnection> m_connection;
+};
