@@ -1,0 +1,42 @@
+#include "config/BundleEx.h"
+
+BundleEx& BundleEx::mainBundleEx() {
+    static BundleEx bundle(Bundle::mainBundlePath());
+    return bundle;
+}
+
+std::string BundleEx::localizedStringForKey(const std::string& key, const std::string& value,
+                                            const std::string& table) const {
+    if (overridesLookups()) {
+        if (auto language = languageBundle()) return language->localizedStringForKey(key, value, table);
+    }
+    return ordinaryLocalizedString(key, value, table);
+}
+
+void BundleEx::enableLanguageOverride() { m_overriding.store(true); }
+
+void BundleEx::attachLanguageBundle(std::shared_ptr<const Bundle> languageBundle) {
+    std::lock_guard lock(m_languageMutex);
+    m_languageBundle = std::move(languageBundle);
+}
+
+std::shared_ptr<const Bundle> BundleEx::languageBundle() const {
+    std::lock_guard lock(m_languageMutex);
+    return m_languageBundle;
+}
+
+namespace Q7ZACUtility {
+
+void setLanguage(const std::optional<std::string>& folderName) {
+    static std::once_flag switched;
+    BundleEx& main = BundleEx::mainBundleEx();
+    std::call_once(switched, [&main] { main.enableLanguageOverride(); });
+
+    std::shared_ptr<const Bundle> languageBundle;
+    if (folderName) {
+        if (auto path = main.pathForResource(*folderName, "lproj")) languageBundle = std::make_shared<Bundle>(*path);
+    }
+    main.attachLanguageBundle(std::move(languageBundle));
+}
+
+}  // namespace Q7ZACUtility

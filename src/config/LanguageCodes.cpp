@@ -1,0 +1,25 @@
+#include "config/LanguageCodes.h"
+
+#include <algorithm>
+
+namespace LanguageCodes {
+namespace {
+
+template <typename From, typename To>
+std::optional<std::string> lookUp(const From& from, const To& to, std::string_view value) {
+    const auto found = std::find(from.begin(), from.end(), value);
+    if (found == from.end()) return std::nullopt;
+    return std::string(to[static_cast<std::size_t>(found - from.begin())]);
+}
+
+}  // namespace
+
+std::optional<std::string> folderForLanguageCode(std::string_view code) {
+    return lookUp(kLanguageCodes, kLocalizationFolders, code);
+}
+
+std::optional<std::string> languageCodeForFolder(std::string_view folder) {
+    return lookUp(kLocalizationFolders, kLanguageCodes, folder);
+}
+
+}  // namespace LanguageCodes

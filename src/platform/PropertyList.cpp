@@ -1,0 +1,225 @@
+#include "platform/PropertyList.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <limits>
+
+#include <glib.h>
+#include <plist/plist.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct GFreeDeleter {
+    void operator()(void* memory) const { g_free(memory); }
+};
+struct FreeDeleter {
+    void operator()(void* memory) const { std::free(memory); }
+};
+struct XmlTextDeleter {
+    void operator()(char* text) const { plist_to_xml_free(text); }
+};
+struct GErrorDeleter {
+    void operator()(GError* error) const { g_error_free(error); }
+};
+
+std::string takeString(char* text) {
+    std::unique_ptr<char, FreeDeleter> owner(text);
+    return owner ? std::string(owner.get()) : std::string();
+}
+
+// libplist keeps every integer as 64 bits without a sign; negative values are stored in
+// two's complement, so reinterpreting gives the signed value back.
+std::int64_t signedIntegerOf(plist_t node) {
+    uint64_t raw = 0;
+    plist_get_uint_val(node, &raw);
+    return static_cast<std::int64_t>(raw);
+}
+
+// A real converts as a number does when asked for its integer value; NaN and values out of
+// range would be undefined behaviour in a plain cast.
+std::int64_t integerOfReal(double value) {
+    if (std::isnan(value)) return 0;
+    constexpr double kLimit = 9223372036854775807.0;
+    if (value >= kLimit) return std::numeric_limits<std::int64_t>::max();
+    if (value <= -kLimit) return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(value);
+}
+
+std::optional<std::int64_t> numberAsInteger(plist_t node) {
+    if (!node) return std::nullopt;
+    switch (plist_get_node_type(node)) {
+    case PLIST_UINT:
+        return signedIntegerOf(node);
+    case PLIST_REAL: {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return integerOfReal(value);
+    }
+    case PLIST_BOOLEAN: {
+        uint8_t value = 0;
+        plist_get_bool_val(node, &value);
+        return value ? 1 : 0;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+// g_file_set_contents leaves its "<name>.XXXXXX" temporary behind when the process dies
+// mid-write. Each file has one writer (the stores serialise their saves and the
+// application runs once per session), so leftovers next to the target are stale.
+bool isTemporarySibling(const std::string& candidate, const std::string& base) {
+    if (candidate.size() != base.size() + 7 || candidate.compare(0, base.size(), base) != 0) return false;
+    if (candidate[base.size()] != '.') return false;
+    for (std::size_t i = base.size() + 1; i < candidate.size(); ++i)
+        if (!g_ascii_isalnum(candidate[i])) return false;
+    return true;
+}
+
+void removeStaleTemporaries(const fs::path& target) {
+    std::error_code error;
+    const std::string base = target.filename().string();
+    for (fs::directory_iterator it(target.parent_path(), error), end; !error && it != end; it.increment(error)) {
+        if (isTemporarySibling(it->path().filename().string(), base)) {
+            std::error_code ignored;
+            fs::remove(it->path(), ignored);
+        }
+    }
+}
+
+}  // namespace
+
+void PropertyList::NodeDeleter::operator()(void* node) const { plist_free(static_cast<plist_t>(node)); }
+
+PropertyList::PropertyList() : m_root(plist_new_dict()) {}
+
+PropertyList::PropertyList(Node root) : m_root(std::move(root)) {}
+
+std::optional<PropertyList> PropertyList::readDictionary(const std::string& path) {
+    gchar* contents = nullptr;
+    gsize length = 0;
+    if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) return std::nullopt;
+    std::unique_ptr<gchar, GFreeDeleter> owner(contents);
+    return fromData(std::string_view(contents, length));
+}
+
+std::optional<PropertyList> PropertyList::fromData(std::string_view data) {
+    if (data.empty() || data.size() > std::numeric_limits<uint32_t>::max()) return std::nullopt;
+    plist_t root = nullptr;
+    plist_from_memory(data.data(), static_cast<uint32_t>(data.size()), &root);
+    Node node(root);
+    if (!node || plist_get_node_type(node.get()) != PLIST_DICT) return std::nullopt;
+    return PropertyList(std::move(node));
+}
+
+void* PropertyList::member(const std::string& key) const { return plist_dict_get_item(m_root.get(), key.c_str()); }
+
+bool PropertyList::contains(const std::string& key) const { return member(key) != nullptr; }
+
+std::vector<std::string> PropertyList::keys() const {
+    std::vector<std::string> result;
+    plist_dict_iter rawIter = nullptr;
+    plist_dict_new_iter(m_root.get(), &rawIter);
+    std::unique_ptr<void, FreeDeleter> iter(rawIter);
+    for (;;) {
+        char* key = nullptr;
+        plist_t value = nullptr;
+        plist_dict_next_item(m_root.get(), iter.get(), &key, &value);
+        if (!key) break;
+        result.push_back(takeString(key));
+    }
+    return result;
+}
+
+std::optional<std::string> PropertyList::stringValue(const std::string& key) const {
+    plist_t node = member(key);
+    if (!node || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
+    char* text = nullptr;
+    plist_get_string_val(node, &text);
+    return takeString(text);
+}
+
+std::optional<bool> PropertyList::booleanValue(const std::string& key) const {
+    plist_t node = member(key);
+    if (node && plist_get_node_type(node) == PLIST_REAL) {
+        double value = 0;
+        plist_get_real_val(node, &value);
+        return value != 0.0;  // 0.5 is a true number, although its integer value is 0
+    }
+    auto number = numberAsInteger(node);
+    if (!number) return std::nullopt;
+    return *number != 0;
+}
+
+std::optional<std::int64_t> PropertyList::integerValue(const std::string& key) const {
+    return numberAsInteger(member(key));
+}
+
+std::optional<std::vector<std::string>> PropertyList::stringArrayValue(const std::string& key) const {
+    plist_t node = member(key);
+    if (!node || plist_get_node_type(node) != PLIST_ARRAY) return std::nullopt;
+    std::vector<std::string> values;
+    const uint32_t count = plist_array_get_size(node);
+    for (uint32_t i = 0; i < count; ++i) {
+        plist_t item = plist_array_get_item(node, i);
+        if (!item || plist_get_node_type(item) != PLIST_STRING) return std::nullopt;
+        char* text = nullptr;
+        plist_get_string_val(item, &text);
+        values.push_back(takeString(text));
+    }
+    return values;
+}
+
+std::map<std::string, std::string> PropertyList::stringMembers() const {
+    std::map<std::string, std::string> members;
+    for (const auto& key : keys())
+        if (auto value = stringValue(key)) members.emplace(key, std::move(*value));
+    return members;
+}
+
+void PropertyList::setString(const std::string& key, const std::string& value) {
+    plist_dict_set_item(m_root.get(), key.c_str(), plist_new_string(value.c_str()));
+}
+
+void PropertyList::setBoolean(const std::string& key, bool value) {
+    plist_dict_set_item(m_root.get(), key.c_str(), plist_new_bool(value ? 1 : 0));
+}
+
+void PropertyList::setInteger(const std::string& key, std::int64_t value) {
+    plist_dict_set_item(m_root.get(), key.c_str(), plist_new_uint(static_cast<uint64_t>(value)));
+}
+
+void PropertyList::setStringArray(const std::string& key, const std::vector<std::string>& values) {
+    plist_t array = plist_new_array();
+    for (const auto& value : values) plist_array_append_item(array, plist_new_string(value.c_str()));
+    plist_dict_set_item(m_root.get(), key.c_str(), array);
+}
+
+void PropertyList::remove(const std::string& key) { plist_dict_remove_item(m_root.get(), key.c_str()); }
+
+std::string PropertyList::toXml() const {
+    char* raw = nullptr;
+    uint32_t length = 0;
+    plist_to_xml(m_root.get(), &raw, &length);
+    std::unique_ptr<char, XmlTextDeleter> text(raw);
+    return text ? std::string(text.get(), length) : std::string();
+}
+
+bool PropertyList::writeAtomically(const std::string& path) const {
+    const std::string xml = toXml();
+    if (xml.empty()) return false;
+    const fs::path target(path);
+    const std::string folder = target.parent_path().string();
+    if (!folder.empty() && g_mkdir_with_parents(folder.c_str(), 0755) != 0) return false;
+    removeStaleTemporaries(target);
+    GError* rawError = nullptr;
+    const bool written = g_file_set_contents_full(
+        path.c_str(), xml.data(), static_cast<gssize>(xml.size()),
+        static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_DURABLE), 0644,
+        &rawError);
+    std::unique_ptr<GError, GErrorDeleter> error(rawError);
+    return written;
+}

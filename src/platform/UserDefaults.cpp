@@ -1,0 +1,42 @@
+#include "platform/UserDefaults.h"
+
+#include "platform/Paths.h"
+
+UserDefaults& UserDefaults::standardUserDefaults() {
+    static UserDefaults defaults;
+    return defaults;
+}
+
+std::string UserDefaults::filePath() { return Paths::userConfigDirectory() + "/UserDefaults.plist"; }
+
+void UserDefaults::reloadIfMoved() {
+    const std::string path = filePath();
+    if (path == m_loadedPath) return;
+    m_loadedPath = path;
+    auto stored = PropertyList::readDictionary(path);
+    m_values = stored ? std::move(*stored) : PropertyList();
+}
+
+std::optional<std::vector<std::string>> UserDefaults::appleLanguages() {
+    std::lock_guard lock(m_mutex);
+    reloadIfMoved();
+    return m_values.stringArrayValue(kAppleLanguages);
+}
+
+void UserDefaults::setAppleLanguages(const std::vector<std::string>& folders) {
+    std::lock_guard lock(m_mutex);
+    reloadIfMoved();
+    m_values.setStringArray(kAppleLanguages, folders);
+}
+
+void UserDefaults::removeAppleLanguages() {
+    std::lock_guard lock(m_mutex);
+    reloadIfMoved();
+    m_values.remove(kAppleLanguages);
+}
+
+bool UserDefaults::synchronize() {
+    std::lock_guard lock(m_mutex);
+    reloadIfMoved();
+    return m_values.writeAtomically(m_loadedPath);
+}
