@@ -1,0 +1,15 @@
+#pragma once
+// The body of every fuzz target: one plain function each, so the libFuzzer programs and the
+// replay test run exactly the same code. A broken invariant aborts through FUZZ_CHECK.
+
+#include <cstddef>
+#include <cstdint>
+
+// Base64 decoding and Base64url conversion of arbitrary text.
+void fuzzBase64(const std::uint8_t* data, std::size_t size);
+// The input as the remote configuration's server-list text.
+void fuzzServerList(const std::uint8_t* data, std::size_t size);
+// The input as the settings file, loaded by the settings store.
+void fuzzAppSettingConfig(const std::uint8_t* data, std::size_t size);
+// The input as the remote-configuration file, loaded by the remote configuration.
+void fuzzRemoteConfig(const std::uint8_t* data, std::size_t size);

@@ -1,0 +1,41 @@
+#include "FuzzTargets.h"
+
+#include <string>
+
+#include "FuzzCheck.h"
+#include "FuzzHome.h"
+#include "ServerListChecks.h"
+#include "config/Q7ZRemoteConfigSingleton.h"
+
+namespace {
+
+struct RemoteValues {
+    std::string remoteTitle;
+    std::string remoteTitleIcon;
+    std::string serverListJsonString;
+    std::string version;
+
+    bool operator==(const RemoteValues&) const = default;
+};
+
+RemoteValues readAll(const Q7ZRemoteConfigSingleton& config) {
+    return {config.remoteTitle(), config.remoteTitleIcon(), config.serverListJsonString(), config.version()};
+}
+
+}  // namespace
+
+void fuzzRemoteConfig(const std::uint8_t* data, std::size_t size) {
+    const FuzzHome& home = FuzzHome::instance();
+    auto& config = Q7ZRemoteConfigSingleton::getInstance();
+    FUZZ_CHECK(config.getFileName() == home.documentsFile("Q7ZRemoteConfig.plist"));
+    FUZZ_CHECK(home.writeDocumentsFile("Q7ZRemoteConfig.plist", data, size));
+
+    config.loadUserInfo();
+    const RemoteValues loaded = readAll(config);
+    checkServerList(config);
+
+    // What a load accepted is kept whole by a save and the next load.
+    FUZZ_CHECK(config.saveConfig());
+    config.loadUserInfo();
+    FUZZ_CHECK(readAll(config) == loaded);
+}
