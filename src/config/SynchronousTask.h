@@ -1,8 +1,9 @@
 #pragma once
 // One HTTP(S) request, run to its end on the calling thread with its own libcurl handle.
 // TLS peers are verified. A transport failure (no connection, time-out, bad or relative URL,
-// a body larger than kMaxBodyBytes) fills the error and answers nullopt; any HTTP status,
-// 404 and 500 included, is a completed request whose body is answered.
+// a body larger than kMaxBodyBytes) fills the error, leaves the response empty and answers
+// nullopt; any HTTP status, 404 and 500 included, is a completed request whose body is answered.
+// Only http and https are spoken; redirects are followed (at most 10).
 
 #include <cstddef>
 #include <optional>
@@ -15,7 +16,7 @@
 struct UrlRequest {
     std::string url;
     std::string method = "GET";
-    std::vector<std::pair<std::string, std::string>> headers;
+    std::vector<std::pair<std::string, std::string>> headers;  // Content-Length is always taken from body
     Bytes body;
     bool ignoreLocalCacheData = true;
     long connectTimeoutSeconds = 10;
@@ -29,7 +30,7 @@ struct UrlResponse {
 };
 
 struct UrlError {
-    int code = 0;  // the libcurl code, or -1 for a URL without scheme and host
+    int code = 0;  // the libcurl code; -1 for a URL without scheme and host, -2 for a bad method or header
     std::string message;
 };
 

@@ -1,0 +1,121 @@
+// velloq-demo-server: a stand-in for an organisation's server, for demos and tests.
+//   --port N    port to listen on; 0 picks a free one (default 18480)
+//   --bind HOST address to bind (default 127.0.0.1)
+//   --data DIR  data folder (default: the source tree's tools/demo-server/data)
+// Prints "listening on http://HOST:PORT/" once it accepts connections; ends on SIGTERM or SIGINT.
+
+#include <atomic>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <thread>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <httplib.h>
+
+#include "DemoData.h"
+#include "LoginPageRoutes.h"
+#include "PrivateCloudRoutes.h"
+#include "TestRoutes.h"
+
+namespace {
+
+struct Options {
+    int port = 18480;
+    std::string bindHost = "127.0.0.1";
+    std::string dataFolder = VELLOQ_DEMO_DATA_DIR;
+};
+
+std::optional<Options> parseOptions(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string name = argv[i];
+        if (i + 1 >= argc) return std::nullopt;
+        const std::string value = argv[++i];
+        if (name == "--port") {
+            try {
+                options.port = std::stoi(value);
+            } catch (const std::exception&) {
+                return std::nullopt;
+            }
+            if (options.port < 0 || options.port > 65535) return std::nullopt;
+        } else if (name == "--bind") {
+            options.bindHost = value;
+        } else if (name == "--data") {
+            options.dataFolder = value;
+        } else {
+            return std::nullopt;
+        }
+    }
+    return options;
+}
+
+// Binds before anything is printed, so the announced port already accepts connections.
+int bindServer(httplib::Server& server, const Options& options) {
+    if (options.port == 0) return server.bind_to_any_port(options.bindHost);
+    return server.bind_to_port(options.bindHost.c_str(), options.port) ? options.port : -1;
+}
+
+std::string announcedHost(const std::string& bindHost) {
+    return bindHost == "0.0.0.0" || bindHost.empty() ? "127.0.0.1" : bindHost;
+}
+
+// Signals are blocked in every thread and taken here, where stopping the server is safe.
+std::thread startSignalWaiter(const sigset_t& signals, httplib::Server& server, std::atomic<bool>& stopping) {
+    return std::thread([signals, &server, &stopping] {
+        int received = 0;
+        sigwait(&signals, &received);
+        stopping = true;
+        server.stop();
+    });
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::optional<Options> options = parseOptions(argc, argv);
+    if (!options) {
+        std::cerr << "usage: velloq-demo-server [--port N] [--bind HOST] [--data DIR]\n";
+        return 2;
+    }
+    DemoData data;
+    try {
+        data = DemoData::loadFromFolder(options->dataFolder);
+    } catch (const std::exception& e) {
+        std::cerr << "velloq-demo-server: " << e.what() << "\n";
+        return 1;
+    }
+
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGTERM);
+    sigaddset(&signals, SIGINT);
+    pthread_sigmask(SIG_BLOCK, &signals, nullptr);
+
+    httplib::Server server;
+    std::atomic<bool> stopping{false};
+    addLoginPageRoutes(server, data);
+    addPrivateCloudRoutes(server, data);
+    addTestRoutes(server, stopping);
+
+    const int port = bindServer(server, *options);
+    if (port <= 0) {
+        std::cerr << "velloq-demo-server: cannot listen on " << options->bindHost << ":" << options->port << "\n";
+        return 1;
+    }
+    const std::string baseUrl = "http://" + announcedHost(options->bindHost) + ":" + std::to_string(port) + "/";
+    data.setBaseUrl(baseUrl);
+
+    std::thread signalWaiter = startSignalWaiter(signals, server, stopping);
+    std::cout << "listening on " << baseUrl << std::endl;
+    server.listen_after_bind();
+    // listen_after_bind can also end on its own (a socket error): wake the waiter so it ends too.
+    if (!stopping) kill(getpid(), SIGTERM);
+    signalWaiter.join();
+    return 0;
+}
