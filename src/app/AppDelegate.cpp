@@ -1,0 +1,237 @@
+#include "app/AppDelegate.h"
+
+#include <glibmm/miscutils.h>
+#include <gtkmm/icontheme.h>
+
+#include "config/Q7ZAppSettingConfigSingleton.h"
+#include "config/Q7ZRemoteConfigSingleton.h"
+#include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
+#include "onboarding/screens/Q7ZMultipleServerSelectViewController.h"
+#include "platform/Bundle.h"
+#include "platform/NotificationCenter.h"
+#include "platform/desktop/Workspace.h"
+#include "web/Q7ZWebViewController.h"
+
+namespace {
+
+AppDelegate* g_sharedDelegate = nullptr;
+
+constexpr int kWindowLeft = 100;
+constexpr int kWindowTop = 100;
+constexpr int kBusCallTimeoutMs = 2000;
+
+std::optional<std::string> resourceImagePath(const std::string& name) {
+    return Bundle::mainBundle().pathForResource(name, "png");
+}
+
+}  // namespace
+
+Glib::RefPtr<AppDelegate> AppDelegate::create(const std::string& applicationId) {
+    return Glib::RefPtr<AppDelegate>(new AppDelegate(applicationId));
+}
+
+AppDelegate::AppDelegate(const std::string& applicationId) : Gtk::Application(applicationId) {
+    Glib::set_application_name(localizedString("m753"));
+    g_sharedDelegate = this;
+    signal_shutdown().connect(sigc::mem_fun(*this, &AppDelegate::on_application_shutdown));
+}
+
+AppDelegate::~AppDelegate() {
+    if (g_sharedDelegate == this) g_sharedDelegate = nullptr;
+}
+
+AppDelegate* AppDelegate::sharedDelegate() {
+    return g_sharedDelegate;
+}
+
+std::string AppDelegate::loginItemHelperBundlePath() {
+    return Bundle::mainBundle().bundlePath() + "/Contents/Library/LoginItems/" + BuildConfig::kHelperName + ".app";
+}
+
+void AppDelegate::on_startup() {
+    Gtk::Application::on_startup();
+    addApplicationActions();
+    m_window = std::make_unique<Q7ZMainWindow>();
+    add_window(*m_window);
+    m_window->signal_delete_event().connect(sigc::mem_fun(*this, &AppDelegate::on_window_delete_event));
+    m_window->property_is_active().signal_changed().connect(
+        sigc::mem_fun(*this, &AppDelegate::on_window_is_active_changed));
+    applicationDidFinishLaunching();
+}
+
+void AppDelegate::on_activate() {
+    applicationShouldHandleReopen(m_window && m_window->get_visible());
+}
+
+void AppDelegate::on_application_shutdown() {
+    applicationWillTerminate();
+    m_statusItem.reset();
+    m_attention.reset();
+    if (m_window) {
+        remove_window(*m_window);
+        m_window.reset();
+    }
+}
+
+void AppDelegate::addApplicationActions() {
+    add_action(kQuitActionName, sigc::mem_fun(*this, &AppDelegate::quit));
+    add_action(kRestartActionName, sigc::mem_fun(*this, &AppDelegate::requestRestart));
+    m_currentScreenAction = Gio::SimpleAction::create(kCurrentScreenActionName, Glib::VariantType(),
+                                                      Glib::Variant<Glib::ustring>::create(""));
+    // Read-only: a request to change the state from outside is ignored.
+    m_currentScreenAction->signal_change_state().connect(
+        sigc::mem_fun(*this, &AppDelegate::on_current_screen_change_state));
+    add_action(m_currentScreenAction);
+    set_accel_for_action(std::string("app.") + kQuitActionName, "<Primary>q");
+    set_accel_for_action(std::string("win.") + Q7ZMainWindow::kReloadActionName, "<Primary>r");
+}
+
+void AppDelegate::on_current_screen_change_state(const Glib::VariantBase&) {}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    m_isRestart = false;
+    m_launcherEntry = std::make_unique<LauncherEntry>(get_id());
+    m_attention = std::make_unique<Attention>(*m_window, m_launcherEntry.get());
+    dressMainWindow();
+    setMenuBar();
+    placeFirstScreen();
+    m_window->show();
+    m_attention->request();
+}
+
+void AppDelegate::dressMainWindow() {
+    // X11 measures from the screen's top-left corner, so the top-left corner sits at (100, 100)
+    // on every screen size.
+    m_window->set_gravity(Gdk::GRAVITY_NORTH_WEST);
+    m_window->move(kWindowLeft, kWindowTop);
+}
+
+void AppDelegate::setMenuBar() {
+    auto reloadSection = Gio::Menu::create();
+    reloadSection->append(localizedString("Reload"), std::string("win.") + Q7ZMainWindow::kReloadActionName);
+    auto quitSection = Gio::Menu::create();
+    quitSection->append("Quit", std::string("app.") + kQuitActionName);
+    // Sections are drawn with a separator between them: "Reload" at index 0, the separator at 1.
+    auto fileMenu = Gio::Menu::create();
+    fileMenu->append_section(reloadSection);
+    fileMenu->append_section(quitSection);
+    auto menuBar = Gio::Menu::create();
+    menuBar->append_submenu("File", fileMenu);
+    set_menubar(menuBar);
+    m_window->set_show_menubar(true);
+
+    addStatusItem();
+
+    const std::string title = localizedString("m753");
+    m_window->set_title(title);
+    if (auto favicon = resourceImagePath("favicon")) m_window->set_icon_from_file(*favicon);
+    else m_window->set_icon_name(get_id());
+}
+
+void AppDelegate::addStatusItem() {
+    StatusItem::Options options;
+    options.id = get_id();
+    options.title = localizedString("m753");
+    options.toolTip = localizedString("m753");
+    options.iconPath = resourceImagePath("icon").value_or("");
+    options.iconName = get_id();
+    StatusItem::Callbacks callbacks;
+    callbacks.onActivate = [this] { statusItemClick(); };
+    callbacks.onQuit = [this] { quit(); };
+    m_statusItem = std::make_unique<StatusItem>(std::move(options), std::move(callbacks));
+}
+
+AppDelegate::FirstScreen AppDelegate::chooseFirstScreen() {
+    auto& remoteConfig = Q7ZRemoteConfigSingleton::getInstance();
+    auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
+    if (remoteConfig.serverListJsonString().empty()) return FirstScreen::EnterEnterpriseCode;
+    const auto servers = remoteConfig.getServerUrlDataList();
+    if (servers.size() == 1) settings.setServerSequence(servers.front().sequence);
+    settings.saveConfig();
+    // The stored sequence is not looked up in the list: the web host handles a missing server.
+    if (settings.serverSequence() != Q7ZAppSettingConfigSingleton::kNoServerSequence) return FirstScreen::WebView;
+    return FirstScreen::MultipleServerSelect;
+}
+
+void AppDelegate::placeFirstScreen() {
+    switch (chooseFirstScreen()) {
+    case FirstScreen::EnterEnterpriseCode: placeScreen<Q7ZEnterEnterpriseCodeViewController>(); break;
+    case FirstScreen::MultipleServerSelect: placeScreen<Q7ZMultipleServerSelectViewController>(); break;
+    case FirstScreen::WebView: placeScreen<Q7ZWebViewController>(); break;
+    }
+}
+
+void AppDelegate::installScreen(std::unique_ptr<Q7ZViewController> controller) {
+    const std::string screenName = controller ? controller->className() : "";
+    m_window->setContentViewController(std::move(controller));
+    m_currentScreenAction->set_state(Glib::Variant<Glib::ustring>::create(screenName));
+}
+
+void AppDelegate::statusItemClick() {
+    bringAllWindowsForward();
+}
+
+bool AppDelegate::applicationShouldHandleReopen(bool) {
+    bringAllWindowsForward();
+    return true;
+}
+
+void AppDelegate::bringAllWindowsForward() {
+    // get_windows() is front-most first; raising from the back keeps their order.
+    const auto windows = get_windows();
+    for (auto it = windows.rbegin(); it != windows.rend(); ++it) {
+        (*it)->show();
+        if (auto gdkWindow = (*it)->get_window()) gdkWindow->raise();
+    }
+    if (!windows.empty()) windows.front()->present();
+}
+
+bool AppDelegate::on_window_delete_event(GdkEventAny*) {
+    return !windowShouldClose();
+}
+
+bool AppDelegate::windowShouldClose() {
+    m_window->hide();
+    return false;
+}
+
+void AppDelegate::on_window_is_active_changed() {
+    if (m_window->is_active()) windowDidBecomeMain();
+    else windowDidResignMain();
+}
+
+void AppDelegate::windowDidBecomeMain() {
+    NotificationCenter::defaultCenter().post(kWindowsForegroundNotification, "true");
+}
+
+void AppDelegate::windowDidResignMain() {
+    NotificationCenter::defaultCenter().post(kWindowsForegroundNotification, "false");
+}
+
+void AppDelegate::requestRestart() {
+    m_isRestart = true;
+    quit();
+}
+
+void AppDelegate::applicationWillTerminate() {
+    if (!m_isRestart) return;
+    m_isRestart = false;
+    startLoginItemHelper();
+}
+
+void AppDelegate::startLoginItemHelper() {
+    // The helper starts the application only when no instance owns the id any more. This one
+    // is on its way out: give the name up now, so a slow exit does not cancel the restart.
+    releaseBusName();
+    const Bundle helperBundle(loginItemHelperBundlePath());
+    Workspace().launchProgram(helperBundle.executablePath());
+}
+
+void AppDelegate::releaseBusName() {
+    GDBusConnection* connection = get_dbus_connection() ? get_dbus_connection()->gobj() : nullptr;
+    if (!connection || get_id().empty()) return;
+    GVariantPtr reply(g_dbus_connection_call_sync(
+        connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
+        g_variant_new("(s)", get_id().c_str()), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE,
+        kBusCallTimeoutMs, nullptr, nullptr));
+}

@@ -1,0 +1,100 @@
+#pragma once
+// The application: its id is the bundle identifier, so the session bus keeps it to one
+// instance and a second launch raises "activate" on the running one (the reopen path).
+//
+// At start-up it dresses the main window, adds the menus and the status item and places the
+// first screen. The main window is never destroyed while the application runs: every close
+// hides it, and reopen or the status item brings it back. A restart request quits, and the
+// login-item helper is started on the way out so that it starts the application again.
+//
+// Application actions, also exported on the bus (org.gtk.Actions): "quit", "restart", and the
+// read-only "current-screen" whose string state is the class name of the shown screen.
+
+#include <memory>
+#include <string>
+
+#include <giomm/simpleaction.h>
+#include <gtkmm/application.h>
+
+#include "BuildConfig.h"
+#include "app/Q7ZMainWindow.h"
+#include "app/Q7ZViewController.h"
+#include "platform/desktop/Attention.h"
+#include "platform/desktop/LauncherEntry.h"
+#include "platform/desktop/StatusItem.h"
+
+class AppDelegate : public Gtk::Application {
+public:
+    static constexpr const char* kQuitActionName = "quit";
+    static constexpr const char* kRestartActionName = "restart";
+    static constexpr const char* kCurrentScreenActionName = "current-screen";
+
+    enum class FirstScreen { EnterEnterpriseCode, MultipleServerSelect, WebView };
+
+    static Glib::RefPtr<AppDelegate> create(const std::string& applicationId = BuildConfig::kAppId);
+    ~AppDelegate() override;
+
+    // The running application's delegate; null before one is created.
+    static AppDelegate* sharedDelegate();
+
+    Q7ZMainWindow* window() const { return m_window.get(); }
+    bool isRestart() const { return m_isRestart; }
+    void setIsRestart(bool isRestart) { m_isRestart = isRestart; }
+
+    // Places a new screen in the main window: a controller made with its plain initialiser
+    // becomes the window's content, filling it. Answers the placed controller, which the
+    // window owns.
+    template <class Controller>
+    Controller& placeScreen() {
+        auto controller = std::make_unique<Controller>();
+        Controller& placed = *controller;
+        installScreen(std::move(controller));
+        return placed;
+    }
+    void installScreen(std::unique_ptr<Q7ZViewController> controller);
+
+    // The first screen from the stored server list and server sequence. Stores the sequence
+    // of a one-entry list and saves the settings whenever a list is stored.
+    static FirstScreen chooseFirstScreen();
+
+    // Sets isRestart and quits; the helper starts the application again.
+    void requestRestart();
+
+    // <main bundle>/Contents/Library/LoginItems/<helper name>.app
+    static std::string loginItemHelperBundlePath();
+
+protected:
+    explicit AppDelegate(const std::string& applicationId);
+
+    void on_startup() override;
+    void on_activate() override;
+
+private:
+    void addApplicationActions();
+    void applicationDidFinishLaunching();
+    void dressMainWindow();
+    void setMenuBar();
+    void addStatusItem();
+    void placeFirstScreen();
+    void statusItemClick();
+    bool applicationShouldHandleReopen(bool hasVisibleWindows);
+    void bringAllWindowsForward();
+    bool windowShouldClose();
+    void windowDidBecomeMain();
+    void windowDidResignMain();
+    void applicationWillTerminate();
+    void startLoginItemHelper();
+    void releaseBusName();
+
+    void on_application_shutdown();
+    bool on_window_delete_event(GdkEventAny* event);
+    void on_window_is_active_changed();
+    void on_current_screen_change_state(const Glib::VariantBase& requested);
+
+    std::unique_ptr<Q7ZMainWindow> m_window;
+    std::unique_ptr<LauncherEntry> m_launcherEntry;
+    std::unique_ptr<Attention> m_attention;
+    std::unique_ptr<StatusItem> m_statusItem;
+    Glib::RefPtr<Gio::SimpleAction> m_currentScreenAction;
+    bool m_isRestart = false;
+};

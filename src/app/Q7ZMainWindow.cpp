@@ -1,0 +1,57 @@
+#include "app/Q7ZMainWindow.h"
+
+#include <glibmm/main.h>
+#include <gtkmm/stylecontext.h>
+
+Q7ZMainWindow::Q7ZMainWindow() {
+    set_default_size(kInitialWidth, kInitialHeight);
+    set_resizable(true);
+    set_deletable(true);
+    applyWhiteBackground();
+    m_reloadAction = add_action(kReloadActionName, sigc::mem_fun(*this, &Q7ZMainWindow::on_action_reloadWebView));
+    updateReloadAction();
+}
+
+Q7ZMainWindow::~Q7ZMainWindow() {
+    m_retireConnection.disconnect();
+    // The views belong to their controllers: take them out of the window before they go.
+    remove();
+}
+
+void Q7ZMainWindow::applyWhiteBackground() {
+    m_backgroundCss = Gtk::CssProvider::create();
+    m_backgroundCss->load_from_data("window.velloq-main-window { background-color: #ffffff; }");
+    auto style = get_style_context();
+    style->add_class("velloq-main-window");
+    style->add_provider(m_backgroundCss, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+void Q7ZMainWindow::setContentViewController(std::unique_ptr<Q7ZViewController> controller) {
+    remove();
+    m_retiringViewController = std::move(m_contentViewController);
+    m_contentViewController = std::move(controller);
+    if (m_contentViewController) {
+        Gtk::Widget& view = m_contentViewController->view();
+        // A child of the window is given the window's whole content area and follows its size.
+        view.set_hexpand(true);
+        view.set_vexpand(true);
+        add(view);
+        view.show();
+    }
+    updateReloadAction();
+    if (m_retiringViewController && !m_retireConnection.connected()) {
+        m_retireConnection = Glib::signal_idle().connect([this] {
+            m_retiringViewController.reset();
+            return false;
+        });
+    }
+}
+
+void Q7ZMainWindow::updateReloadAction() {
+    m_reloadAction->set_enabled(m_contentViewController && m_contentViewController->respondsToReloadWebView());
+}
+
+void Q7ZMainWindow::on_action_reloadWebView() {
+    if (m_contentViewController && m_contentViewController->respondsToReloadWebView())
+        m_contentViewController->reloadWebView();
+}

@@ -1,0 +1,39 @@
+#pragma once
+// The application's one main window. It shows one screen (its content view controller) at a
+// time and owns the window action "reloadWebView" of the "Reload" menu item, which is enabled
+// only while the shown screen answers it.
+
+#include <memory>
+
+#include <giomm/simpleaction.h>
+#include <gtkmm/applicationwindow.h>
+#include <gtkmm/cssprovider.h>
+
+#include "app/Q7ZViewController.h"
+
+class Q7ZMainWindow : public Gtk::ApplicationWindow {
+public:
+    static constexpr const char* kReloadActionName = "reloadWebView";
+    static constexpr int kInitialWidth = 1024;
+    static constexpr int kInitialHeight = 720;
+
+    Q7ZMainWindow();
+    ~Q7ZMainWindow() override;
+
+    // Shows the controller's view as the window's content, in place of the previous screen.
+    void setContentViewController(std::unique_ptr<Q7ZViewController> controller);
+    Q7ZViewController* contentViewController() const { return m_contentViewController.get(); }
+
+private:
+    void applyWhiteBackground();
+    void updateReloadAction();
+    void on_action_reloadWebView();
+
+    std::unique_ptr<Q7ZViewController> m_contentViewController;
+    // The screen being replaced lives until the main loop is idle again, so a screen may place
+    // its successor from inside one of its own handlers.
+    std::unique_ptr<Q7ZViewController> m_retiringViewController;
+    sigc::connection m_retireConnection;
+    Glib::RefPtr<Gio::SimpleAction> m_reloadAction;
+    Glib::RefPtr<Gtk::CssProvider> m_backgroundCss;
+};

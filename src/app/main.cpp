@@ -1,0 +1,54 @@
+// Program entry: the stored interface language is applied before the toolkit starts, so the
+// application's string tables and GTK's own texts both follow it; then the application runs.
+
+#include <string>
+
+#include <glibmm/miscutils.h>
+
+#include "BuildConfig.h"
+#include "app/AppDelegate.h"
+#include "config/BundleEx.h"
+#include "config/LanguageCodes.h"
+#include "config/Q7ZAppSettingConfigSingleton.h"
+#include "platform/Bundle.h"
+#include "platform/MainThread.h"
+#include "platform/UserDefaults.h"
+
+namespace {
+
+// A stored code outside the three known ones has no folder of its own: the folder the
+// ordinary lookup would choose (the previous run's choice, else the user's locale) stands in,
+// and English when even that is unknown.
+std::string localizationFolderForLanguage(const std::string& languageCode) {
+    if (auto folder = LanguageCodes::folderForLanguageCode(languageCode)) return *folder;
+    if (auto folder = LanguageCodes::folderForLanguageCode(localizedString("UserDeviceLanguage"))) return *folder;
+    return "en";
+}
+
+// GTK's message catalogues are named by locale, not by localisation folder.
+std::string gettextLanguageForFolder(const std::string& folder) {
+    if (folder == "zh-Hant") return "zh_TW";
+    if (folder == "zh-Hans") return "zh_CN";
+    return "en";
+}
+
+void applyStoredLanguage() {
+    auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
+    const std::string folder = localizationFolderForLanguage(settings.language());
+    auto& defaults = UserDefaults::standardUserDefaults();
+    defaults.setAppleLanguages({folder});
+    defaults.synchronize();
+    Q7ZACUtility::setLanguage(folder);
+    Glib::setenv("LANGUAGE", gettextLanguageForFolder(folder), true);
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    MainThread::adoptCurrentThread();
+    applyStoredLanguage();
+    // Desktops match windows to the .desktop file named after the application id.
+    Glib::set_prgname(BuildConfig::kAppId);
+    auto application = AppDelegate::create();
+    return application->run(argc, argv);
+}

@@ -1,0 +1,80 @@
+#include "launcher/AppDelegate.h"
+
+#include <gio/gio.h>
+#include <glib/gstdio.h>
+
+#include "BuildConfig.h"
+#include "platform/Bundle.h"
+#include "platform/desktop/GObjectPtr.h"
+
+namespace {
+
+constexpr int kBusCallTimeoutMs = 2000;
+
+std::string removingEveryOccurrence(std::string text, const std::string& part) {
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at)) text.erase(at, part.size());
+    return text;
+}
+
+std::string appendingPathComponent(const std::string& path, const std::string& component) {
+    if (path.empty() || path.back() == '/') return path + component;
+    return path + "/" + component;
+}
+
+}  // namespace
+
+AppDelegate::AppDelegate(GMainLoop* loop) : m_loop(loop) {}
+
+AppDelegate::~AppDelegate() {
+    if (m_delaySourceId != 0) g_source_remove(m_delaySourceId);
+}
+
+void AppDelegate::applicationDidFinishLaunching() {
+    m_delaySourceId = g_timeout_add(kStartDelayMs, &AppDelegate::on_start_delay_elapsed, this);
+}
+
+gboolean AppDelegate::on_start_delay_elapsed(gpointer self) {
+    auto* delegate = static_cast<AppDelegate*>(self);
+    delegate->m_delaySourceId = 0;
+    delegate->delayToStartApp();
+    return G_SOURCE_REMOVE;
+}
+
+std::string AppDelegate::loginItemsPart() {
+    return std::string("/Contents/Library/LoginItems/") + BuildConfig::kHelperName + ".app";
+}
+
+std::string AppDelegate::executableComponent() {
+    return std::string("Contents/MacOS/") + BuildConfig::kAppName;
+}
+
+std::string AppDelegate::applicationExecutablePath(const std::string& helperBundlePath) {
+    return appendingPathComponent(removingEveryOccurrence(helperBundlePath, loginItemsPart()), executableComponent());
+}
+
+void AppDelegate::delayToStartApp() {
+    const std::string executablePath = applicationExecutablePath(Bundle::mainBundle().bundlePath());
+    // Not inside an application bundle: there is nothing to start, and nothing ends the helper.
+    if (!g_file_test(executablePath.c_str(), G_FILE_TEST_EXISTS)) return;
+    if (!isApplicationRunning()) launchApplication(executablePath);
+    g_main_loop_quit(m_loop);
+}
+
+bool AppDelegate::isApplicationRunning() const {
+    GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
+    if (!bus) return false;
+    GVariantPtr reply(g_dbus_connection_call_sync(
+        bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+        g_variant_new("(s)", BuildConfig::kAppId), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, kBusCallTimeoutMs,
+        nullptr, nullptr));
+    if (!reply) return false;
+    gboolean owned = FALSE;
+    g_variant_get(reply.get(), "(b)", &owned);
+    return owned;
+}
+
+void AppDelegate::launchApplication(const std::string& executablePath) const {
+    // Without G_SPAWN_DO_NOT_REAP_CHILD GLib detaches the program, so it outlives the helper.
+    gchar* argv[] = {const_cast<gchar*>(executablePath.c_str()), nullptr};
+    g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr);
+}

@@ -1,0 +1,5 @@
+#include "web/Q7ZWebViewController.h"
+
+Q7ZWebViewController::Q7ZWebViewController() : m_nameLabel(className()) {
+    m_nameLabel.show();
+}
