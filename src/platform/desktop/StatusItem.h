@@ -51,7 +51,6 @@ private:
     void registerWithWatcher();
     void onWatcherAppeared();
     void onWatcherVanished();
-    void onRegisterReply(GAsyncResult* result);
     void onActivate();
     GVariant* property(const std::string& name) const;
     GVariant* iconPixmap() const;

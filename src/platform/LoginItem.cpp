@@ -1,0 +1,84 @@
+#include "platform/LoginItem.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <memory>
+
+#include <glib.h>
+#include <glib/gstdio.h>
+
+#include "platform/DesktopEntry.h"
+
+namespace {
+
+constexpr const char* kGroup = G_KEY_FILE_DESKTOP_GROUP;
+
+struct KeyFileFree {
+    void operator()(GKeyFile* file) const { g_key_file_free(file); }
+};
+using KeyFilePtr = std::unique_ptr<GKeyFile, KeyFileFree>;
+
+// Read from the environment each time: GLib caches its own answer for the whole process.
+std::string configHome() {
+    const char* configured = std::getenv("XDG_CONFIG_HOME");
+    if (configured && g_path_is_absolute(configured)) return configured;
+    const char* home = std::getenv("HOME");
+    return std::string(home && *home ? home : g_get_home_dir()) + "/.config";
+}
+
+std::string keyFileText(const std::string& name, const std::string& exec) {
+    KeyFilePtr file(g_key_file_new());
+    g_key_file_set_string(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_TYPE, G_KEY_FILE_DESKTOP_TYPE_APPLICATION);
+    g_key_file_set_string(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_NAME, name.c_str());
+    // set_string adds the key file's own escaping on top of the Exec quoting.
+    g_key_file_set_string(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_EXEC, exec.c_str());
+    g_key_file_set_boolean(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_NO_DISPLAY, TRUE);
+    g_key_file_set_boolean(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_TERMINAL, FALSE);
+    g_key_file_set_boolean(file.get(), kGroup, "X-GNOME-Autostart-enabled", TRUE);
+    gsize length = 0;
+    std::unique_ptr<gchar, decltype(&g_free)> data(g_key_file_to_data(file.get(), &length, nullptr), g_free);
+    return data ? std::string(data.get(), length) : std::string();
+}
+
+bool booleanOr(GKeyFile* file, const char* key, bool fallback) {
+    GError* error = nullptr;
+    const bool value = g_key_file_get_boolean(file, kGroup, key, &error);
+    if (!error) return value;
+    g_error_free(error);
+    return fallback;
+}
+
+}  // namespace
+
+LoginItem::LoginItem(std::string helperId, std::string displayName)
+    : m_helperId(std::move(helperId)), m_displayName(std::move(displayName)) {}
+
+std::string LoginItem::desktopFilePath() const {
+    return configHome() + "/autostart/" + m_helperId + ".desktop";
+}
+
+bool LoginItem::enable(const std::string& helperExecutable) {
+    if (helperExecutable.empty() || !g_path_is_absolute(helperExecutable.c_str())) return false;
+    const std::string path = desktopFilePath();
+    std::unique_ptr<gchar, decltype(&g_free)> folder(g_path_get_dirname(path.c_str()), g_free);
+    if (g_mkdir_with_parents(folder.get(), 0700) != 0) return false;
+    const std::string text = keyFileText(m_displayName, DesktopEntry::quoteExecArgument(helperExecutable));
+    return !text.empty() && g_file_set_contents(path.c_str(), text.c_str(), text.size(), nullptr);
+}
+
+bool LoginItem::disable() {
+    const std::string path = desktopFilePath();
+    return g_remove(path.c_str()) == 0 || errno == ENOENT;
+}
+
+bool LoginItem::setEnabled(bool enabled, const std::string& helperExecutable) {
+    return enabled ? enable(helperExecutable) : disable();
+}
+
+bool LoginItem::isEnabled() const {
+    KeyFilePtr file(g_key_file_new());
+    if (!g_key_file_load_from_file(file.get(), desktopFilePath().c_str(), G_KEY_FILE_NONE, nullptr)) return false;
+    if (!g_key_file_has_group(file.get(), kGroup)) return false;
+    return !booleanOr(file.get(), G_KEY_FILE_DESKTOP_KEY_HIDDEN, false) &&
+           booleanOr(file.get(), "X-GNOME-Autostart-enabled", true);
+}

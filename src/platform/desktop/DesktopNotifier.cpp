@@ -1,0 +1,41 @@
+#include "platform/desktop/DesktopNotifier.h"
+
+#include <giomm/notification.h>
+
+namespace {
+
+using Target = std::tuple<Glib::ustring, Glib::ustring, Glib::ustring>;  // id, kind, text
+
+}  // namespace
+
+DesktopNotifier::DesktopNotifier(Glib::RefPtr<Gio::Application> application, ActivationHandler handler)
+    : m_application(std::move(application)), m_handler(std::move(handler)) {
+    m_action = Gio::SimpleAction::create(kActionName, Glib::Variant<Target>::variant_type());
+    m_action->signal_activate().connect(sigc::mem_fun(*this, &DesktopNotifier::on_notification_activated));
+    m_application->add_action(m_action);
+}
+
+DesktopNotifier::~DesktopNotifier() { m_application->remove_action(kActionName); }
+
+std::string DesktopNotifier::post(const std::string& title, const std::string& body, const std::string& kind,
+                                  const std::string& text) {
+    if (!m_application->is_registered()) return {};
+    const std::string id = "notice-" + std::to_string(m_nextId++);
+    auto notification = Gio::Notification::create(title);
+    notification->set_body(body);
+    notification->set_default_action_variant(std::string("app.") + kActionName,
+                                             Glib::Variant<Target>::create(Target(id, kind, text)));
+    m_application->send_notification(id, notification);
+    return id;
+}
+
+void DesktopNotifier::withdraw(const std::string& id) {
+    if (!id.empty() && m_application->is_registered()) m_application->withdraw_notification(id);
+}
+
+void DesktopNotifier::on_notification_activated(const Glib::VariantBase& target) {
+    if (!target.is_of_type(Glib::Variant<Target>::variant_type())) return;
+    const auto [id, kind, text] = Glib::VariantBase::cast_dynamic<Glib::Variant<Target>>(target).get();
+    withdraw(id);
+    if (m_handler) m_handler(kind, text);
+}

@@ -1,0 +1,72 @@
+#include "platform/desktop/GtkDialogs.h"
+
+#include <gtkmm/application.h>
+#include <gtkmm/filechooserdialog.h>
+#include <gtkmm/messagedialog.h>
+
+namespace {
+
+Gtk::MessageType messageTypeFor(AlertStyle style) {
+    switch (style) {
+        case AlertStyle::Warning: return Gtk::MESSAGE_WARNING;
+        case AlertStyle::Critical: return Gtk::MESSAGE_ERROR;
+        case AlertStyle::Informational: break;
+    }
+    return Gtk::MESSAGE_INFO;
+}
+
+Glib::RefPtr<Gtk::FileFilter> filterFor(const std::vector<std::string>& extensions) {
+    auto filter = Gtk::FileFilter::create();
+    for (const auto& extension : extensions) {
+        filter->add_pattern("*." + extension);
+        filter->add_pattern("*." + Glib::ustring(extension).uppercase());
+    }
+    return filter;
+}
+
+Gtk::FileChooserAction actionFor(const OpenPanelOptions& options) {
+    return options.canChooseDirectories && !options.canChooseFiles ? Gtk::FILE_CHOOSER_ACTION_SELECT_FOLDER
+                                                                   : Gtk::FILE_CHOOSER_ACTION_OPEN;
+}
+
+}  // namespace
+
+Gtk::Window* GtkDialogs::parentWindow() const {
+    if (m_parent) return m_parent;
+    auto application = Glib::RefPtr<Gtk::Application>::cast_dynamic(Gio::Application::get_default());
+    return application ? application->get_active_window() : nullptr;
+}
+
+int GtkDialogs::showAlert(const std::string& message, AlertStyle style, const std::vector<std::string>& buttons,
+                          const std::string& informativeText) {
+    Gtk::MessageDialog dialog(message, false, messageTypeFor(style), Gtk::BUTTONS_NONE, true);
+    if (auto* parent = parentWindow()) dialog.set_transient_for(*parent);
+    if (!informativeText.empty()) dialog.set_secondary_text(informativeText);
+    const std::vector<std::string> labels = buttons.empty() ? std::vector<std::string>{"OK"} : buttons;
+    // Added last to first: GTK lines them up left to right, and the first (default) goes at the right.
+    for (int index = static_cast<int>(labels.size()) - 1; index >= 0; --index) {
+        dialog.add_button(labels[index], index);
+    }
+    dialog.set_default_response(0);
+    const int response = dialog.run();
+    return response >= 0 && response < static_cast<int>(labels.size()) ? response : -1;
+}
+
+std::optional<std::vector<std::string>> GtkDialogs::runOpenPanel(const OpenPanelOptions& options) {
+    Gtk::FileChooserDialog dialog(options.title, actionFor(options));
+    if (auto* parent = parentWindow()) dialog.set_transient_for(*parent);
+    dialog.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
+    dialog.add_button(options.prompt.empty() ? "_Open" : options.prompt, Gtk::RESPONSE_ACCEPT);
+    dialog.set_default_response(Gtk::RESPONSE_ACCEPT);
+    dialog.set_select_multiple(options.allowsMultipleSelection);
+    if (!options.directory.empty()) dialog.set_current_folder(options.directory);
+    if (!options.allowedExtensions.empty()) dialog.set_filter(filterFor(options.allowedExtensions));
+    if (dialog.run() != Gtk::RESPONSE_ACCEPT) return std::nullopt;
+    std::vector<std::string> paths;
+    for (const auto& file : dialog.get_files()) {
+        if (file->get_path().empty()) continue;  // not a local file
+        paths.push_back(file->get_path());
+    }
+    if (paths.empty()) return std::nullopt;
+    return paths;
+}

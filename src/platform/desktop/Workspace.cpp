@@ -1,0 +1,77 @@
+#include "platform/desktop/Workspace.h"
+
+#include <giomm/appinfo.h>
+#include <giomm/file.h>
+#include <glibmm/spawn.h>
+
+#include "platform/desktop/SessionBus.h"
+
+namespace {
+
+constexpr int kCallTimeoutMs = 3000;
+
+std::string fileUri(const std::string& path) { return Gio::File::create_for_path(path)->get_uri(); }
+
+bool launchDefault(const std::string& uri) {
+    try {
+        return Gio::AppInfo::launch_default_for_uri(uri);
+    } catch (const Glib::Error&) {
+        return false;
+    }
+}
+
+}  // namespace
+
+Workspace::Workspace(GDBusConnection* connection) : m_connection(SessionBus::resolve(connection)) {}
+
+bool Workspace::openUrl(const std::string& uri) { return !uri.empty() && launchDefault(uri); }
+
+bool Workspace::openFile(const std::string& path) {
+    return !path.empty() && g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && launchDefault(fileUri(path));
+}
+
+bool Workspace::revealFile(const std::string& path) {
+    if (path.empty() || !g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return false;
+    if (showItemsInFileManager(fileUri(path))) return true;
+    return launchDefault(Gio::File::create_for_path(path)->get_parent()->get_uri());
+}
+
+bool Workspace::showItemsInFileManager(const std::string& uri) {
+    if (!m_connection) return false;
+    const gchar* uris[] = {uri.c_str(), nullptr};
+    GError* error = nullptr;
+    GVariantPtr reply(g_dbus_connection_call_sync(
+        m_connection.get(), "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
+        "org.freedesktop.FileManager1", "ShowItems", g_variant_new("(^ass)", uris, ""), nullptr,
+        G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr, &error));
+    GErrorPtr failure(error);
+    return reply != nullptr;
+}
+
+bool Workspace::launchProgram(const std::string& executablePath, const std::vector<std::string>& arguments) {
+    if (executablePath.empty() || !g_file_test(executablePath.c_str(), G_FILE_TEST_IS_EXECUTABLE)) return false;
+    std::vector<std::string> argv{executablePath};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    try {
+        // No pid asked for: GLib detaches the child, so it is never left a zombie.
+        Glib::spawn_async("", argv, Glib::SPAWN_DEFAULT);
+        return true;
+    } catch (const Glib::Error&) {
+        return false;
+    }
+}
+
+bool Workspace::hasHandlerForScheme(const std::string& scheme) {
+    return !scheme.empty() && Gio::AppInfo::get_default_for_uri_scheme(scheme);
+}
+
+bool Workspace::isNameOwned(const std::string& busName) {
+    if (!m_connection || !g_dbus_is_name(busName.c_str())) return false;
+    GVariantPtr reply(g_dbus_connection_call_sync(
+        m_connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+        g_variant_new("(s)", busName.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr,
+        nullptr));
+    gboolean owned = FALSE;
+    if (reply) g_variant_get(reply.get(), "(b)", &owned);
+    return owned;
+}

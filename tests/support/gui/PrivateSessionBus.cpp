@@ -1,0 +1,33 @@
+#include "support/gui/PrivateSessionBus.h"
+
+#include <gtest/gtest.h>
+
+PrivateSessionBus& PrivateSessionBus::instance() {
+    static PrivateSessionBus bus;
+    return bus;
+}
+
+PrivateSessionBus::PrivateSessionBus() {
+    m_bus = g_test_dbus_new(G_TEST_DBUS_NONE);
+    g_test_dbus_up(m_bus);
+    if (const char* address = g_test_dbus_get_bus_address(m_bus)) m_address = address;
+}
+
+PrivateSessionBus::~PrivateSessionBus() {
+    // stop, not down: down would wait for every user of the shared connection to let go,
+    // and GTK keeps its own until the process ends.
+    g_test_dbus_stop(m_bus);
+    g_object_unref(m_bus);
+}
+
+GObjectPtr<GDBusConnection> PrivateSessionBus::connect() const {
+    GError* error = nullptr;
+    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
+        m_address.c_str(),
+        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                             G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+        nullptr, nullptr, &error);
+    GErrorPtr failure(error);
+    if (!connection) ADD_FAILURE() << "cannot connect to the private bus: " << failure->message;
+    return GObjectPtr<GDBusConnection>(connection);
+}
