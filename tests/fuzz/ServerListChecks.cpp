@@ -32,7 +32,7 @@ void checkWrittenListReadsBack(const std::vector<Q7ZServerUrlData>& entries) {
 }
 
 void checkLookupBySequence(const Q7ZRemoteConfigSingleton& config, const std::vector<Q7ZServerUrlData>& entries) {
-    for (std::size_t i = 0; i < entries.size() && i < 16; ++i) {
+    for (std::size_t i = 0; i < entries.size() && i < 4; ++i) {
         const Q7ZServerUrlData found = config.getServerUrlDataWithSequence(entries[i].sequence);
         FUZZ_CHECK(found.sequence == entries[i].sequence);
         // The first entry of that sequence wins.
