@@ -1,0 +1,178 @@
+#include "onboarding/Q7ZEnterpriseCodeChecks.h"
+
+#include <system_error>
+#include <thread>
+#include <utility>
+
+#include <glib.h>
+
+#include "config/Q7ZACUtilityEndpoints.h"
+#include "config/Q7ZAppSettingConfigSingleton.h"
+#include "config/Q7ZRemoteConfigSingleton.h"
+#include "onboarding/Q7ZJWTData.h"
+#include "onboarding/Q7ZPrivateCloudService.h"
+#include "onboarding/Q7ZServerSettingApplier.h"
+#include "platform/Bundle.h"
+#include "platform/MainThread.h"
+
+namespace {
+
+constexpr bool kWait = true;
+constexpr bool kNoWait = false;
+
+// Lower case as the user reads it (not only ASCII); the code field always holds UTF-8.
+std::string lowerCased(const std::string& text) {
+    if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
+    std::unique_ptr<gchar, decltype(&g_free)> lower(
+        g_utf8_strdown(text.data(), static_cast<gssize>(text.size())), &g_free);
+    return lower ? std::string(lower.get()) : text;
+}
+
+// The one "%@" of a localised format replaced by argument.
+std::string formatWithArgument(std::string format, const std::string& argument) {
+    const std::size_t placeholder = format.find("%@");
+    if (placeholder != std::string::npos) format.replace(placeholder, 2, argument);
+    return format;
+}
+
+std::string settingCodeFailureMessage(std::uint64_t decodeStatus) {
+    return localizedString("m3481") + (decodeStatus == Q7ZJWTData::kMalformedInput ? "(1)" : "(2)");
+}
+
+// A JSON true; a null, a number or a string is not an acceptance.
+bool isSuccess(const nlohmann::json& answer) {
+    const auto found = answer.find("IsSuccess");
+    return found != answer.end() && found->is_boolean() && found->get<bool>();
+}
+
+class WorkerCountGuard {
+public:
+    explicit WorkerCountGuard(std::shared_ptr<std::atomic<std::size_t>> count) : m_count(std::move(count)) {}
+    ~WorkerCountGuard() { --*m_count; }
+    WorkerCountGuard(const WorkerCountGuard&) = delete;
+    WorkerCountGuard& operator=(const WorkerCountGuard&) = delete;
+
+private:
+    std::shared_ptr<std::atomic<std::size_t>> m_count;
+};
+
+}  // namespace
+
+Q7ZEnterpriseCodeChecks::Q7ZEnterpriseCodeChecks(std::weak_ptr<EnterpriseCodeScreen> screen)
+    : Q7ZEnterpriseCodeChecks(std::move(screen), Options{}) {}
+
+Q7ZEnterpriseCodeChecks::Q7ZEnterpriseCodeChecks(std::weak_ptr<EnterpriseCodeScreen> screen, Options options)
+    : m_screen(std::move(screen)),
+      m_options(std::move(options)),
+      m_runningWorkers(std::make_shared<std::atomic<std::size_t>>(0)) {}
+
+void Q7ZEnterpriseCodeChecks::startCheckEnterpriseCode() const {
+    startWorker([](const Q7ZEnterpriseCodeChecks& checks) { checks.checkEnterpriseCodeThread(); });
+}
+
+void Q7ZEnterpriseCodeChecks::startCheckActivationCode(std::optional<std::string> message) const {
+    startWorker([message = std::move(message)](const Q7ZEnterpriseCodeChecks& checks) {
+        checks.checkActivationCodeWithMessage(message);
+    });
+}
+
+void Q7ZEnterpriseCodeChecks::startDetectLoginPageValid() const {
+    startWorker([](const Q7ZEnterpriseCodeChecks& checks) { checks.detectLoginPageValidThread(); });
+}
+
+void Q7ZEnterpriseCodeChecks::checkEnterpriseCodeThread() const {
+    const auto typedCode = typedCodeOnMainThread();
+    if (!typedCode) return;  // the screen is gone
+    const auto answer =
+        Q7ZPrivateCloudService::getServerSettingWithCloudKey(lowerCased(*typedCode), m_options.privateCloudBase);
+    // An array is JSON but no answer this service gives: it fails like an unreadable body.
+    if (!answer || !answer->is_object()) {
+        reportToScreen([](EnterpriseCodeScreen& screen) { screen.closeCoverView(); }, kWait);
+        const std::string message = localizedString("m754");
+        reportToScreen([message](EnterpriseCodeScreen& screen) { screen.showErrorAlertViewWithMessage(message); },
+                       kNoWait);
+        return;
+    }
+    if (!isSuccess(*answer)) {
+        reportToScreen([](EnterpriseCodeScreen& screen) { screen.closeCoverView(); }, kWait);
+        reportToScreen([](EnterpriseCodeScreen& screen) { screen.showInlineError(); }, kNoWait);
+        return;
+    }
+    const auto privateCloudData = answer->find("PrivateCloudData");
+    if (privateCloudData != answer->end()) Q7ZServerSettingApplier::applyPrivateCloudData(*privateCloudData);
+    Q7ZServerSettingApplier::chooseServerAndSave();
+    continueWithChosenServer();
+}
+
+void Q7ZEnterpriseCodeChecks::checkActivationCodeWithMessage(const std::optional<std::string>& message) const {
+    Q7ZJWTData token;
+    token.pemOfPublicKey = m_options.embeddedPublicKeyPem;
+    token.message = message;
+    token.verifySignatureWithPemPublicKey();
+    // A verified token without a payload object carries no settings: reported as a rejected code
+    // so the cover does not stay up.
+    if (token.decodeStatus() != Q7ZJWTData::kVerified || !token.resultDic()) {
+        const std::string text = settingCodeFailureMessage(token.decodeStatus());
+        reportToScreen(
+            [text](EnterpriseCodeScreen& screen) {
+                screen.showErrorAlertViewWithMessage(text);
+                screen.closeCoverView();
+            },
+            kNoWait);
+        return;
+    }
+    Q7ZServerSettingApplier::applySettingCodePayload(*token.resultDic());
+    Q7ZServerSettingApplier::chooseServerAndSave();
+    continueWithChosenServer();
+}
+
+void Q7ZEnterpriseCodeChecks::detectLoginPageValidThread() const {
+    if (Q7ZACUtility::detectLoginPageValidThread()) {
+        reportToScreen([](EnterpriseCodeScreen& screen) { screen.goLoginPage(); }, kNoWait);
+        return;
+    }
+    Q7ZRemoteConfigSingleton::getInstance().resetConfig();
+    const std::string text = formatWithArgument(localizedString("m3840"), localizedString("m753"));
+    reportToScreen([text](EnterpriseCodeScreen& screen) { screen.showErrorAlertViewWithMessage(text); }, kNoWait);
+    reportToScreen([](EnterpriseCodeScreen& screen) { screen.closeCoverView(); }, kWait);
+}
+
+void Q7ZEnterpriseCodeChecks::continueWithChosenServer() const {
+    if (Q7ZAppSettingConfigSingleton::getInstance().serverSequence() ==
+        Q7ZAppSettingConfigSingleton::kNoServerSequence) {
+        reportToScreen([](EnterpriseCodeScreen& screen) { screen.goMultipleServerSelectPage(); }, kNoWait);
+        return;
+    }
+    startDetectLoginPageValid();
+}
+
+void Q7ZEnterpriseCodeChecks::startWorker(std::function<void(const Q7ZEnterpriseCodeChecks&)> work) const {
+    ++*m_runningWorkers;
+    try {
+        std::thread([checks = *this, work = std::move(work)] {
+            WorkerCountGuard guard(checks.m_runningWorkers);
+            work(checks);
+        }).detach();
+    } catch (const std::system_error&) {
+        // No thread, no check: take the cover down so the screen is usable again.
+        --*m_runningWorkers;
+        reportToScreen([](EnterpriseCodeScreen& screen) { screen.closeCoverView(); }, kNoWait);
+    }
+}
+
+void Q7ZEnterpriseCodeChecks::reportToScreen(ScreenWork work, bool wait) const {
+    auto report = [screen = m_screen, work = std::move(work)] {
+        if (const auto alive = screen.lock()) work(*alive);
+    };
+    if (wait) {
+        MainThread::runSync(std::move(report));
+    } else {
+        MainThread::runAsync(std::move(report));
+    }
+}
+
+std::optional<std::string> Q7ZEnterpriseCodeChecks::typedCodeOnMainThread() const {
+    std::optional<std::string> code;
+    reportToScreen([&code](EnterpriseCodeScreen& screen) { code = screen.typedCode(); }, kWait);
+    return code;
+}
