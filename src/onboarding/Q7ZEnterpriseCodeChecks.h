@@ -10,6 +10,10 @@
 // destroyed; so a check that outlives its screen finishes its network and store work and
 // its reports are dropped. Threads are detached: joining them from the main thread could
 // deadlock against a report that waits for the main thread.
+//
+// A screen owned by a unique_ptr can still hand out such a pointer: keep a liveness token
+// member (std::shared_ptr<bool>) and pass std::shared_ptr<EnterpriseCodeScreen>(token, this),
+// which expires when the screen, and with it the token, is destroyed.
 
 #include <atomic>
 #include <cstddef>

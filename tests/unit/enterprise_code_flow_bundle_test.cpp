@@ -427,4 +427,20 @@ TEST_F(EnterpriseCodeFlowTest, CheckWhoseScreenIsGoneStopsWithoutReporting) {
     EXPECT_EQ(remote().getServerUrlDataList().size(), 2u) << "work already under way is finished";
 }
 
+TEST_F(EnterpriseCodeFlowTest, ScreenOwnedByUniquePtrIsReachedThroughALivenessToken) {
+    auto owned = std::make_unique<RecordingScreen>("velloq-three");
+    auto token = std::make_shared<bool>(true);
+    Q7ZEnterpriseCodeChecks::Options options;
+    options.privateCloudBase = server().baseUrl();
+    m_checks.emplace(std::shared_ptr<EnterpriseCodeScreen>(token, owned.get()), options);
+    m_checks->startCheckEnterpriseCode();
+    waitForChecks();
+    EXPECT_EQ(owned->callNames(), (Names{"typedCode", "goMultipleServerSelectPage"}));
+
+    m_checks->startCheckActivationCode(std::nullopt);
+    token.reset();
+    owned.reset();  // its alert report must now be dropped, not delivered to freed memory
+    waitForChecks();
+}
+
 }  // namespace
