@@ -1,0 +1,74 @@
+#include "support/gui/DbusMock.h"
+
+#include <gtest/gtest.h>
+
+#include "support/gui/BusCall.h"
+#include "support/gui/MainLoopPump.h"
+#include "support/gui/PrivateSessionBus.h"
+
+namespace {
+
+constexpr const char* kMockInterface = "org.freedesktop.DBus.Mock";
+// dbusmock is installed for the system's own interpreter only.
+constexpr const char* kPython = "/usr/bin/python3";
+
+bool nameHasOwner(GDBusConnection* connection, const std::string& name) {
+    GVariantPtr reply(g_dbus_connection_call_sync(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                  "org.freedesktop.DBus", "NameHasOwner", g_variant_new("(s)", name.c_str()),
+                                                  G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, nullptr));
+    gboolean owned = FALSE;
+    if (reply) g_variant_get(reply.get(), "(b)", &owned);
+    return owned;
+}
+
+}  // namespace
+
+DbusMock::DbusMock(const std::string& templateName, std::string busName, std::string objectPath)
+    : m_busName(std::move(busName)),
+      m_objectPath(std::move(objectPath)),
+      m_connection(PrivateSessionBus::instance().connect()) {
+    GError* error = nullptr;
+    // The child inherits DBUS_SESSION_BUS_ADDRESS, which points at the private bus.
+    m_process.reset(g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_SILENCE, &error, kPython, "-m", "dbusmock", "--template",
+                                     templateName.c_str(), nullptr));
+    GErrorPtr failure(error);
+    if (!m_process) {
+        ADD_FAILURE() << "cannot start dbusmock: " << failure->message;
+        return;
+    }
+    m_running = pumpUntil([this] { return nameHasOwner(m_connection.get(), m_busName); }, std::chrono::seconds(20));
+    if (!m_running) ADD_FAILURE() << "dbusmock did not take " << m_busName;
+}
+
+DbusMock::~DbusMock() {
+    if (!m_process) return;
+    g_subprocess_force_exit(m_process.get());
+    g_subprocess_wait(m_process.get(), nullptr, nullptr);
+}
+
+std::vector<GVariantPtr> DbusMock::methodCalls(const std::string& method) {
+    std::vector<GVariantPtr> calls;
+    auto result = callAndPump(m_connection.get(), m_busName, m_objectPath, kMockInterface, "GetMethodCalls",
+                              g_variant_new("(s)", method.c_str()));
+    if (!result) return calls;
+    GVariantPtr list(g_variant_get_child_value(result.reply.get(), 0));  // a(tav): time, arguments
+    for (gsize index = 0; index < g_variant_n_children(list.get()); ++index) {
+        GVariantPtr call(g_variant_get_child_value(list.get(), index));
+        calls.emplace_back(g_variant_get_child_value(call.get(), 1));
+    }
+    return calls;
+}
+
+bool DbusMock::emitSignal(const std::string& interfaceName, const std::string& signal, const std::string& signature,
+                          GVariant* arguments) {
+    GVariantBuilder boxed;
+    g_variant_builder_init(&boxed, G_VARIANT_TYPE("av"));
+    GVariantPtr tuple(g_variant_ref_sink(arguments));
+    for (gsize index = 0; index < g_variant_n_children(tuple.get()); ++index) {
+        GVariantPtr child(g_variant_get_child_value(tuple.get(), index));
+        g_variant_builder_add(&boxed, "v", child.get());
+    }
+    return static_cast<bool>(callAndPump(m_connection.get(), m_busName, m_objectPath, kMockInterface, "EmitSignal",
+                                         g_variant_new("(sssav)", interfaceName.c_str(), signal.c_str(),
+                                                       signature.c_str(), &boxed)));
+}

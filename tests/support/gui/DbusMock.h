@@ -1,0 +1,33 @@
+#pragma once
+// A python-dbusmock service from one of its templates (e.g. "notification_daemon"), run on the
+// private session bus for the life of this object and killed afterwards. The test reads the
+// calls the service received and makes it emit signals through the mock's control interface.
+
+#include <string>
+#include <vector>
+
+#include "platform/desktop/GObjectPtr.h"
+
+class DbusMock {
+public:
+    // Starts the template and waits (bounded) until it owns busName; check isRunning().
+    DbusMock(const std::string& templateName, std::string busName, std::string objectPath);
+    ~DbusMock();
+    DbusMock(const DbusMock&) = delete;
+    DbusMock& operator=(const DbusMock&) = delete;
+
+    bool isRunning() const { return m_running; }
+
+    // The argument tuples of every call of method so far, oldest first.
+    std::vector<GVariantPtr> methodCalls(const std::string& method);
+    // Emits interfaceName.signal with the arguments (a floating tuple matching signature).
+    bool emitSignal(const std::string& interfaceName, const std::string& signal, const std::string& signature,
+                    GVariant* arguments);
+
+private:
+    std::string m_busName;
+    std::string m_objectPath;
+    GObjectPtr<GDBusConnection> m_connection;
+    GObjectPtr<GSubprocess> m_process;
+    bool m_running = false;
+};
