@@ -30,6 +30,17 @@ std::string takeString(char* text) {
     return owner ? std::string(owner.get()) : std::string();
 }
 
+// A string node's text. One holding a NUL byte counts as no string: libplist asserts on it
+// when copying, and it could not be written back unchanged anyway.
+std::optional<std::string> stringOf(plist_t node) {
+    if (!node || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
+    uint64_t length = 0;
+    const char* text = plist_get_string_ptr(node, &length);
+    if (!text) return std::string();
+    if (std::char_traits<char>::length(text) != length) return std::nullopt;
+    return std::string(text, length);
+}
+
 // libplist keeps every integer as 64 bits without a sign; negative values are stored in
 // two's complement, so reinterpreting gives the signed value back.
 std::int64_t signedIntegerOf(plist_t node) {
@@ -136,10 +147,7 @@ std::vector<std::string> PropertyList::keys() const {
 
 std::optional<std::string> PropertyList::stringValue(const std::string& key) const {
     plist_t node = member(key);
-    if (!node || plist_get_node_type(node) != PLIST_STRING) return std::nullopt;
-    char* text = nullptr;
-    plist_get_string_val(node, &text);
-    return takeString(text);
+    return stringOf(node);
 }
 
 std::optional<bool> PropertyList::booleanValue(const std::string& key) const {
@@ -165,10 +173,9 @@ std::optional<std::vector<std::string>> PropertyList::stringArrayValue(const std
     const uint32_t count = plist_array_get_size(node);
     for (uint32_t i = 0; i < count; ++i) {
         plist_t item = plist_array_get_item(node, i);
-        if (!item || plist_get_node_type(item) != PLIST_STRING) return std::nullopt;
-        char* text = nullptr;
-        plist_get_string_val(item, &text);
-        values.push_back(takeString(text));
+        auto text = stringOf(item);
+        if (!text) return std::nullopt;
+        values.push_back(std::move(*text));
     }
     return values;
 }
