@@ -1,6 +1,7 @@
 #include "support/gui/GtkTestEnvironment.h"
 
 #include <gtk/gtk.h>
+#include <gtkmm/main.h>
 #include <gtest/gtest.h>
 
 #include "platform/MainThread.h"
@@ -10,7 +11,9 @@ void GtkTestEnvironment::ensure() {
     static const bool ready = [] {
         PrivateSessionBus::instance();  // before GTK or GIO touch the session bus
         MainThread::adoptCurrentThread();
-        return gtk_init_check(nullptr, nullptr) != FALSE;
+        if (!gtk_init_check(nullptr, nullptr)) return false;
+        Gtk::Main::init_gtkmm_internals();  // the C++ wrappers, without a Gtk::Application
+        return true;
     }();
     ASSERT_TRUE(ready) << "GTK could not open a display";
 }
