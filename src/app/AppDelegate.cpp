@@ -52,7 +52,10 @@ void AppDelegate::on_startup() {
     Gtk::Application::on_startup();
     addApplicationActions();
     m_window = std::make_unique<Q7ZMainWindow>();
-    add_window(*m_window);
+    // Not add_window(): gtkmm drops a window from the application when it is hidden, and the
+    // hidden main window must stay one of the application's windows (reopen shows it again,
+    // and it keeps the application running).
+    gtk_application_add_window(gobj(), m_window->Gtk::Window::gobj());
     m_window->signal_delete_event().connect(sigc::mem_fun(*this, &AppDelegate::on_window_delete_event));
     m_window->property_is_active().signal_changed().connect(
         sigc::mem_fun(*this, &AppDelegate::on_window_is_active_changed));
@@ -68,7 +71,7 @@ void AppDelegate::on_application_shutdown() {
     m_statusItem.reset();
     m_attention.reset();
     if (m_window) {
-        remove_window(*m_window);
+        gtk_application_remove_window(gobj(), m_window->Gtk::Window::gobj());
         m_window.reset();
     }
 }
