@@ -31,7 +31,6 @@ Glib::RefPtr<AppDelegate> AppDelegate::create(const std::string& applicationId) 
 }
 
 AppDelegate::AppDelegate(const std::string& applicationId) : Gtk::Application(applicationId) {
-    Glib::set_application_name(localizedString("m753"));
     g_sharedDelegate = this;
     signal_shutdown().connect(sigc::mem_fun(*this, &AppDelegate::on_application_shutdown));
 }

@@ -49,6 +49,7 @@ int main(int argc, char* argv[]) {
     applyStoredLanguage();
     // Desktops match windows to the .desktop file named after the application id.
     Glib::set_prgname(BuildConfig::kAppId);
+    Glib::set_application_name(localizedString("m753"));
     auto application = AppDelegate::create();
     return application->run(argc, argv);
 }
