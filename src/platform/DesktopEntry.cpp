@@ -5,7 +5,7 @@
 namespace DesktopEntry {
 namespace {
 
-// Characters the Desktop Entry specification reserves in Exec arguments.
+// Characters that desktop launchers treat as reserved in Exec arguments.
 constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
 // Characters that keep their backslash escape inside double quotes.
 constexpr std::string_view kEscapedInQuotes = "\"`$\\";
