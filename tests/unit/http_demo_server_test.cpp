@@ -18,13 +18,14 @@
 
 namespace {
 
-long statusOf(const std::string& url, const std::string& method = "GET") {
+const std::string kLoginPage = "VUD/Parlor/ParlorLogin.aspx?lang=en-US";
+
+long statusOf(const std::string& url, const std::string& method = "POST") {
     UrlRequest request;
     request.url = url;
     request.method = method;
     UrlResponse response;
-    if (!SynchronousTask::sendSynchronousDataTaskWithRequest(request, &response, nullptr)) return -1;
-    return response.statusCode;
+    return SynchronousTask::sendSynchronousDataTaskWithRequest(request, &response, nullptr) ? response.statusCode : -1;
 }
 
 std::string base64UrlDecode(const std::string& part) {
@@ -43,42 +44,29 @@ bool verifiesWithTestPublicKey(const std::string& signingInput, const std::strin
                             reinterpret_cast<const unsigned char*>(signingInput.data()), signingInput.size()) == 1;
 }
 
-TEST(DemoServer, ServesLoginPagesByOrganisation) {
+// That a stopped server's port is closed is shown by the closed-port test of SynchronousTask.
+TEST(DemoServer, ServesLoginPagesByOrganisationSideBySide) {
     DemoServer server;
+    DemoServer other;
     EXPECT_EQ(server.baseUrl(), "http://127.0.0.1:" + std::to_string(server.port()) + "/");
+    EXPECT_NE(server.port(), other.port());
     for (const std::string base : {"Community/", "orgs/acme/", "orgs/north/", "orgs/south/"}) {
-        EXPECT_EQ(statusOf(server.url(base + "VUD/Parlor/ParlorLogin.aspx?lang=en-US"), "POST"), 200) << base;
-        EXPECT_EQ(statusOf(server.url(base + "VUD/Parlor/ParlorLogin.aspx?lang=en-US")), 200) << base;
+        EXPECT_EQ(statusOf(server.url(base + kLoginPage)), 200) << base;
+        EXPECT_EQ(statusOf(other.url(base + kLoginPage), "GET"), 200) << base;
     }
-    EXPECT_EQ(statusOf(server.url("orgs/down/VUD/Parlor/ParlorLogin.aspx?lang=en-US"), "POST"), 500);
-    EXPECT_EQ(statusOf(server.url("orgs/unknown/VUD/Parlor/ParlorLogin.aspx?lang=en-US"), "POST"), 404);
+    EXPECT_EQ(statusOf(server.url("orgs/down/" + kLoginPage)), 500);
+    EXPECT_EQ(statusOf(server.url("orgs/unknown/" + kLoginPage)), 404);
 }
 
-TEST(DemoServer, RunsSideBySideOnFreePortsAndStopsWhenDestroyed) {
-    std::string stoppedUrl;
-    {
-        DemoServer first;
-        DemoServer second;
-        EXPECT_NE(first.port(), second.port());
-        EXPECT_EQ(statusOf(second.url("test/status/200")), 200);
-        stoppedUrl = first.url("test/status/200");
-    }
-    EXPECT_EQ(statusOf(stoppedUrl), -1);
-}
-
-TEST(DemoServer, ServesADataFolderOfItsOwn) {
+TEST(DemoServer, ServesADataFolderOfItsOwnAndRefusesAMissingOne) {
     TempHome folder;
     writeFileText(folder.path() + "/data/organisations.json",
                   R"({"organisations":[{"base":"/x/","name":"X","broken":true}]})");
     writeFileText(folder.path() + "/data/codes.json", R"({"only":{"IsSuccess":true,"Self":"{base}x/"}})");
     DemoServer server(folder.path() + "/data");
-    EXPECT_EQ(statusOf(server.url("x/VUD/Parlor/ParlorLogin.aspx?lang=en-US"), "POST"), 500);
-    EXPECT_EQ(statusOf(server.url("Community/VUD/Parlor/ParlorLogin.aspx?lang=en-US"), "POST"), 404);
-}
-
-TEST(DemoServer, RefusesToStartWithAMissingDataFolder) {
-    TempHome folder;
-    EXPECT_THROW(DemoServer server(folder.path() + "/nothing-here"), std::runtime_error);
+    EXPECT_EQ(statusOf(server.url("x/" + kLoginPage)), 500);
+    EXPECT_EQ(statusOf(server.url("Community/" + kLoginPage)), 404);
+    EXPECT_THROW(DemoServer missing(folder.path() + "/nothing-here"), std::runtime_error);
 }
 
 TEST(SettingCodeSigner, SignsAPayloadWithTheBaseFilledIn) {
@@ -100,15 +88,13 @@ TEST(SettingCodeSigner, SignsAPayloadWithTheBaseFilledIn) {
     EXPECT_EQ(signature.size(), 256u);
     EXPECT_TRUE(verifiesWithTestPublicKey(token->substr(0, secondDot), signature));
     EXPECT_FALSE(verifiesWithTestPublicKey(token->substr(0, secondDot) + "x", signature));
+
+    for (const auto& [payloadText, key] : {std::pair{"not json", ""}, {"[1,2]", ""}, {"{}", "/nonexistent/key.pem"}})
+        EXPECT_EQ(signSettingCode(payloadText, "", key), std::nullopt) << payloadText;
 }
 
-TEST(SettingCodeSigner, RefusesAPayloadThatIsNotAJsonObjectOrAMissingKey) {
-    EXPECT_EQ(signSettingCode("not json", ""), std::nullopt);
-    EXPECT_EQ(signSettingCode("[1,2]", ""), std::nullopt);
-    EXPECT_EQ(signSettingCode("{}", "", "/nonexistent/key.pem"), std::nullopt);
-}
-
-TEST(TestKeyPair, PublicKeyIsOneBase64LineWithoutTrailingNewline) {
+// The shipped public key is one base64 line between the markers, without a trailing newline.
+TEST(SettingCodeSigner, ShipsA444CharacterPublicKey) {
     const std::string pem = readFileText(testPublicKeyPath());
     ASSERT_EQ(pem.size(), 444u);
     EXPECT_EQ(pem.substr(0, 27), "-----BEGIN PUBLIC KEY-----\n");

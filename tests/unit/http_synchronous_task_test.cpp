@@ -1,18 +1,19 @@
-// SynchronousTask against the demo organisation server on a loopback port: what a completed
-// request answers (body, status, headers, final URL), what is sent (cache headers, body,
-// Content-Length, method), and every way a request fails (refused URL, closed port, time
-// limit, oversized body, redirect loop) without hanging and without a response.
+// SynchronousTask and doHttpPostWithUrl against the demo organisation server on a loopback port:
+// what a completed request answers (body, status, final URL), what is sent (cache
+// headers, body, Content-Length in UTF-8 bytes, method, form members kept apart, a fresh T per
+// request), and every way a request fails (refused URL, split header, closed port, time limit,
+// oversized body, redirect loop, a body that is not UTF-8) without hanging and without a
+// response. Also the demo private cloud service's answers.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 
 #include <nlohmann/json.hpp>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
+#include "config/Q7ZACUtilityEndpoints.h"
 #include "config/SynchronousTask.h"
 #include "support/DemoServer.h"
 #include "support/TempHome.h"
@@ -20,170 +21,127 @@
 namespace {
 
 using Clock = std::chrono::steady_clock;
+using Q7ZACUtility::doHttpPostWithUrl;
+using Q7ZACUtility::urlEncodeValue;
 
 std::string textOf(const Bytes& bytes) { return std::string(bytes.begin(), bytes.end()); }
-Bytes bytesOf(std::string_view text) { return Bytes(text.begin(), text.end()); }
 
-std::string headerValue(const UrlResponse& response, const std::string& name) {
-    for (const auto& [headerName, value] : response.headers)
-        if (strcasecmp(headerName.c_str(), name.c_str()) == 0) return value;
-    return {};
+// The body the server-setting request sends.
+std::string serverSettingBody(const std::string& code) {
+    return "CloudKey=" + urlEncodeValue(code) + "&T=" + urlEncodeValue(Q7ZACUtility::getUUIDString());
 }
 
-// A loopback port that nothing listens on: bound, then released.
-int closedLoopbackPort() {
-    const int fd = socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t length = sizeof address;
-    bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
-    getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-    close(fd);
-    return ntohs(address.sin_port);
-}
-
-class SynchronousTaskTest : public ::testing::Test {
+class HttpTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { server = new DemoServer(); }
-    static void TearDownTestSuite() {
-        delete server;
-        server = nullptr;
-    }
+    static void SetUpTestSuite() { server = std::make_unique<DemoServer>(); }
+    static void TearDownTestSuite() { server.reset(); }
 
-    static UrlRequest requestFor(const std::string& path, const std::string& method = "GET") {
+    static UrlRequest requestFor(const std::string& path, const std::string& method = "GET",
+                                 const std::string& body = "") {
         UrlRequest request;
         request.url = server->url(path);
         request.method = method;
+        request.body = Bytes(body.begin(), body.end());
         return request;
     }
-
+    // The echo's JSON; a failed request or a body that is not JSON gives a discarded value.
+    static nlohmann::json jsonOf(const std::optional<Bytes>& body) {
+        return nlohmann::json::parse(body ? textOf(*body) : "", nullptr, false);
+    }
     static nlohmann::json echoOf(const UrlRequest& request) {
-        UrlResponse response;
-        UrlError error;
-        const auto body = SynchronousTask::sendSynchronousDataTaskWithRequest(request, &response, &error);
-        if (!body) {
-            ADD_FAILURE() << "echo failed: " << error.message;
-            return nlohmann::json::object();
-        }
-        return nlohmann::json::parse(textOf(*body));
+        return jsonOf(SynchronousTask::sendSynchronousDataTaskWithRequest(request, nullptr, nullptr));
+    }
+    static nlohmann::json echoOfPost(const std::string& body) {
+        return nlohmann::json::parse(doHttpPostWithUrl(server->url("test/echo"), body), nullptr, false);
     }
 
-    static inline DemoServer* server = nullptr;
+    static inline std::unique_ptr<DemoServer> server;
 };
 
 // --- completed requests -------------------------------------------------------------------
 
-TEST_F(SynchronousTaskTest, AnswersTheBodyAndStatusOfEveryStatus) {
+TEST_F(HttpTest, AnswersTheBodyOfEveryStatus) {
     for (const int status : {200, 404, 500}) {
         UrlResponse response;
-        UrlError error;
         const auto body = SynchronousTask::sendSynchronousDataTaskWithURL(
-            server->url("test/status/" + std::to_string(status) + "?body=hello"), &response, &error);
-        ASSERT_TRUE(body.has_value()) << status << ": " << error.message;
-        EXPECT_EQ(textOf(*body), "hello");
+            server->url("test/status/" + std::to_string(status) + "?body=hello"), &response, nullptr);
+        EXPECT_EQ(body, Bytes({'h', 'e', 'l', 'l', 'o'})) << status;
         EXPECT_EQ(response.statusCode, status);
+    }
+    const std::string html = doHttpPostWithUrl(server->url("test/html-404"), "a=1");
+    EXPECT_NE(html.find("<h1>404 Not Found</h1>"), std::string::npos) << html;
+    EXPECT_EQ(doHttpPostWithUrl(server->url("test/status/500?body=broken"), ""), "broken");
+    EXPECT_EQ(doHttpPostWithUrl(server->url("test/not-utf8"), "a=1"), "");
+}
+
+TEST_F(HttpTest, FollowsRedirectsToTheLastResponse) {
+    UrlResponse response;
+    ASSERT_TRUE(SynchronousTask::sendSynchronousDataTaskWithURL(server->url("test/redirect?to=/test/status/201"),
+                                                                &response, nullptr));
+    EXPECT_EQ(response.statusCode, 201);
+    EXPECT_EQ(response.url, server->url("test/status/201"));
+}
+
+TEST_F(HttpTest, SendsTheMethodAndBodyWithItsOwnLengthWhateverLengthTheCallerClaims) {
+    for (const auto& [method, body] : {std::pair{"POST", "a=1&b=2"}, {"PUT", "x"}, {"POST", ""}}) {
+        SCOPED_TRACE(std::string(method) + " " + body);
+        UrlRequest request = requestFor("test/echo", method, body);
+        request.headers = {{"Content-Length", "999"}, {"Content-Type", "application/x-www-form-urlencoded"}};
+        const auto echo = echoOf(request);
+        EXPECT_EQ(echo["method"], method);
+        EXPECT_EQ(echo["body"], body);
+        EXPECT_EQ(echo["headers"]["content-length"], std::to_string(std::string_view(body).size()));
+        EXPECT_EQ(echo["headers"]["content-type"], "application/x-www-form-urlencoded");
+        EXPECT_EQ(echo["headers"].value("cache-control", "") + echo["headers"].value("pragma", ""), "no-cacheno-cache");
     }
 }
 
-TEST_F(SynchronousTaskTest, CapturesTheResponseHeaders) {
-    UrlResponse response;
-    ASSERT_TRUE(SynchronousTask::sendSynchronousDataTaskWithRequest(requestFor("test/echo"), &response, nullptr));
-    EXPECT_EQ(headerValue(response, "X-Velloq-Echo"), "1");
-    EXPECT_EQ(headerValue(response, "Content-Type"), "application/json; charset=utf-8");
-}
-
-TEST_F(SynchronousTaskTest, FollowsRedirectsAndKeepsOnlyTheLastResponsesHeaders) {
-    UrlResponse response;
-    const auto body = SynchronousTask::sendSynchronousDataTaskWithURL(
-        server->url("test/redirect?to=/test/status/201"), &response, nullptr);
-    ASSERT_TRUE(body.has_value());
-    EXPECT_EQ(response.statusCode, 201);
-    EXPECT_EQ(response.url, server->url("test/status/201"));
-    EXPECT_TRUE(headerValue(response, "Location").empty());
-}
-
-TEST_F(SynchronousTaskTest, SendsNoCacheHeadersOnlyWhenAskedToIgnoreTheCache) {
-    UrlRequest request = requestFor("test/echo");
-    const auto ignoring = echoOf(request);
-    EXPECT_EQ(ignoring["headers"].value("cache-control", ""), "no-cache");
-    EXPECT_EQ(ignoring["headers"].value("pragma", ""), "no-cache");
-
-    request.ignoreLocalCacheData = false;
-    const auto caching = echoOf(request);
-    EXPECT_FALSE(caching["headers"].contains("cache-control"));
-    EXPECT_FALSE(caching["headers"].contains("pragma"));
-}
-
-TEST_F(SynchronousTaskTest, SendsTheBodyWithItsOwnLengthWhateverLengthTheCallerClaims) {
-    UrlRequest request = requestFor("test/echo", "POST");
-    request.body = bytesOf("a=1&b=2");
-    request.headers = {{"Content-Length", "999"}, {"Content-Type", "application/x-www-form-urlencoded"}};
-    const auto echo = echoOf(request);
+TEST_F(HttpTest, PostsAFormCountedInUtf8BytesWithTwoMembersAndAFreshT) {
+    const auto echo = echoOfPost("name=\xE4\xB8\xAD");  // U+4E2D: one character, three bytes
     EXPECT_EQ(echo["method"], "POST");
-    EXPECT_EQ(echo["body"], "a=1&b=2");
-    EXPECT_EQ(echo["headers"]["content-length"], "7");
     EXPECT_EQ(echo["headers"]["content-type"], "application/x-www-form-urlencoded");
+    EXPECT_EQ(echo["headers"]["content-length"], "8");
+    EXPECT_EQ(echo["bodyLength"], 8);
+    EXPECT_EQ(echo["headers"]["cache-control"], "no-cache");
+
+    const std::string code = "a&T=evil=1/2?#";
+    const auto first = echoOfPost(serverSettingBody(code))["form"];
+    const auto second = echoOfPost(serverSettingBody(code))["form"];
+    for (const auto& form : {first, second}) {
+        ASSERT_EQ(form.size(), 2u);
+        EXPECT_EQ(form[0]["name"], "CloudKey");
+        EXPECT_EQ(form[0]["value"], code);
+        EXPECT_EQ(form[1]["name"], "T");
+        EXPECT_EQ(form[1]["value"].get<std::string>().size(), 36u);
+    }
+    EXPECT_NE(first[1]["value"], second[1]["value"]);
 }
 
-TEST_F(SynchronousTaskTest, SendsOtherMethodsAndAnEmptyPostWithLengthZero) {
-    const auto put = echoOf([] {
-        UrlRequest request = requestFor("test/echo", "PUT");
-        request.body = bytesOf("x");
-        return request;
-    }());
-    EXPECT_EQ(put["method"], "PUT");
-    EXPECT_EQ(put["body"], "x");
-
-    const auto emptyPost = echoOf(requestFor("test/echo", "POST"));
-    EXPECT_EQ(emptyPost["method"], "POST");
-    EXPECT_EQ(emptyPost["headers"]["content-length"], "0");
-}
-
-TEST_F(SynchronousTaskTest, UploadsBytesOrAFilesBytes) {
-    const Bytes data = bytesOf("uploaded \xE4\xB8\xAD");
-    const auto fromData = SynchronousTask::sendSynchronousUploadTaskWithRequestFromData(requestFor("test/echo"), data,
-                                                                                         nullptr, nullptr);
-    ASSERT_TRUE(fromData.has_value());
-    const auto dataEcho = nlohmann::json::parse(textOf(*fromData));
-    EXPECT_EQ(dataEcho["method"], "POST");  // a GET request cannot carry the upload
-    EXPECT_EQ(dataEcho["body"], textOf(data));
+TEST_F(HttpTest, UploadsBytesOrAFilesBytesAndDownloadsIntoATemporaryFile) {
+    const std::string data = "uploaded \xE4\xB8\xAD";
+    const auto fromData = jsonOf(SynchronousTask::sendSynchronousUploadTaskWithRequestFromData(
+        requestFor("test/echo"), Bytes(data.begin(), data.end()), nullptr, nullptr));
+    EXPECT_EQ(fromData["method"], "POST");  // a GET request cannot carry the upload
+    EXPECT_EQ(fromData["body"], data);
 
     TempHome home;
-    const std::string path = home.path() + "/upload.bin";
-    writeFileText(path, "file contents");
-    const auto fromFile = SynchronousTask::sendSynchronousUploadTaskWithRequestFromFile(
-        requestFor("test/echo", "PUT"), path, nullptr, nullptr);
-    ASSERT_TRUE(fromFile.has_value());
-    const auto fileEcho = nlohmann::json::parse(textOf(*fromFile));
-    EXPECT_EQ(fileEcho["method"], "PUT");
-    EXPECT_EQ(fileEcho["body"], "file contents");
+    writeFileText(home.path() + "/upload.bin", "file contents");
+    const auto fromFile = jsonOf(SynchronousTask::sendSynchronousUploadTaskWithRequestFromFile(
+        requestFor("test/echo", "PUT"), home.path() + "/upload.bin", nullptr, nullptr));
+    EXPECT_EQ(fromFile["method"].get<std::string>() + " " + fromFile["body"].get<std::string>(), "PUT file contents");
+    EXPECT_FALSE(SynchronousTask::sendSynchronousUploadTaskWithRequestFromFile(requestFor("test/echo"),
+                                                                               home.path() + "/missing", nullptr, nullptr));
 
-    UrlError error;
-    EXPECT_FALSE(SynchronousTask::sendSynchronousUploadTaskWithRequestFromFile(
-        requestFor("test/echo"), home.path() + "/missing", nullptr, &error));
-    EXPECT_NE(error.code, 0);
-}
-
-TEST_F(SynchronousTaskTest, DownloadsIntoANewTemporaryFile) {
-    UrlResponse response;
-    const auto first = SynchronousTask::sendSynchronousDownloadTaskWithURL(server->url("test/status/200?body=abc"),
-                                                                           &response, nullptr);
-    const auto second = SynchronousTask::sendSynchronousDownloadTaskWithRequest(requestFor("test/status/200?body=de"),
-                                                                                nullptr, nullptr);
-    ASSERT_TRUE(first.has_value());
-    ASSERT_TRUE(second.has_value());
-    EXPECT_NE(*first, *second);
-    EXPECT_EQ(readFileText(*first), "abc");
-    EXPECT_EQ(readFileText(*second), "de");
-    EXPECT_EQ(response.statusCode, 200);
-    std::filesystem::remove(*first);
-    std::filesystem::remove(*second);
+    const auto file = SynchronousTask::sendSynchronousDownloadTaskWithRequest(requestFor("test/status/200?body=abc"),
+                                                                              nullptr, nullptr);
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(readFileText(*file), "abc");
+    std::filesystem::remove(*file);
 }
 
 // --- failures -----------------------------------------------------------------------------
 
-TEST_F(SynchronousTaskTest, RefusesUrlsWithoutSchemeAndHostBeforeAnyConnection) {
+TEST_F(HttpTest, RefusesRelativeUrlsOtherSchemesAndSplitHeadersBeforeAnyConnection) {
     for (const std::string url : {"PrivateCloudService.ashx?ASK=getServerSetting", "127.0.0.1:1/x",
                                   "VUD/Parlor/ParlorLogin.aspx?lang=en-US", ""}) {
         UrlResponse response;
@@ -193,40 +151,44 @@ TEST_F(SynchronousTaskTest, RefusesUrlsWithoutSchemeAndHostBeforeAnyConnection) 
         EXPECT_EQ(error.code, -1) << url;
         EXPECT_EQ(response.statusCode, 0) << url;
     }
-}
+    // An empty private cloud base leaves the bare path.
+    EXPECT_EQ(doHttpPostWithUrl("PrivateCloudService.ashx?ASK=getServerSetting", serverSettingBody("velloq-one")), "");
 
-TEST_F(SynchronousTaskTest, RefusesSchemesOtherThanHttp) {
     TempHome home;
     writeFileText(home.path() + "/secret", "secret");
     UrlError error;
     EXPECT_FALSE(SynchronousTask::sendSynchronousDataTaskWithURL("file://" + home.path() + "/secret", nullptr, &error));
     EXPECT_NE(error.code, 0);
-}
 
-TEST_F(SynchronousTaskTest, RefusesHeaderAndMethodTextThatWouldSplitTheRequest) {
     UrlRequest header = requestFor("test/echo");
     header.headers = {{"X-Test", "a\r\nInjected: yes"}};
-    UrlRequest method = requestFor("test/echo", "GET /x HTTP/1.1\r\n");
-    for (const UrlRequest& request : {header, method}) {
-        UrlError error;
+    for (const UrlRequest& request : {header, requestFor("test/echo", "GET /x HTTP/1.1\r\n")}) {
         EXPECT_FALSE(SynchronousTask::sendSynchronousDataTaskWithRequest(request, nullptr, &error));
         EXPECT_EQ(error.code, -2);
     }
 }
 
-TEST_F(SynchronousTaskTest, FailsQuicklyOnAClosedPort) {
+TEST_F(HttpTest, FailsQuicklyOnAClosedPortAndStopsARedirectLoop) {
+    std::string url;
+    {
+        DemoServer gone;  // its port is closed once it stops
+        url = gone.url("x");
+    }
     const auto start = Clock::now();
     UrlResponse response;
     UrlError error;
-    EXPECT_FALSE(SynchronousTask::sendSynchronousDataTaskWithURL(
-        "http://127.0.0.1:" + std::to_string(closedLoopbackPort()) + "/", &response, &error));
+    EXPECT_FALSE(SynchronousTask::sendSynchronousDataTaskWithURL(url, &response, &error));
     EXPECT_NE(error.code, 0);
     EXPECT_FALSE(error.message.empty());
     EXPECT_EQ(response.statusCode, 0);
+    EXPECT_EQ(doHttpPostWithUrl(url, "a=1"), "");
     EXPECT_LT(Clock::now() - start, std::chrono::seconds(3));
+
+    EXPECT_FALSE(SynchronousTask::sendSynchronousDataTaskWithURL(server->url("test/redirect-loop"), nullptr, &error));
+    EXPECT_EQ(error.code, 47);  // CURLE_TOO_MANY_REDIRECTS
 }
 
-TEST_F(SynchronousTaskTest, GivesUpOnAServerSlowerThanTheTimeLimit) {
+TEST_F(HttpTest, GivesUpOnAServerSlowerThanTheTimeLimit) {
     UrlRequest request = requestFor("test/slow?ms=5000");
     request.timeoutSeconds = 1;
     const auto start = Clock::now();
@@ -238,30 +200,37 @@ TEST_F(SynchronousTaskTest, GivesUpOnAServerSlowerThanTheTimeLimit) {
     EXPECT_LT(elapsed, std::chrono::seconds(4));
 }
 
-TEST_F(SynchronousTaskTest, TreatsABodyOverTheLimitAsAFailedRequest) {
+// A body over 8 MiB fails whether its Content-Length announces it or it arrives streamed.
+TEST_F(HttpTest, TreatsABodyOverTheLimitAsAFailedRequest) {
     for (const std::string path : {"test/oversized?mib=9", "test/oversized-stream?mib=9"}) {
+        SCOPED_TRACE(path);
         UrlResponse response;
         UrlError error;
-        EXPECT_FALSE(SynchronousTask::sendSynchronousDataTaskWithURL(server->url(path), &response, &error)) << path;
-        EXPECT_EQ(error.code, 63) << path;  // CURLE_FILESIZE_EXCEEDED
-        EXPECT_EQ(response.statusCode, 0) << path;
-        EXPECT_FALSE(SynchronousTask::sendSynchronousDownloadTaskWithURL(server->url(path), nullptr, nullptr)) << path;
+        EXPECT_FALSE(SynchronousTask::sendSynchronousDataTaskWithURL(server->url(path), &response, &error));
+        EXPECT_EQ(error.code, 63);  // CURLE_FILESIZE_EXCEEDED
+        EXPECT_EQ(response.statusCode, 0);
+        EXPECT_FALSE(SynchronousTask::sendSynchronousDownloadTaskWithURL(server->url(path), nullptr, nullptr));
+        EXPECT_EQ(doHttpPostWithUrl(server->url(path), ""), "");
     }
+    const auto underLimit = SynchronousTask::sendSynchronousDataTaskWithURL(
+        server->url("test/oversized-stream?mib=7"), nullptr, nullptr);
+    ASSERT_TRUE(underLimit.has_value());
+    EXPECT_GE(underLimit->size(), 7u * 1024 * 1024);
+    EXPECT_LE(underLimit->size(), SynchronousTask::kMaxBodyBytes);
 }
 
-TEST_F(SynchronousTaskTest, AcceptsABodyJustUnderTheLimit) {
-    // 7 MiB passes; the limit is 8 MiB.
-    const auto body = SynchronousTask::sendSynchronousDataTaskWithURL(server->url("test/oversized-stream?mib=7"),
-                                                                      nullptr, nullptr);
-    ASSERT_TRUE(body.has_value());
-    EXPECT_GE(body->size(), 7u * 1024 * 1024);
-    EXPECT_LE(body->size(), SynchronousTask::kMaxBodyBytes);
-}
-
-TEST_F(SynchronousTaskTest, StopsFollowingARedirectLoop) {
-    UrlError error;
-    EXPECT_FALSE(SynchronousTask::sendSynchronousDataTaskWithURL(server->url("test/redirect-loop"), nullptr, &error));
-    EXPECT_EQ(error.code, 47);  // CURLE_TOO_MANY_REDIRECTS
+// The demo private cloud service, as the server-setting request meets it: it knows its codes
+// only in lower case, so the client's lower-casing is what makes a typed "VELLOQ-One" work.
+TEST_F(HttpTest, PrivateCloudServiceKnowsTheDemoCodesOnlyInLowerCase) {
+    const auto answerFor = [](const std::string& code) {
+        return nlohmann::json::parse(
+            doHttpPostWithUrl(server->url("PrivateCloudService.ashx?ASK=getServerSetting"), serverSettingBody(code)),
+            nullptr, false);
+    };
+    const auto one = answerFor("velloq-one");
+    EXPECT_EQ(one["IsSuccess"], true);
+    EXPECT_EQ(one["PrivateCloudData"]["ServerList"][0]["Url"], server->url("orgs/acme/"));
+    for (const std::string code : {"unknown", "VELLOQ-ONE", ""}) EXPECT_EQ(answerFor(code)["IsSuccess"], false) << code;
 }
 
 }  // namespace
