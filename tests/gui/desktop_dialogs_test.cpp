@@ -2,8 +2,9 @@
 // user (finds the dialog among the toplevels and answers it), and the answer comes back as a
 // button index.
 
-#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include <glibmm/main.h>
 #include <gtkmm/messagedialog.h>
@@ -14,23 +15,19 @@
 
 namespace {
 
-template <class DialogType>
-DialogType* openDialog() {
-    for (auto* window : Gtk::Window::list_toplevels()) {
-        if (auto* dialog = dynamic_cast<DialogType*>(window); dialog && dialog->get_visible()) return dialog;
-    }
-    return nullptr;
-}
-
-// Retries every 20 ms until the dialog is up, then acts; gives up after 5 s (the dialog is
-// then closed so the test fails instead of hanging).
-template <class DialogType>
-void whenDialogShows(std::function<void(DialogType&)> act) {
+// Retries every 20 ms until a message dialog is up, then answers it with response and records
+// its button labels; gives up after 5 s so that the test fails instead of hanging.
+void whenDialogShows(int response, std::vector<std::string>& labels) {
     auto attempts = std::make_shared<int>(0);
     Glib::signal_timeout().connect(
-        [act, attempts] {
-            if (auto* dialog = openDialog<DialogType>()) {
-                act(*dialog);
+        [response, &labels, attempts] {
+            for (auto* window : Gtk::Window::list_toplevels()) {
+                auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
+                if (!dialog || !dialog->get_visible()) continue;
+                for (auto* child : dialog->get_action_area()->get_children()) {
+                    if (auto* button = dynamic_cast<Gtk::Button*>(child)) labels.push_back(button->get_label());
+                }
+                dialog->response(response);
                 return false;
             }
             if (++*attempts < 250) return true;
@@ -38,14 +35,6 @@ void whenDialogShows(std::function<void(DialogType&)> act) {
             return false;
         },
         20);
-}
-
-std::vector<std::string> buttonLabels(Gtk::Dialog& dialog) {
-    std::vector<std::string> labels;
-    for (auto* child : dialog.get_action_area()->get_children()) {
-        if (auto* button = dynamic_cast<Gtk::Button*>(child)) labels.push_back(button->get_label());
-    }
-    return labels;
 }
 
 class GtkDialogsTest : public ::testing::Test {
@@ -56,22 +45,20 @@ protected:
 
 }  // namespace
 
-TEST_F(GtkDialogsTest, AlertAnswersTheIndexOfTheChosenButtonFirstOneRightmost) {
-    std::vector<std::string> shown;
-    whenDialogShows<Gtk::MessageDialog>([&](Gtk::MessageDialog& dialog) {
-        shown = buttonLabels(dialog);
-        dialog.response(1);
-    });
-    EXPECT_EQ(dialogs.showAlert("Restart now?", AlertStyle::Warning, {"Confirm", "Cancel"}), 1);
-    EXPECT_EQ(shown, (std::vector<std::string>{"Cancel", "Confirm"}));
-}
-
-TEST_F(GtkDialogsTest, AlertWithoutButtonsHasOkAndClosingItAnswersMinusOne) {
-    std::vector<std::string> shown;
-    whenDialogShows<Gtk::MessageDialog>([&](Gtk::MessageDialog& dialog) {
-        shown = buttonLabels(dialog);
-        dialog.response(Gtk::RESPONSE_DELETE_EVENT);
-    });
-    EXPECT_EQ(dialogs.showAlert("Done", AlertStyle::Informational, {}), -1);
-    EXPECT_EQ(shown, std::vector<std::string>{"OK"});
+TEST_F(GtkDialogsTest, AlertAnswersTheChosenButtonFirstOneRightmostOrMinusOneWhenClosed) {
+    struct Case {
+        std::vector<std::string> buttons;
+        int response;
+        int answer;
+        std::vector<std::string> shown;  // left to right
+    };
+    const Case cases[] = {{{"Confirm", "Cancel"}, 1, 1, {"Cancel", "Confirm"}},
+                          {{}, Gtk::RESPONSE_DELETE_EVENT, -1, {"OK"}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.answer);
+        std::vector<std::string> shown;
+        whenDialogShows(c.response, shown);
+        EXPECT_EQ(dialogs.showAlert("Restart now?", AlertStyle::Warning, c.buttons), c.answer);
+        EXPECT_EQ(shown, c.shown);
+    }
 }

@@ -17,30 +17,16 @@
 namespace {
 
 constexpr const char* kDaemonName = "org.freedesktop.Notifications";
-constexpr const char* kDaemonPath = "/org/freedesktop/Notifications";
 
-std::string stringArgument(GVariant* arguments, gsize index) {
-    GVariantPtr boxed(g_variant_get_child_value(arguments, index));
-    GVariantPtr value(g_variant_get_variant(boxed.get()));
+// Argument index of a recorded call (dbusmock hands them over boxed in variants).
+GVariantPtr argument(const GVariantPtr& arguments, gsize index) {
+    GVariantPtr boxed(g_variant_get_child_value(arguments.get(), index));
+    return GVariantPtr(g_variant_get_variant(boxed.get()));
+}
+
+std::string stringArgument(const GVariantPtr& arguments, gsize index) {
+    auto value = argument(arguments, index);
     return g_variant_is_of_type(value.get(), G_VARIANT_TYPE_STRING) ? g_variant_get_string(value.get(), nullptr) : "";
-}
-
-std::vector<std::string> actionsArgument(GVariant* arguments) {
-    GVariantPtr boxed(g_variant_get_child_value(arguments, 5));
-    GVariantPtr value(g_variant_get_variant(boxed.get()));
-    std::vector<std::string> actions;
-    gsize count = 0;
-    const gchar** strings = g_variant_get_strv(value.get(), &count);
-    actions.assign(strings, strings + count);
-    g_free(strings);
-    return actions;
-}
-
-guint32 uintArgument(GVariant* arguments, gsize index) {
-    GVariantPtr boxed(g_variant_get_child_value(arguments, index));
-    GVariantPtr value(g_variant_get_variant(boxed.get()));
-    return g_variant_is_of_type(value.get(), G_VARIANT_TYPE_UINT32) ? g_variant_get_uint32(value.get())
-                                                                     : guint32(g_variant_get_int32(value.get()));
 }
 
 class DesktopNotifierTest : public ::testing::Test {
@@ -65,7 +51,11 @@ protected:
 
     void TearDown() override { notifier.reset(); }
 
-    DbusMock daemon{"notification_daemon", kDaemonName, kDaemonPath};
+    bool waitForCalls(const char* method, std::size_t count) {
+        return pumpUntil([&] { return daemon.methodCalls(method).size() == count; });
+    }
+
+    DbusMock daemon{"notification_daemon", kDaemonName, "/org/freedesktop/Notifications"};
     static inline Glib::RefPtr<Gtk::Application> application;
     std::unique_ptr<DesktopNotifier> notifier;
     std::vector<std::pair<std::string, std::string>> activations;
@@ -73,44 +63,32 @@ protected:
 
 }  // namespace
 
-TEST_F(DesktopNotifierTest, NotificationReachesTheDaemonWithItsDefaultAction) {
-    const std::string id = notifier->post("Sales(Ann)", "Hello there", "showIMNotice", R"({"ID":42})");
-    ASSERT_FALSE(id.empty());
-
-    ASSERT_TRUE(pumpUntil([&] { return daemon.methodCalls("Notify").size() == 1; }));
-    auto calls = daemon.methodCalls("Notify");
-    EXPECT_EQ(stringArgument(calls[0].get(), 3), "Sales(Ann)");
-    EXPECT_EQ(stringArgument(calls[0].get(), 4), "Hello there");
-    auto actions = actionsArgument(calls[0].get());
-    ASSERT_GE(actions.size(), 2u);
-    EXPECT_EQ(actions[0], "default");
-    EXPECT_TRUE(activations.empty());
-}
-
-TEST_F(DesktopNotifierTest, ClickReachesTheHandlerWithKindAndTextAndClosesTheNotification) {
+TEST_F(DesktopNotifierTest, NotificationReachesTheDaemonAndItsActionReachesTheHandlerWithKindAndText) {
     const std::string text = R"({"Name":"Ann","Content":"it's \"quoted\"","Url":""})";
-    notifier->post("Ann", "body", "showNotice", text);
-    notifier->post("Bob", "body", "showInviteNotice", "{}");
-    ASSERT_TRUE(pumpUntil([&] { return daemon.methodCalls("Notify").size() == 2; }));
+    const std::string first = notifier->post("Sales(Ann)", "Hello there", "showNotice", text);
+    const std::string second = notifier->post("Bob", "body", "showInviteNotice", "{}");
+    EXPECT_FALSE(first.empty());
+    EXPECT_NE(first, second);
+    ASSERT_TRUE(waitForCalls("Notify", 2));
+    auto calls = daemon.methodCalls("Notify");
+    EXPECT_EQ(stringArgument(calls[0], 3), "Sales(Ann)");
+    EXPECT_EQ(stringArgument(calls[0], 4), "Hello there");
+    auto actions = argument(calls[0], 5);
+    ASSERT_GE(g_variant_n_children(actions.get()), 2u);
+    GVariantPtr firstAction(g_variant_get_child_value(actions.get(), 0));
+    EXPECT_STREQ(g_variant_get_string(firstAction.get(), nullptr), "default");
+    EXPECT_TRUE(activations.empty());
+
     // The mock numbers notifications from 1 in the order they arrive.
     ASSERT_TRUE(daemon.emitSignal(kDaemonName, "ActionInvoked", "us", g_variant_new("(us)", 1u, "default")));
-
     ASSERT_TRUE(pumpUntil([&] { return !activations.empty(); }));
     EXPECT_EQ(activations, (std::vector<std::pair<std::string, std::string>>{{"showNotice", text}}));
-    ASSERT_TRUE(pumpUntil([&] { return daemon.methodCalls("CloseNotification").size() == 1; }));
-    EXPECT_EQ(uintArgument(daemon.methodCalls("CloseNotification")[0].get(), 0), 1u);
-}
+    ASSERT_TRUE(waitForCalls("CloseNotification", 1));
+    auto closed = argument(daemon.methodCalls("CloseNotification")[0], 0);
+    EXPECT_EQ(g_variant_is_of_type(closed.get(), G_VARIANT_TYPE_UINT32) ? g_variant_get_uint32(closed.get())
+                                                                       : guint32(g_variant_get_int32(closed.get())),
+              1u);
 
-TEST_F(DesktopNotifierTest, EachPostIsItsOwnNotification) {
-    const std::string first = notifier->post("A", "", "showNotice", "{}");
-    const std::string second = notifier->post("B", "", "showNotice", "{}");
-    EXPECT_NE(first, second);
-    EXPECT_TRUE(pumpUntil([&] { return daemon.methodCalls("Notify").size() == 2; }));
-}
-
-TEST_F(DesktopNotifierTest, WithdrawClosesTheNotificationAtTheDaemon) {
-    const std::string id = notifier->post("A", "", "showNotice", "{}");
-    ASSERT_TRUE(pumpUntil([&] { return daemon.methodCalls("Notify").size() == 1; }));
-    notifier->withdraw(id);
-    EXPECT_TRUE(pumpUntil([&] { return daemon.methodCalls("CloseNotification").size() == 1; }));
+    notifier->withdraw(second);
+    EXPECT_TRUE(waitForCalls("CloseNotification", 2));
 }

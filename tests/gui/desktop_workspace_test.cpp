@@ -1,12 +1,13 @@
 // The workspace against a private bus: name ownership as seen by NameHasOwner, a detached
 // program start observed through the file it writes, and "reveal" answered by a file manager
-// played by the test on its own thread (the workspace's call is synchronous).
+// played by the test. The workspace's call is synchronous, so the file manager answers from
+// its connection's own worker thread (a message filter) rather than from the blocked loop.
 
-#include <atomic>
 #include <filesystem>
+#include <memory>
 #include <mutex>
 #include <string>
-#include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -18,77 +19,37 @@
 
 namespace {
 
-constexpr const char* kFileManagerXml = R"xml(
-<node>
-  <interface name="org.freedesktop.FileManager1">
-    <method name="ShowItems">
-      <arg name="uris" type="as" direction="in"/>
-      <arg name="startupId" type="s" direction="in"/>
-    </method>
-  </interface>
-</node>)xml";
-
-// A file manager on a thread and main context of its own, recording ShowItems.
-class TestFileManager {
-public:
-    TestFileManager() : m_thread([this] { run(); }) {
-        pumpUntil([this] { return m_ready.load(); });
-    }
-    ~TestFileManager() {
-        m_stop = true;
-        g_main_context_wakeup(m_context);
-        m_thread.join();
+// Owns org.freedesktop.FileManager1 and records the uris of every ShowItems call.
+struct TestFileManager {
+    TestFileManager() {
+        g_dbus_connection_add_filter(connection.get(), &TestFileManager::onMessage, this, nullptr);
+        GVariantPtr reply(g_dbus_connection_call_sync(
+            connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+            g_variant_new("(su)", "org.freedesktop.FileManager1", 4u), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE,
+            2000, nullptr, nullptr));
+        guint32 result = 0;
+        if (reply) g_variant_get(reply.get(), "(u)", &result);
+        EXPECT_EQ(result, 1u) << "the test file manager does not own its name";
     }
 
-    std::vector<std::string> shownUris() {
-        std::lock_guard lock(m_mutex);
-        return m_uris;
-    }
-
-private:
-    void run() {
-        m_context = g_main_context_new();
-        g_main_context_push_thread_default(m_context);
+    static GDBusMessage* onMessage(GDBusConnection* connection, GDBusMessage* message, gboolean incoming, gpointer self) {
+        if (!incoming || g_strcmp0(g_dbus_message_get_member(message), "ShowItems") != 0) return message;
+        gchar** uris = nullptr;
+        g_variant_get(g_dbus_message_get_body(message), "(^as&s)", &uris, nullptr);
         {
-            auto connection = PrivateSessionBus::instance().connect();
-            GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kFileManagerXml, nullptr);
-            static const GDBusInterfaceVTable vtable = {&TestFileManager::onMethodCall, nullptr, nullptr, {}};
-            const guint object = g_dbus_connection_register_object(connection.get(), "/org/freedesktop/FileManager1",
-                                                                   node->interfaces[0], &vtable, this, nullptr, nullptr);
-            GVariantPtr reply(g_dbus_connection_call_sync(
-                connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-                g_variant_new("(su)", "org.freedesktop.FileManager1", 4u), nullptr, G_DBUS_CALL_FLAGS_NONE, 2000,
-                nullptr, nullptr));
-            m_ready = true;
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-            while (!m_stop && std::chrono::steady_clock::now() < deadline) g_main_context_iteration(m_context, TRUE);
-            g_dbus_connection_unregister_object(connection.get(), object);
-            g_dbus_node_info_unref(node);
+            std::lock_guard lock(static_cast<TestFileManager*>(self)->mutex);
+            static_cast<TestFileManager*>(self)->uris.assign(uris, uris + g_strv_length(uris));
         }
-        g_main_context_pop_thread_default(m_context);
-        g_main_context_unref(m_context);
+        g_strfreev(uris);
+        GObjectPtr<GDBusMessage> reply(g_dbus_message_new_method_reply(message));
+        g_dbus_connection_send_message(connection, reply.get(), G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
+        g_object_unref(message);
+        return nullptr;
     }
 
-    static void onMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
-                             GVariant* parameters, GDBusMethodInvocation* invocation, gpointer data) {
-        auto* self = static_cast<TestFileManager*>(data);
-        GVariantPtr uris(g_variant_get_child_value(parameters, 0));
-        gsize count = 0;
-        const gchar** strings = g_variant_get_strv(uris.get(), &count);
-        {
-            std::lock_guard lock(self->m_mutex);
-            self->m_uris.assign(strings, strings + count);
-        }
-        g_free(strings);
-        g_dbus_method_invocation_return_value(invocation, nullptr);
-    }
-
-    std::atomic<bool> m_ready{false};
-    std::atomic<bool> m_stop{false};
-    GMainContext* m_context = nullptr;
-    std::mutex m_mutex;
-    std::vector<std::string> m_uris;
-    std::thread m_thread;
+    GObjectPtr<GDBusConnection> connection = PrivateSessionBus::instance().connect();
+    std::mutex mutex;
+    std::vector<std::string> uris;
 };
 
 class WorkspaceTest : public ::testing::Test {
@@ -119,22 +80,18 @@ TEST_F(WorkspaceTest, NameHasOwnerAnswersForOwnedAndUnownedNames) {
     EXPECT_TRUE(pumpUntil([&] { return !workspace.isNameOwned("app.velloq.Running"); }));
 }
 
-TEST_F(WorkspaceTest, LaunchProgramStartsItDetachedWithItsArguments) {
-    const std::string folder = home.path() + "/Velloq Parlor.app/Contents/MacOS";
-    const std::string program = folder + "/Velloq Parlor";
+TEST_F(WorkspaceTest, LaunchProgramStartsAnExecutableDetachedWithItsArgumentsAndRefusesOthers) {
+    const std::string program = home.path() + "/Velloq Parlor.app/Contents/MacOS/Velloq Parlor";
     const std::string marker = home.path() + "/started";
     writeFileText(program, "#!/bin/sh\nprintf '%s' \"$1\" > \"$2\"\n");
     std::filesystem::permissions(program, std::filesystem::perms::owner_all);
-
     ASSERT_TRUE(workspace.launchProgram(program, {"arg with space", marker}));
     ASSERT_TRUE(pumpUntil([&] { return readFileText(marker) == "arg with space"; }));
-}
 
-TEST_F(WorkspaceTest, LaunchProgramRefusesMissingOrNonExecutableFiles) {
-    EXPECT_FALSE(workspace.launchProgram(home.path() + "/missing"));
     writeFileText(home.path() + "/plain", "text");
-    EXPECT_FALSE(workspace.launchProgram(home.path() + "/plain"));
-    EXPECT_FALSE(workspace.launchProgram(""));
+    for (const std::string& refused : {home.path() + "/missing", home.path() + "/plain", std::string()}) {
+        EXPECT_FALSE(workspace.launchProgram(refused)) << refused;
+    }
 }
 
 TEST_F(WorkspaceTest, RevealAsksTheFileManagerToShowTheFile) {
@@ -143,20 +100,17 @@ TEST_F(WorkspaceTest, RevealAsksTheFileManagerToShowTheFile) {
     writeFileText(file, "pdf");
 
     ASSERT_TRUE(workspace.revealFile(file));
-    const auto uris = fileManager.shownUris();
+    std::lock_guard lock(fileManager.mutex);
+    const auto& uris = fileManager.uris;
     ASSERT_EQ(uris.size(), 1u);
-    gchar* path = g_filename_from_uri(uris[0].c_str(), nullptr, nullptr);
-    EXPECT_STREQ(path, file.c_str());
-    g_free(path);
+    std::unique_ptr<gchar, decltype(&g_free)> path(g_filename_from_uri(uris[0].c_str(), nullptr, nullptr), g_free);
+    EXPECT_STREQ(path.get(), file.c_str());
 }
 
-TEST_F(WorkspaceTest, MissingFilesAndEmptyAddressesAreRefused) {
+TEST_F(WorkspaceTest, MissingFilesEmptyAddressesAndUnknownSchemesAreRefused) {
     EXPECT_FALSE(workspace.revealFile(home.path() + "/missing.pdf"));
     EXPECT_FALSE(workspace.openFile(home.path() + "/missing.pdf"));
     EXPECT_FALSE(workspace.openUrl(""));
-}
-
-TEST_F(WorkspaceTest, UnknownSchemeHasNoHandler) {
     EXPECT_FALSE(workspace.hasHandlerForScheme("velloq-no-such-scheme"));
     EXPECT_FALSE(workspace.hasHandlerForScheme(""));
 }

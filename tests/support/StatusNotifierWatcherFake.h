@@ -30,8 +30,6 @@ private:
     static void handleMethodCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
                                  const gchar* methodName, GVariant* parameters, GDBusMethodInvocation* invocation,
                                  gpointer self);
-    static GVariant* handleGetProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                                       const gchar* propertyName, GError**, gpointer self);
 
     GDBusConnection* m_connection;
     guint m_registrationId = 0;

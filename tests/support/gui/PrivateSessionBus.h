@@ -16,7 +16,6 @@ class PrivateSessionBus {
 public:
     static PrivateSessionBus& instance();
 
-    const std::string& address() const { return m_address; }
     // A connection of its own to the bus, separate from the process's shared session
     // connection: a peer as another program would see it. Fails the test when it cannot connect.
     GObjectPtr<GDBusConnection> connect() const;
