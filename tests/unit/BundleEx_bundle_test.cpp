@@ -11,40 +11,22 @@
 
 #include "config/BundleEx.h"
 #include "config/LanguageCodes.h"
+#include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "support/TempHome.h"
 
 namespace {
 
-// Pins the locale variables for one test and puts them back afterwards.
-class LocaleEnvironment {
-public:
-    LocaleEnvironment() {
-        for (const char* name : kNames) {
-            const char* value = std::getenv(name);
-            m_saved.emplace_back(value ? std::optional<std::string>(value) : std::nullopt);
-            unsetenv(name);
-        }
-    }
-    ~LocaleEnvironment() {
-        for (std::size_t i = 0; i < kNames.size(); ++i) {
-            if (m_saved[i]) setenv(kNames[i], m_saved[i]->c_str(), 1);
-            else unsetenv(kNames[i]);
-        }
-    }
-
-private:
-    static constexpr std::array<const char*, 4> kNames = {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"};
-    std::vector<std::optional<std::string>> m_saved;
-};
-
+// A fresh home and no locale variables for each test.
 class LanguageBundle : public ::testing::Test {
 protected:
+    void SetUp() override {
+        for (const char* name : {"LANGUAGE", "LC_ALL", "LC_MESSAGES", "LANG"}) unsetenv(name);
+    }
     void TearDown() override { Q7ZACUtility::setLanguage(std::nullopt); }
     static std::string okText() { return Bundle::mainBundle().localizedStringForKey("m9"); }
 
     TempHome m_home;
-    LocaleEnvironment m_locale;
 };
 
 }  // namespace
@@ -65,63 +47,47 @@ TEST_F(LanguageBundle, NoneOrAnUnknownFolderReturnsToTheOrdinaryChoice) {
     setenv("LANGUAGE", "zh_TW", 1);
     Q7ZACUtility::setLanguage(std::string("en"));
     EXPECT_EQ(okText(), "OK");
-    Q7ZACUtility::setLanguage(std::nullopt);
-    EXPECT_EQ(okText(), "確定");
-    Q7ZACUtility::setLanguage(std::string("en"));
-    Q7ZACUtility::setLanguage(std::string("fr"));
-    EXPECT_EQ(okText(), "確定");
-    Q7ZACUtility::setLanguage(std::string("../Resources"));
-    EXPECT_EQ(okText(), "確定");
+    for (const std::optional<std::string>& folder : {std::optional<std::string>(), std::optional<std::string>("fr"),
+                                                     std::optional<std::string>("../Resources")}) {
+        SCOPED_TRACE(folder.value_or("none"));
+        Q7ZACUtility::setLanguage(std::string("en"));
+        Q7ZACUtility::setLanguage(folder);
+        EXPECT_EQ(okText(), "確定");
+    }
     EXPECT_TRUE(BundleEx::mainBundleEx().overridesLookups());
 }
 
 TEST_F(LanguageBundle, OrdinaryChoicePrefersStoredLanguagesOverTheLocale) {
     setenv("LANG", "zh_CN.UTF-8", 1);
     EXPECT_EQ(okText(), "确定");
-    UserDefaults::standardUserDefaults().setAppleLanguages({"zh-Hant"});
-    ASSERT_TRUE(UserDefaults::standardUserDefaults().synchronize());
-    EXPECT_EQ(okText(), "確定");
-    UserDefaults::standardUserDefaults().removeAppleLanguages();
-    setenv("LANGUAGE", "de:fr", 1);
-    EXPECT_EQ(okText(), "OK") << "no offered language: the development localisation";
-}
-
-TEST(LanguageMapping, LocaleNamesMapToTheThreeLocalisations) {
-    const std::vector<std::string> offered = {"en", "zh-Hans", "zh-Hant"};
-    EXPECT_EQ(Bundle::localizationForLanguage("zh_TW.UTF-8", offered), "zh-Hant");
-    EXPECT_EQ(Bundle::localizationForLanguage("zh_HK", offered), "zh-Hant");
-    EXPECT_EQ(Bundle::localizationForLanguage("zh-Hant-TW", offered), "zh-Hant");
-    EXPECT_EQ(Bundle::localizationForLanguage("zh_CN.GB2312", offered), "zh-Hans");
-    EXPECT_EQ(Bundle::localizationForLanguage("zh_SG", offered), "zh-Hans");
-    EXPECT_EQ(Bundle::localizationForLanguage("zh", offered), "zh-Hans");
-    EXPECT_EQ(Bundle::localizationForLanguage("en_GB.UTF-8@euro", offered), "en");
-    EXPECT_EQ(Bundle::localizationForLanguage("C", offered), std::nullopt);
-    EXPECT_EQ(Bundle::localizationForLanguage("de_DE", offered), std::nullopt);
-    EXPECT_EQ(Bundle::localizationForLanguage("zh_TW", {"en"}), std::nullopt);
-}
-
-TEST(LanguageMapping, CodesAndFoldersRunInParallel) {
-    EXPECT_EQ(LanguageCodes::folderForLanguageCode("zh-TW"), "zh-Hant");
-    EXPECT_EQ(LanguageCodes::folderForLanguageCode("zh-CN"), "zh-Hans");
-    EXPECT_EQ(LanguageCodes::folderForLanguageCode("en-US"), "en");
-    EXPECT_EQ(LanguageCodes::folderForLanguageCode("en"), std::nullopt);
-    EXPECT_EQ(LanguageCodes::languageCodeForFolder("zh-Hans"), "zh-CN");
-    EXPECT_EQ(LanguageCodes::languageCodeForFolder("fr"), std::nullopt);
-}
-
-TEST(UserDefaultsStore, AppleLanguagesSurviveAReadBack) {
-    TempHome home;
     auto& defaults = UserDefaults::standardUserDefaults();
     EXPECT_EQ(defaults.appleLanguages(), std::nullopt);
     defaults.setAppleLanguages({"zh-Hant"});
     ASSERT_TRUE(defaults.synchronize());
-    auto stored = PropertyList::readDictionary(UserDefaults::filePath());
-    ASSERT_TRUE(stored);
-    EXPECT_EQ(stored->stringArrayValue("AppleLanguages"), std::vector<std::string>{"zh-Hant"});
-    {
-        TempHome other;
-        EXPECT_EQ(defaults.appleLanguages(), std::nullopt) << "another user's defaults";
-    }
+    EXPECT_EQ(okText(), "確定");
+    EXPECT_EQ(PropertyList::readDictionary(UserDefaults::filePath())->stringArrayValue("AppleLanguages"),
+              std::vector<std::string>{"zh-Hant"});
+    defaults.removeAppleLanguages();
+    setenv("LANGUAGE", "de:fr", 1);
+    EXPECT_EQ(okText(), "OK") << "no offered language: the development localisation";
+    defaults.setAppleLanguages({"en"});
+    ASSERT_TRUE(defaults.synchronize());
+    TempHome other;
+    EXPECT_EQ(defaults.appleLanguages(), std::nullopt) << "another user's defaults";
+}
+
+TEST(LanguageMapping, LocaleNamesAndCodesMapToTheThreeLocalisations) {
+    const std::vector<std::string> offered = {"en", "zh-Hans", "zh-Hant"};
+    for (const auto& [locale, folder] : std::vector<std::pair<const char*, const char*>>{
+             {"zh_TW.UTF-8", "zh-Hant"}, {"zh_HK", "zh-Hant"}, {"zh-Hant-TW", "zh-Hant"}, {"zh_CN.GB2312", "zh-Hans"},
+             {"zh_SG", "zh-Hans"}, {"zh", "zh-Hans"}, {"en_GB.UTF-8@euro", "en"}, {"C", ""}, {"de_DE", ""}})
+        EXPECT_EQ(Bundle::localizationForLanguage(locale, offered).value_or(""), folder) << locale;
+    EXPECT_EQ(Bundle::localizationForLanguage("zh_TW", {"en"}), std::nullopt);
+    for (const auto& [code, folder] : std::vector<std::pair<const char*, const char*>>{
+             {"zh-TW", "zh-Hant"}, {"zh-CN", "zh-Hans"}, {"en-US", "en"}, {"en", ""}})
+        EXPECT_EQ(LanguageCodes::folderForLanguageCode(code).value_or(""), folder) << code;
+    EXPECT_EQ(LanguageCodes::languageCodeForFolder("zh-Hans"), "zh-CN");
+    EXPECT_EQ(LanguageCodes::languageCodeForFolder("fr"), std::nullopt);
 }
 
 TEST(MainBundle, InfoAndResourcesComeFromTheBundleFolder) {
@@ -141,8 +107,7 @@ TEST(MainBundle, ConcurrentSwitchesAndLookupsAreSafe) {
         threads.emplace_back([worker] {
             for (int i = 0; i < 200; ++i) {
                 if (worker == 0) Q7ZACUtility::setLanguage(i % 2 ? std::optional<std::string>("en") : std::nullopt);
-                const std::string text = localizedString("m10");
-                EXPECT_FALSE(text.empty());
+                EXPECT_FALSE(localizedString("m10").empty());
             }
         });
     }

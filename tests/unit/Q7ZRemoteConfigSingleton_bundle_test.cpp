@@ -1,9 +1,9 @@
 // The remote configuration against a real bundle (its "ServerTW"/"ServerCN" names): the
 // default list, the upgrade of older two-address files, an empty list kept, reset, the four
-// keys written, and list texts of every odd shape.
+// keys as plistutil reads them, and list texts of odd shapes.
 
+#include <cstdlib>
 #include <filesystem>
-#include <memory>
 #include <regex>
 
 #include <gtest/gtest.h>
@@ -14,11 +14,10 @@
 #include "platform/PropertyList.h"
 #include "support/TempHome.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 using Config = Q7ZRemoteConfigSingleton;
+Config& config() { return Config::getInstance(); }
 
 class RemoteConfig : public ::testing::Test {
 protected:
@@ -28,76 +27,59 @@ protected:
     }
     void TearDown() override { Q7ZACUtility::setLanguage(std::nullopt); }
 
-    static Config& config() { return Config::getInstance(); }
     std::string configPath() const { return m_home.documents() + "/Q7ZRemoteConfig.plist"; }
     void writeConfig(const std::string& members) {
-        writeFileText(configPath(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<plist version=\"1.0\"><dict>" +
-                                        members + "</dict></plist>\n");
+        writeFileText(configPath(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + members + "</dict></plist>");
         config().loadUserInfo();
-    }
-    static std::vector<Q7ZServerUrlData> listOf(const std::string& text) {
-        config().setServerListJsonString(text);
-        return config().getServerUrlDataList();
     }
 
     TempHome m_home;
 };
 
-std::string expectedDefaultList() {
-    return std::string(R"([{"Sequence":0,"ServerName":"","Url":")") + BuildConfig::kDefaultServiceUrl +
-           R"(","IsCnUrl":false}])";
+// "sequence|name|url|cn;" for each entry.
+std::string describe(const std::vector<Q7ZServerUrlData>& list) {
+    std::string text;
+    for (const auto& entry : list)
+        text += std::to_string(entry.sequence) + "|" + entry.serverName + "|" + entry.url + "|" +
+                std::to_string(entry.isCnUrl) + ";";
+    return text;
 }
+std::string list() { return describe(config().getServerUrlDataList()); }
+std::string listOf(const std::string& json) {
+    config().setServerListJsonString(json);
+    return list();
+}
+
+const std::string kDefaultList =
+    std::string(R"([{"Sequence":0,"ServerName":"","Url":")") + BuildConfig::kDefaultServiceUrl + R"(","IsCnUrl":false}])";
 
 }  // namespace
 
 TEST_F(RemoteConfig, NoFileOffersTheDefaultServiceAndWritesNothing) {
-    EXPECT_EQ(config().serverListJsonString(), expectedDefaultList());
-    EXPECT_EQ(Config::defaultServerListJsonString(), expectedDefaultList());
+    EXPECT_EQ(config().serverListJsonString(), kDefaultList);
+    EXPECT_EQ(Config::defaultServerListJsonString(), kDefaultList);
     EXPECT_TRUE(std::regex_match(std::string(BuildConfig::kDefaultServiceUrl), std::regex("https://[^/]+/Community/")));
-    const auto list = config().getServerUrlDataList();
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].sequence, 0);
-    EXPECT_EQ(list[0].serverName, "");
-    EXPECT_EQ(list[0].url, BuildConfig::kDefaultServiceUrl);
-    EXPECT_EQ(list[0].isCnUrl, 0);
-    EXPECT_EQ(config().remoteTitle(), "");
-    EXPECT_FALSE(fs::exists(m_home.documents()));
+    EXPECT_EQ(list(), "0||" + std::string(BuildConfig::kDefaultServiceUrl) + "|0;");
+    EXPECT_FALSE(std::filesystem::exists(m_home.documents()));
 }
 
 TEST_F(RemoteConfig, OlderFilesWithTwoAddressesBecomeANumberedList) {
     writeConfig("<key>serverUrl_tw</key><string>https://tw.example/</string>"
                 "<key>serverUrl_cn</key><string>https://cn.example/</string>");
-    auto list = config().getServerUrlDataList();
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[0].sequence, 0);
-    EXPECT_EQ(list[0].serverName, "Taiwan server");
-    EXPECT_EQ(list[0].url, "https://tw.example/");
-    EXPECT_EQ(list[0].isCnUrl, 0);
-    EXPECT_EQ(list[1].sequence, 1);
-    EXPECT_EQ(list[1].serverName, "Mainland China server");
-    EXPECT_EQ(list[1].isCnUrl, 1);
+    EXPECT_EQ(list(),
+              "0|Taiwan server|https://tw.example/|0;1|Mainland China server|https://cn.example/|1;");
     EXPECT_NE(config().serverListJsonString().find("\"IsCnUrl\":1"), std::string::npos) << "integer, not boolean";
-
     writeConfig("<key>serverUrl_cn</key><string>https://cn.example/</string>");
-    list = config().getServerUrlDataList();
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].sequence, 0);
-    EXPECT_EQ(list[0].isCnUrl, 1);
-
+    EXPECT_EQ(list(), "0|Mainland China server|https://cn.example/|1;");
     writeConfig("<key>serverUrl_tw</key><string></string>");
-    EXPECT_EQ(config().serverListJsonString(), expectedDefaultList());
+    EXPECT_EQ(config().serverListJsonString(), kDefaultList);
     writeConfig("<key>serverUrl_tw</key><integer>1</integer><key>serverUrl_cn</key><string></string>");
-    EXPECT_EQ(config().serverListJsonString(), expectedDefaultList());
-}
+    EXPECT_EQ(config().serverListJsonString(), kDefaultList);
 
-TEST_F(RemoteConfig, UpgradeNamesFollowTheChosenLanguage) {
     Q7ZACUtility::setLanguage(std::string("zh-Hant"));
-    const auto text = Config::getServerUrlDataListJsonStringByUpgradeVersionWithTWUrl(std::string("https://tw/"),
-                                                                                     std::nullopt);
-    config().setServerListJsonString(text);
-    const auto list = config().getServerUrlDataList();
-    ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0].serverName, "台灣伺服器");
+    EXPECT_EQ(listOf(Config::getServerUrlDataListJsonStringByUpgradeVersionWithTWUrl(std::string("https://tw/"),
+                                                                                    std::nullopt)),
+              "0|台灣伺服器|https://tw/|0;");
 }
 
 TEST_F(RemoteConfig, StoredListWinsOverOlderKeysAndEmptyTextIsKept) {
@@ -115,64 +97,35 @@ TEST_F(RemoteConfig, SaveWritesExactlyFourStringKeysAndResetWritesDefaults) {
     config().setRemoteTitleIcon("https://org.example/icon.png");
     config().setVersion("7");
     config().setServerListJsonString("[]");
-    ASSERT_TRUE(config().saveConfig());
-    auto saved = PropertyList::readDictionary(configPath());
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->keys().size(), 4u);
-    EXPECT_EQ(saved->stringValue("remoteTitleIcon"), "https://org.example/icon.png");
-    EXPECT_EQ(saved->stringValue("serverListJsonString"), "[]");
-
-    config().resetConfig();
-    saved = PropertyList::readDictionary(configPath());
-    ASSERT_TRUE(saved);
-    EXPECT_EQ(saved->stringValue("remoteTitle"), "");
-    EXPECT_EQ(saved->stringValue("remoteTitleIcon"), "");
-    EXPECT_EQ(saved->stringValue("version"), "");
-    EXPECT_EQ(saved->stringValue("serverListJsonString"), expectedDefaultList());
-    EXPECT_EQ(saved->keys().size(), 4u);
+    for (bool reset : {false, true}) {
+        if (reset) config().resetConfig();
+        else ASSERT_TRUE(config().saveConfig());
+        // plistutil must read what was written: it converts the file to binary, read back here.
+        const std::string binary = m_home.path() + "/binary.plist";
+        ASSERT_EQ(std::system(("plistutil -i '" + configPath() + "' -o '" + binary + "' -f bin").c_str()), 0);
+        const auto saved = PropertyList::readDictionary(binary);
+        ASSERT_TRUE(saved);
+        EXPECT_EQ(saved->keys().size(), 4u);
+        EXPECT_EQ(saved->stringValue("remoteTitle"), reset ? "" : "Org");
+        EXPECT_EQ(saved->stringValue("remoteTitleIcon"), reset ? "" : "https://org.example/icon.png");
+        EXPECT_EQ(saved->stringValue("version"), reset ? "" : "7");
+        EXPECT_EQ(saved->stringValue("serverListJsonString"), reset ? kDefaultList : "[]");
+    }
 }
 
 TEST_F(RemoteConfig, OddListTextsGiveOnlyTheObjectElements) {
-    EXPECT_TRUE(listOf("not json").empty());
-    EXPECT_TRUE(listOf(R"({"Sequence":1,"Url":"https://a/"})").empty());
-    EXPECT_TRUE(listOf("[]").empty());
-    EXPECT_TRUE(listOf(R"("text")").empty());
-
-    const auto list = listOf(R"([1, "two", null, [], {"Sequence":"5","ServerName":7,"Url":"https://a/","IsCnUrl":true},
-                                {"Sequence":2.9,"IsCnUrl":"1","Extra":{}}, {"Sequence":-3,"IsCnUrl":0}])");
-    ASSERT_EQ(list.size(), 3u);
-    EXPECT_EQ(list[0].sequence, 0) << "a sequence given as text counts as missing";
-    EXPECT_EQ(list[0].serverName, "");
-    EXPECT_EQ(list[0].url, "https://a/");
-    EXPECT_EQ(list[0].isCnUrl, 1);
-    EXPECT_EQ(list[1].sequence, 2);
-    EXPECT_EQ(list[1].isCnUrl, 0);
-    EXPECT_EQ(list[2].sequence, -3);
+    for (const char* text : {"not json", R"({"Sequence":1,"Url":"https://a/"})", "[]", R"("text")"})
+        EXPECT_EQ(listOf(text), "") << text;
+    EXPECT_EQ(listOf(R"([1, "two", null, [], {"Sequence":"5","ServerName":7,"Url":"https://a/","IsCnUrl":true},
+                       {"Sequence":2.9,"IsCnUrl":"1","Extra":{}}, {"Sequence":-3,"IsCnUrl":0}])"),
+              "0||https://a/|1;2|||0;-3|||0;")
+        << "a sequence given as text counts as missing";
 }
 
 TEST_F(RemoteConfig, SequenceLookupTakesTheFirstMatchOrAnEmptyEntry) {
     config().setServerListJsonString(
         R"([{"Sequence":4,"Url":"https://first/"},{"Sequence":4,"Url":"https://second/"},{"Sequence":5,"Url":"https://five/"}])");
-    EXPECT_EQ(config().getServerUrlDataWithSequence(4).url, "https://first/");
-    EXPECT_EQ(config().getServerUrlDataWithSequence(5).url, "https://five/");
-    const auto missing = config().getServerUrlDataWithSequence(-999);
-    EXPECT_EQ(missing.sequence, 0);
-    EXPECT_EQ(missing.url, "");
-    EXPECT_EQ(missing.serverName, "");
-}
-
-TEST_F(RemoteConfig, EntriesRoundTripThroughTheirDictionaries) {
-    Q7ZServerUrlData entry;
-    entry.sequence = 9;
-    entry.serverName = "Main";
-    entry.url = "https://main/";
-    entry.isCnUrl = 1;
-    const auto dictionary = entry.getServerUrlDataDictionary();
-    EXPECT_EQ(dictionary.size(), 4u);
-    EXPECT_TRUE(dictionary.at("IsCnUrl").is_number_integer());
-    const auto back = Q7ZServerUrlData::getServerUrlDataWithDataDictionary(dictionary);
-    EXPECT_EQ(back.sequence, 9);
-    EXPECT_EQ(back.serverName, "Main");
-    EXPECT_EQ(back.url, "https://main/");
-    EXPECT_EQ(back.isCnUrl, 1);
+    EXPECT_EQ(describe({config().getServerUrlDataWithSequence(4), config().getServerUrlDataWithSequence(5),
+                        config().getServerUrlDataWithSequence(-999)}),
+              "4||https://first/|0;5||https://five/|0;0|||0;");
 }

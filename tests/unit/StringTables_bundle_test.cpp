@@ -3,13 +3,12 @@
 
 #include <filesystem>
 #include <map>
-#include <memory>
 #include <set>
 #include <string>
 
 #include <gtest/gtest.h>
-#include <plist/plist.h>
 
+#include "platform/PropertyList.h"
 #include "support/TempHome.h"
 
 namespace fs = std::filesystem;
@@ -23,37 +22,19 @@ const std::set<std::string> kRequiredKeys = {
     "m3479", "m3480", "m3481", "m3837", "m3838", "m3840", "Reload", "UserDeviceLanguage",
     "ServerTW", "ServerCN", "Other..."};
 
-const std::map<std::string, std::string> kDeviceLanguage = {
-    {"en", "en-US"}, {"zh-Hans", "zh-CN"}, {"zh-Hant", "zh-TW"}};
+const fs::path kResources = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "Resources";
 
-fs::path resourcesFolder() {
-    return fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "Resources";
-}
-
-using PlistPtr = std::unique_ptr<void, decltype(&plist_free)>;
-
-std::map<std::string, std::string> readTable(const fs::path& path) {
-    const std::string text = readFileText(path.string());
-    plist_t root = nullptr;
-    plist_from_memory(text.data(), static_cast<uint32_t>(text.size()), &root);
-    PlistPtr owner(root, &plist_free);
-    std::map<std::string, std::string> table;
-    if (!root || plist_get_node_type(root) != PLIST_DICT) return table;
-    plist_dict_iter iter = nullptr;
-    plist_dict_new_iter(root, &iter);
-    for (;;) {
-        char* key = nullptr;
-        plist_t value = nullptr;
-        plist_dict_next_item(root, iter, &key, &value);
-        if (!key) break;
-        char* text = nullptr;
-        if (plist_get_node_type(value) == PLIST_STRING) plist_get_string_val(value, &text);
-        table[key] = text ? text : "";
-        free(text);
-        free(key);
+// Folder -> key -> text ("" for a value that is not text).
+std::map<std::string, std::map<std::string, std::string>> allTables() {
+    std::map<std::string, std::map<std::string, std::string>> tables;
+    for (const char* folder : {"en", "zh-Hans", "zh-Hant"}) {
+        auto& table = tables[folder];
+        const auto list = PropertyList::readDictionary((kResources / folder).string() + ".lproj/Localizable.strings");
+        EXPECT_TRUE(list) << folder;
+        for (const auto& key : list ? list->keys() : std::vector<std::string>())
+            table[key] = list->stringValue(key).value_or("");
     }
-    free(iter);
-    return table;
+    return tables;
 }
 
 std::size_t countPlaceholders(const std::string& text) {
@@ -62,53 +43,26 @@ std::size_t countPlaceholders(const std::string& text) {
     return count;
 }
 
-std::map<std::string, std::map<std::string, std::string>> allTables() {
-    std::map<std::string, std::map<std::string, std::string>> tables;
-    for (const auto& [folder, code] : kDeviceLanguage)
-        tables[folder] = readTable(resourcesFolder() / (folder + ".lproj") / "Localizable.strings");
-    return tables;
-}
-
 }  // namespace
 
-TEST(StringTables, EveryLocalisationHasEveryKeyWithText) {
-    for (const auto& [folder, table] : allTables()) {
-        for (const auto& key : kRequiredKeys) {
-            auto found = table.find(key);
-            ASSERT_NE(found, table.end()) << key << " missing from " << folder;
-            EXPECT_FALSE(found->second.empty()) << key << " empty in " << folder;
-        }
-    }
-}
-
-TEST(StringTables, PlaceholderCountsAgreeAcrossLocalisations) {
+TEST(StringTables, EveryLocalisationHasEveryKeyWithTextAndTheSamePlaceholders) {
     const auto tables = allTables();
-    const auto& reference = tables.at("en");
+    const std::map<std::string, std::string> deviceLanguage = {{"en", "en-US"}, {"zh-Hans", "zh-CN"}, {"zh-Hant", "zh-TW"}};
     for (const auto& [folder, table] : tables) {
-        for (const auto& [key, text] : reference) {
+        for (const auto& key : kRequiredKeys) {
+            ASSERT_TRUE(table.count(key)) << key << " missing from " << folder;
+            EXPECT_FALSE(table.at(key).empty()) << key << " empty in " << folder;
+        }
+        for (const auto& [key, text] : tables.at("en")) {
             ASSERT_TRUE(table.count(key)) << key << " missing from " << folder;
             EXPECT_EQ(countPlaceholders(table.at(key)), countPlaceholders(text)) << key << " in " << folder;
         }
+        // The language menu names each language in its own script in every localisation.
+        EXPECT_EQ(table.at("UserDeviceLanguage"), deviceLanguage.at(folder));
+        EXPECT_EQ(table.at("m753") + table.at("m751") + table.at("m750") + table.at("m752"),
+                  "Velloq Parlor繁體中文简体中文English") << folder;
     }
-    EXPECT_EQ(countPlaceholders(reference.at("m3840")), 1u);
-}
-
-TEST(StringTables, DeviceLanguageNamesTheLocalisation) {
-    const auto tables = allTables();
-    for (const auto& [folder, code] : kDeviceLanguage) EXPECT_EQ(tables.at(folder).at("UserDeviceLanguage"), code);
-    for (const auto& [folder, table] : tables) {
-        EXPECT_EQ(table.at("m753"), "Velloq Parlor") << folder;
-        EXPECT_EQ(table.at("m751"), "繁體中文") << folder;
-        EXPECT_EQ(table.at("m750"), "简体中文") << folder;
-        EXPECT_EQ(table.at("m752"), "English") << folder;
-    }
+    EXPECT_EQ(countPlaceholders(tables.at("en").at("m3840")), 1u);
     EXPECT_NE(tables.at("zh-Hans").at("m9"), tables.at("en").at("m9"));
     EXPECT_NE(tables.at("zh-Hant").at("m754"), tables.at("zh-Hans").at("m754"));
-}
-
-TEST(StringTables, BundleHasItsInfoPlist) {
-    const fs::path info = resourcesFolder().parent_path() / "Info.plist";
-    const std::string text = readFileText(info.string());
-    EXPECT_NE(text.find("<key>CFBundleIdentifier</key>"), std::string::npos);
-    EXPECT_EQ(text.find('@'), std::string::npos) << "unrendered template variable";
 }
