@@ -1,9 +1,7 @@
 // The application shell in-process: the application is registered on the test program's own
-// bus (once for the program), which runs its start-up (window, menus, first screen) without a main loop of its own;
-// the test then drives the window through GTK and pumps the main context with a time limit.
-// Proves the "File" menu as drawn (Reload, separator, Quit), its accelerators, the Reload
-// action following the shown screen, hide instead of close for a close from code, the
-// foreground notification's strings and the current-screen action.
+// bus (once for the program), which runs its start-up (window, menus, first screen) without a
+// main loop of its own; the test then drives the window through GTK and pumps the main context
+// with a time limit.
 
 #include <gtest/gtest.h>
 
@@ -21,6 +19,8 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+
 class ReloadableScreen : public Q7ZViewController {
 public:
     Gtk::Widget& view() override { return m_view; }
@@ -34,6 +34,10 @@ private:
     Gtk::Label m_view{"reloadable"};
 };
 
+std::string stringOf(const Glib::VariantBase& variant) {
+    return Glib::VariantBase::cast_dynamic<Glib::Variant<Glib::ustring>>(variant).get();
+}
+
 class AppShellTest : public ::testing::Test {
 protected:
     // One application for the whole program: a GApplication cannot be registered again in the
@@ -44,8 +48,7 @@ protected:
         s_home = std::make_unique<TempHome>();
         s_application = AppDelegate::create();
         ASSERT_TRUE(s_application->register_application());
-        ASSERT_NE(s_application->window(), nullptr);
-        pumpFor(std::chrono::milliseconds(50));
+        pumpFor(50ms);
     }
 
     static void TearDownTestSuite() {
@@ -53,79 +56,57 @@ protected:
         s_home.reset();
     }
 
-    void SetUp() override { ASSERT_TRUE(s_application && s_application->window()); m_application = s_application; }
+    void SetUp() override { ASSERT_TRUE(s_application && s_application->window()); }
 
-    Q7ZMainWindow& window() { return *m_application->window(); }
+    Q7ZMainWindow& window() { return *s_application->window(); }
 
-    std::string currentScreenState() {
-        auto state = m_application->get_action_state_variant(AppDelegate::kCurrentScreenActionName);
-        return Glib::VariantBase::cast_dynamic<Glib::Variant<Glib::ustring>>(state).get();
-    }
-
-    // The File menu drawn from the application's menu model.
-    std::vector<Gtk::Widget*> drawnFileMenuItems(Gtk::Menu& menu) {
-        pumpFor(std::chrono::milliseconds(20));
-        return menu.get_children();
-    }
-
-    Glib::RefPtr<Gio::MenuModel> fileMenuModel() {
-        auto menuBar = m_application->get_menubar();
-        EXPECT_EQ(menuBar->get_n_items(), 1);
-        auto label = menuBar->get_item_attribute(0, Gio::MENU_ATTRIBUTE_LABEL, Glib::VARIANT_TYPE_STRING);
-        EXPECT_EQ(Glib::VariantBase::cast_dynamic<Glib::Variant<Glib::ustring>>(label).get(), "File");
-        return menuBar->get_item_link(0, Gio::MENU_LINK_SUBMENU);
-    }
-
-    void sendFocus(bool in) {
-        GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
-        event->focus_change.in = in;
-        event->focus_change.window = GDK_WINDOW(g_object_ref(window().get_window()->gobj()));
-        gtk_widget_send_focus_change(GTK_WIDGET(window().gobj()), event);
-        gdk_event_free(event);
+    void showWindow() {
+        window().show();
+        ASSERT_TRUE(pumpUntil([&] { return window().get_mapped(); }));
     }
 
     static inline std::unique_ptr<TempHome> s_home;
     static inline Glib::RefPtr<AppDelegate> s_application;
-    Glib::RefPtr<AppDelegate> m_application;
 };
 
-TEST_F(AppShellTest, FileMenuHoldsReloadThenASeparatorThenQuit) {
-    auto model = fileMenuModel();
-    ASSERT_TRUE(model);
-    Gtk::Menu menu(model);
-    const auto items = drawnFileMenuItems(menu);
+TEST_F(AppShellTest, FileMenuHoldsReloadWithControlRThenASeparatorThenQuitWithControlQ) {
+    auto menuBar = s_application->get_menubar();
+    ASSERT_EQ(menuBar->get_n_items(), 1);
+    EXPECT_EQ(stringOf(menuBar->get_item_attribute(0, Gio::MENU_ATTRIBUTE_LABEL, Glib::VARIANT_TYPE_STRING)), "File");
+    Gtk::Menu menu(menuBar->get_item_link(0, Gio::MENU_LINK_SUBMENU));
+    pumpFor(20ms);
+    const auto items = menu.get_children();
 
     ASSERT_EQ(items.size(), 3u);
     auto* reload = dynamic_cast<Gtk::MenuItem*>(items[0]);
-    ASSERT_NE(reload, nullptr);
+    auto* quit = dynamic_cast<Gtk::MenuItem*>(items[2]);
+    ASSERT_TRUE(reload && quit);
     EXPECT_EQ(reload->get_label(), localizedString("Reload"));
     EXPECT_NE(dynamic_cast<Gtk::SeparatorMenuItem*>(items[1]), nullptr) << "no separator at index 1";
-    auto* quit = dynamic_cast<Gtk::MenuItem*>(items[2]);
-    ASSERT_NE(quit, nullptr);
     EXPECT_EQ(quit->get_label(), "Quit");
-}
-
-TEST_F(AppShellTest, ReloadIsControlRAndQuitIsControlQ) {
-    EXPECT_EQ(m_application->get_accels_for_action("win.reloadWebView"), std::vector<Glib::ustring>{"<Primary>r"});
-    EXPECT_EQ(m_application->get_accels_for_action("app.quit"), std::vector<Glib::ustring>{"<Primary>q"});
+    EXPECT_EQ(s_application->get_accels_for_action("win.reloadWebView"), std::vector<Glib::ustring>{"<Primary>r"});
+    EXPECT_EQ(s_application->get_accels_for_action("app.quit"), std::vector<Glib::ustring>{"<Primary>q"});
 }
 
 TEST_F(AppShellTest, ReloadIsEnabledOnlyForAScreenThatAnswersIt) {
     auto reloadAction = Glib::RefPtr<Gio::SimpleAction>::cast_dynamic(window().lookup_action("reloadWebView"));
     ASSERT_TRUE(reloadAction);
-    EXPECT_EQ(currentScreenState(), "Q7ZWebViewController");
+    const auto currentScreen = [&] {
+        return stringOf(s_application->get_action_state_variant(AppDelegate::kCurrentScreenActionName));
+    };
+    EXPECT_EQ(currentScreen(), "Q7ZWebViewController");
     EXPECT_FALSE(reloadAction->get_enabled()) << "the placeholder web host does not reload";
 
-    auto& screen = m_application->placeScreen<ReloadableScreen>();
-    EXPECT_EQ(currentScreenState(), "ReloadableScreen");
+    auto& screen = s_application->placeScreen<ReloadableScreen>();
+    EXPECT_EQ(currentScreen(), "ReloadableScreen");
     EXPECT_EQ(window().contentViewController(), &screen);
     EXPECT_TRUE(reloadAction->get_enabled());
     reloadAction->activate();
     EXPECT_EQ(screen.reloads, 1);
 
-    m_application->placeScreen<Q7ZWebViewController>();
+    s_application->placeScreen<Q7ZWebViewController>();
     EXPECT_FALSE(reloadAction->get_enabled());
-    pumpFor(std::chrono::milliseconds(20));  // the replaced screen goes once the loop is idle
+    pumpFor(20ms);  // the replaced screen goes once the loop is idle
 }
 
 TEST_F(AppShellTest, MainWindowIsDressedAndPlacedAtTheTopLeft) {
@@ -133,39 +114,39 @@ TEST_F(AppShellTest, MainWindowIsDressedAndPlacedAtTheTopLeft) {
     EXPECT_EQ(window().get_title(), localizedString("m753"));
     EXPECT_TRUE(window().get_resizable());
     EXPECT_TRUE(window().get_deletable());
-    const bool placed = pumpUntil([&] {
+    EXPECT_TRUE(pumpUntil([&] {
         int x = 0, y = 0;
         window().get_position(x, y);
         return x == 100 && y == 100;
-    });
-    EXPECT_TRUE(placed);
+    }));
 }
 
 TEST_F(AppShellTest, CloseFromCodeHidesTheMainWindowAndKeepsIt) {
-    window().show();
-    ASSERT_TRUE(pumpUntil([&] { return window().get_mapped(); }));
-
+    showWindow();
     gtk_window_close(window().Gtk::Window::gobj());
     EXPECT_TRUE(pumpUntil([&] { return !window().get_visible(); })) << "the window is still shown";
-
-    ASSERT_NE(m_application->window(), nullptr);
-    const auto windows = m_application->get_windows();
-    EXPECT_EQ(windows.size(), 1u);
-    EXPECT_EQ(windows.empty() ? nullptr : windows.front(), m_application->window()) << "the window left the application";
+    ASSERT_NE(s_application->window(), nullptr);
+    EXPECT_EQ(s_application->get_windows(), std::vector<Gtk::Window*>{s_application->window()})
+        << "the window left the application";
 }
 
 TEST_F(AppShellTest, ForegroundChangesPostTrueThenFalse) {
     std::vector<std::string> posted;
     auto observation = NotificationCenter::defaultCenter().addObserver(
         kWindowsForegroundNotification, [&](const std::string& object) { posted.push_back(object); });
-    window().show();
-    ASSERT_TRUE(pumpUntil([&] { return window().get_mapped(); }));
+    const auto sendFocus = [&](bool in) {
+        GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+        event->focus_change.in = in;
+        event->focus_change.window = GDK_WINDOW(g_object_ref(window().get_window()->gobj()));
+        gtk_widget_send_focus_change(GTK_WIDGET(window().gobj()), event);
+        gdk_event_free(event);
+    };
+    showWindow();
     sendFocus(false);  // from a known state, whatever showing did to the focus
     posted.clear();
 
     sendFocus(true);
     sendFocus(false);
-
     EXPECT_EQ(posted, (std::vector<std::string>{"true", "false"}));
 }
 

@@ -2,10 +2,10 @@
 
 #include <signal.h>
 #include <spawn.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstring>
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -14,43 +14,10 @@
 #include <gtest/gtest.h>
 
 #include "BuildConfig.h"
-#include "support/ChildProcessReaper.h"
 
 extern char** environ;
 
-namespace {
-
-std::vector<std::string> environmentWithBus(const std::string& busAddress) {
-    std::vector<std::string> entries;
-    for (char** entry = environ; *entry; ++entry) {
-        if (std::strncmp(*entry, "DBUS_SESSION_BUS_ADDRESS=", 25) != 0) entries.emplace_back(*entry);
-    }
-    entries.push_back("DBUS_SESSION_BUS_ADDRESS=" + busAddress);
-    return entries;
-}
-
-std::vector<char*> pointersTo(std::vector<std::string>& strings) {
-    std::vector<char*> pointers;
-    for (auto& text : strings) pointers.push_back(text.data());
-    pointers.push_back(nullptr);
-    return pointers;
-}
-
-// The process group and the state letter from /proc/<pid>/stat.
-std::optional<std::pair<pid_t, char>> groupAndState(pid_t pid) {
-    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
-    std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
-    const auto afterName = text.rfind(')');
-    if (afterName == std::string::npos) return std::nullopt;
-    std::istringstream fields(text.substr(afterName + 1));
-    char state = 0;
-    pid_t parent = 0, group = 0;
-    fields >> state >> parent >> group;
-    if (!fields) return std::nullopt;
-    return std::make_pair(group, state);
-}
-
-}  // namespace
+using namespace std::chrono_literals;
 
 std::string BundleProcess::applicationExecutable() {
     return std::string(VELLOQ_BUNDLE_DIR) + "/Contents/MacOS/" + BuildConfig::kAppName;
@@ -61,40 +28,51 @@ std::string BundleProcess::helperExecutable() {
            ".app/Contents/MacOS/" + BuildConfig::kHelperName;
 }
 
-BundleProcess::BundleProcess(const std::string& executable, const std::string& busAddress) {
-    ChildProcessReaper::becomeSubreaper();
-    auto environment = environmentWithBus(busAddress);
-    auto envp = pointersTo(environment);
-    std::string program = executable;
-    char* argv[] = {program.data(), nullptr};
+BundleProcess::BundleProcess(std::vector<std::string> argv) {
+    // Orphaned descendants come back to this process instead of init, so they can be reaped.
+    prctl(PR_SET_CHILD_SUBREAPER, 1, 0, 0, 0);
+    std::vector<char*> pointers;
+    for (auto& argument : argv) pointers.push_back(argument.data());
+    pointers.push_back(nullptr);
     posix_spawnattr_t attributes;
     posix_spawnattr_init(&attributes);
     posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
     posix_spawnattr_setpgroup(&attributes, 0);
-    if (posix_spawn(&m_pid, executable.c_str(), nullptr, &attributes, argv, envp.data()) != 0) {
+    if (posix_spawnp(&m_pid, pointers[0], nullptr, &attributes, pointers.data(), environ) != 0) {
         m_pid = -1;
-        ADD_FAILURE() << "could not start " << executable;
+        ADD_FAILURE() << "could not start " << argv[0];
     }
     posix_spawnattr_destroy(&attributes);
 }
 
 BundleProcess::~BundleProcess() {
-    if (m_pid > 0) ChildProcessReaper::terminateAndReapGroup(m_pid);
+    if (m_pid <= 0) return;
+    const auto groupGoneWithin = [group = m_pid](std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (true) {
+            while (waitpid(-group, nullptr, WNOHANG) > 0) {
+            }
+            if (kill(-group, 0) != 0 && errno == ESRCH) return true;
+            if (std::chrono::steady_clock::now() >= deadline) return false;
+            std::this_thread::sleep_for(20ms);
+        }
+    };
+    kill(-m_pid, SIGTERM);
+    if (groupGoneWithin(5s)) return;
+    kill(-m_pid, SIGKILL);
+    groupGoneWithin(10s);
 }
 
 bool BundleProcess::hasExited() {
-    if (m_exitCode) return true;
-    if (m_pid <= 0) return true;
     int status = 0;
-    if (waitpid(m_pid, &status, WNOHANG) != m_pid) return false;
-    m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return true;
+    if (!m_exitCode && m_pid > 0 && waitpid(m_pid, &status, WNOHANG) == m_pid)
+        m_exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return m_exitCode || m_pid <= 0;
 }
 
 std::optional<int> BundleProcess::waitForExit(std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
-    while (!hasExited() && std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (!hasExited() && std::chrono::steady_clock::now() < deadline) std::this_thread::sleep_for(20ms);
     return m_exitCode;
 }
 
@@ -105,11 +83,16 @@ std::vector<pid_t> BundleProcess::runningInGroup(const std::string& executable) 
     for (const auto& entry : std::filesystem::directory_iterator("/proc", error)) {
         const std::string name = entry.path().filename();
         if (name.find_first_not_of("0123456789") != std::string::npos) continue;
-        const pid_t pid = std::stoi(name);
-        const auto info = groupAndState(pid);
-        if (!info || info->first != m_pid || info->second == 'Z') continue;
-        std::error_code linkError;
-        if (std::filesystem::read_symlink(entry.path() / "exe", linkError) == wanted) found.push_back(pid);
+        // /proc/<pid>/stat: "pid (name) state parent group ...", the name possibly holding ")".
+        std::ifstream stat(entry.path() / "stat");
+        const std::string text((std::istreambuf_iterator<char>(stat)), std::istreambuf_iterator<char>());
+        const auto nameEnd = text.rfind(')');
+        if (nameEnd == std::string::npos) continue;
+        std::istringstream fields(text.substr(nameEnd + 1));
+        char state = 0;
+        pid_t parent = 0, group = 0;
+        if (!(fields >> state >> parent >> group) || group != m_pid || state == 'Z') continue;
+        if (std::filesystem::read_symlink(entry.path() / "exe", error) == wanted) found.push_back(std::stoi(name));
     }
     return found;
 }

@@ -1,8 +1,8 @@
 #pragma once
-// A program of the built bundle started as a user starts it: the test's environment (HOME and
-// the XDG folders of a TempHome, DISPLAY) with the session bus of the test's own, in a process
-// group of its own. Whatever the program starts stays in that group; all of it is ended and
-// reaped when the object goes.
+// A program started as a user starts it, with the test's environment (a TempHome's HOME and XDG
+// folders, DISPLAY, the session bus the fixture set), in a process group of its own. Whatever
+// the program starts stays in that group or comes back to this process (a child subreaper);
+// all of it is ended (SIGTERM, then SIGKILL) and reaped when the object goes.
 
 #include <sys/types.h>
 
@@ -18,8 +18,8 @@ public:
     // <bundle>/Contents/Library/LoginItems/Velloq Parlor helper.app/Contents/MacOS/Velloq Parlor helper
     static std::string helperExecutable();
 
-    // Fails the current test when the program cannot be started.
-    BundleProcess(const std::string& executable, const std::string& busAddress);
+    // argv[0] is looked up on PATH; fails the current test when the program cannot be started.
+    explicit BundleProcess(std::vector<std::string> argv);
     ~BundleProcess();
     BundleProcess(const BundleProcess&) = delete;
     BundleProcess& operator=(const BundleProcess&) = delete;

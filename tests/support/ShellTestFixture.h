@@ -1,43 +1,105 @@
 #pragma once
-// What the end-to-end tests of the application shell share: a fresh home, a session bus of
-// the test's own, the test's connection to it, and the programs the test started. Members are
-// destroyed in reverse order, so every program is ended and reaped before the bus stops and
-// the home folder goes.
+// What the end-to-end tests of the application shell share: a fresh home, a session bus of the
+// test's own (the DBUS_SESSION_BUS_ADDRESS of every program started), the test's connection to
+// it with the application's actions as GApplication exports them, and the programs the test
+// started. Members go in reverse order: the programs are reaped before the bus and the home go.
 
-#include <chrono>
+#include <cstdlib>
+#include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
-#include "support/ApplicationBus.h"
+#include "BuildConfig.h"
+#include "platform/desktop/GObjectPtr.h"
 #include "support/BundleProcess.h"
-#include "support/PrivateBusDaemon.h"
+#include "support/MainLoopPump.h"
 #include "support/TempHome.h"
+
+using namespace std::chrono_literals;
 
 class ShellTestFixture : public ::testing::Test {
 protected:
-    static constexpr auto kStartLimit = std::chrono::seconds(40);
+    static constexpr auto kStartLimit = 40s;
+
+    void SetUp() override {
+        setenv("DBUS_SESSION_BUS_ADDRESS", m_busAddress.c_str(), 1);
+        ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(m_home.path() + "/bus"); }, 10s)) << "no bus";
+        const auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                             G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
+        m_connection.reset(g_dbus_connection_new_for_address_sync(m_busAddress.c_str(), flags, nullptr, nullptr, nullptr));
+        ASSERT_TRUE(m_connection) << "cannot connect to " << m_busAddress;
+    }
+
+    static bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds limit = 20s) {
+        return MainLoopPump::runUntil(predicate, limit);
+    }
+
+    BundleProcess& start(const std::string& executable) {
+        return *m_processes.emplace_back(std::make_unique<BundleProcess>(std::vector<std::string>{executable}));
+    }
 
     // Starts the application and waits until it shows a screen; the process, or null after a
     // failed wait (the test has failed then).
     BundleProcess* startApplication() {
         auto& process = start(BundleProcess::applicationExecutable());
-        const bool shown = waitUntil([&] { return !m_client.currentScreen().value_or("").empty(); }, kStartLimit);
+        const bool shown = waitUntil([&] { return !currentScreen().empty(); }, kStartLimit);
         EXPECT_TRUE(shown) << "the application showed no screen in time";
         return shown ? &process : nullptr;
     }
 
-    BundleProcess& start(const std::string& executable) {
-        m_processes.push_back(std::make_unique<BundleProcess>(executable, m_bus.address()));
-        return *m_processes.back();
-    }
-
     std::string documentsFile(const std::string& name) const { return m_home.documents() + "/" + name; }
 
+    GVariantPtr call(const std::string& busName, const std::string& objectPath, const char* interface,
+                     const char* method, GVariant* parameters, const GVariantType* replyType) const {
+        return GVariantPtr(g_dbus_connection_call_sync(m_connection.get(), busName.c_str(), objectPath.c_str(),
+                                                       interface, method, parameters, replyType,
+                                                       G_DBUS_CALL_FLAGS_NONE, 5000, nullptr, nullptr));
+    }
+
+    // The process owning the application's name on the bus.
+    std::optional<pid_t> applicationOwner() const {
+        auto reply = call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                          "GetConnectionUnixProcessID", g_variant_new("(s)", BuildConfig::kAppId), G_VARIANT_TYPE("(u)"));
+        guint32 pid = 0;
+        if (reply) g_variant_get(reply.get(), "(u)", &pid);
+        return reply ? std::optional<pid_t>(pid) : std::nullopt;
+    }
+
+    // The state of the application's "current-screen" action, the class name of the shown
+    // screen; "" when there is none.
+    std::string currentScreen() const {
+        auto reply = actionsCall("Describe", g_variant_new("(s)", "current-screen"), G_VARIANT_TYPE("((bgav))"));
+        GVariantIter* states = nullptr;
+        GVariant* state = nullptr;
+        if (reply) g_variant_get(reply.get(), "((bgav))", nullptr, nullptr, &states);
+        if (states) {
+            g_variant_iter_next(states, "v", &state);
+            g_variant_iter_free(states);
+        }
+        GVariantPtr held(state);
+        return state && g_variant_is_of_type(state, G_VARIANT_TYPE_STRING) ? g_variant_get_string(state, nullptr) : "";
+    }
+
+    bool activateAction(const char* action) const {
+        return actionsCall("Activate", g_variant_new_parsed("(%s, @av [], @a{sv} {})", action), G_VARIANT_TYPE_UNIT) !=
+               nullptr;
+    }
+
     TempHome m_home;
-    PrivateBusDaemon m_bus;
-    ApplicationBus m_client{m_bus.connect()};
+    const std::string m_busAddress = "unix:path=" + m_home.path() + "/bus";
+    BundleProcess m_bus{{"dbus-daemon", "--session", "--nofork", "--nopidfile", "--syslog-only", "--address=" + m_busAddress}};
+    GObjectPtr<GDBusConnection> m_connection;
     std::vector<std::unique_ptr<BundleProcess>> m_processes;
+
+private:
+    // org.gtk.Actions at the object path made from the application id.
+    GVariantPtr actionsCall(const char* method, GVariant* parameters, const GVariantType* replyType) const {
+        std::string path = std::string("/") + BuildConfig::kAppId;
+        for (char& character : path) character = character == '.' ? '/' : character == '-' ? '_' : character;
+        return call(BuildConfig::kAppId, path, "org.gtk.Actions", method, parameters, replyType);
+    }
 };
