@@ -1,6 +1,6 @@
 #pragma once
-// An RSA key pair made or loaded by a test, and compact signed tokens (RS256 over
-// Base64url "header.payload") signed with it, so token tests need no fixed sample files.
+// An RSA key pair made by a test, and compact signed tokens (RS256 over Base64url
+// "header.payload") signed with it, so token tests need no fixed sample files.
 
 #include <string>
 #include <string_view>
@@ -12,19 +12,13 @@ class TestSigningKey {
 public:
     // A fresh key of that many bits; throws std::runtime_error when OpenSSL cannot make one.
     static TestSigningKey generate(unsigned bits);
-    // A private key from a PEM file; throws std::runtime_error when it cannot be read.
-    static TestSigningKey fromPrivateKeyFile(const std::string& path);
 
     // "-----BEGIN PUBLIC KEY-----\n<Base64 lines>\n-----END PUBLIC KEY-----" as OpenSSL writes it.
     std::string publicKeyPem() const;
     std::string modulusBase64() const;
     std::string exponentBase64() const;
-    EVP_PKEY* key() const { return m_key.get(); }
-
     // header and payload given as JSON text, each Base64url-encoded, then signed.
     std::string token(std::string_view payloadJson, std::string_view headerJson = R"({"alg":"RS256","typ":"JWT"})") const;
-    // The Base64url signature of signingInput.
-    std::string sign(std::string_view signingInput) const;
 
 private:
     explicit TestSigningKey(OpenSslHandles::EvpPkeyPtr key) : m_key(std::move(key)) {}
@@ -35,4 +29,3 @@ private:
 
 // Base64url without padding.
 std::string base64UrlEncode(std::string_view bytes);
-std::string base64UrlEncode(const Bytes& bytes);
