@@ -5,7 +5,7 @@
 
 #include "BuildConfig.h"
 #include "platform/Bundle.h"
-#include "platform/desktop/GObjectPtr.h"
+#include "platform/GObjectPtr.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "onboarding/Q7ZJWTData.h"
 #include "onboarding/Q7ZPrivateCloudService.h"
+#include "platform/GObjectPtr.h"
 #include "onboarding/Q7ZServerSettingApplier.h"
 #include "platform/Bundle.h"
 #include "platform/MainThread.h"
@@ -23,8 +24,7 @@ constexpr bool kNoWait = false;
 // Lower case as the user reads it (not only ASCII); the code field always holds UTF-8.
 std::string lowerCased(const std::string& text) {
     if (!g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
-    std::unique_ptr<gchar, decltype(&g_free)> lower(
-        g_utf8_strdown(text.data(), static_cast<gssize>(text.size())), &g_free);
+    GCharPtr lower(g_utf8_strdown(text.data(), static_cast<gssize>(text.size())));
     return lower ? std::string(lower.get()) : text;
 }
 

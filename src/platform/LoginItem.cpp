@@ -8,6 +8,7 @@
 #include <glib/gstdio.h>
 
 #include "platform/DesktopEntry.h"
+#include "platform/GObjectPtr.h"
 
 namespace {
 
@@ -36,7 +37,7 @@ std::string keyFileText(const std::string& name, const std::string& exec) {
     g_key_file_set_boolean(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_TERMINAL, FALSE);
     g_key_file_set_boolean(file.get(), kGroup, "X-GNOME-Autostart-enabled", TRUE);
     gsize length = 0;
-    std::unique_ptr<gchar, decltype(&g_free)> data(g_key_file_to_data(file.get(), &length, nullptr), g_free);
+    GCharPtr data(g_key_file_to_data(file.get(), &length, nullptr));
     return data ? std::string(data.get(), length) : std::string();
 }
 
@@ -60,7 +61,7 @@ std::string LoginItem::desktopFilePath() const {
 bool LoginItem::enable(const std::string& helperExecutable) {
     if (helperExecutable.empty() || !g_path_is_absolute(helperExecutable.c_str())) return false;
     const std::string path = desktopFilePath();
-    std::unique_ptr<gchar, decltype(&g_free)> folder(g_path_get_dirname(path.c_str()), g_free);
+    GCharPtr folder(g_path_get_dirname(path.c_str()));
     if (g_mkdir_with_parents(folder.get(), 0700) != 0) return false;
     const std::string text = keyFileText(m_displayName, DesktopEntry::quoteExecArgument(helperExecutable));
     return !text.empty() && g_file_set_contents(path.c_str(), text.c_str(), text.size(), nullptr);

@@ -1,5 +1,7 @@
 #include "platform/PropertyList.h"
 
+#include "platform/GObjectPtr.h"
+
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -12,17 +14,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct GFreeDeleter {
-    void operator()(void* memory) const { g_free(memory); }
-};
 struct FreeDeleter {
     void operator()(void* memory) const { std::free(memory); }
 };
 struct XmlTextDeleter {
     void operator()(char* text) const { plist_to_xml_free(text); }
-};
-struct GErrorDeleter {
-    void operator()(GError* error) const { g_error_free(error); }
 };
 
 std::string takeString(char* text) {
@@ -113,7 +109,7 @@ std::optional<PropertyList> PropertyList::readDictionary(const std::string& path
     gchar* contents = nullptr;
     gsize length = 0;
     if (!g_file_get_contents(path.c_str(), &contents, &length, nullptr)) return std::nullopt;
-    std::unique_ptr<gchar, GFreeDeleter> owner(contents);
+    GCharPtr owner(contents);
     return fromData(std::string_view(contents, length));
 }
 
@@ -227,6 +223,6 @@ bool PropertyList::writeAtomically(const std::string& path) const {
         path.c_str(), xml.data(), static_cast<gssize>(xml.size()),
         static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_DURABLE), 0644,
         &rawError);
-    std::unique_ptr<GError, GErrorDeleter> error(rawError);
+    GErrorPtr error(rawError);
     return written;
 }

@@ -155,7 +155,7 @@ TEST_F(StatusItemTest, MenuLayoutOffersShowAndQuitAndLeavesOutUnknownItems) {
     EXPECT_FALSE(menuCall(*item, "GetLayout", g_variant_new("(ii^as)", 7, -1, kAllProperties)));
 }
 
-TEST_F(StatusItemTest, MenuClicksReachShowAndQuitAndOtherEventsDoNothing) {
+TEST_F(StatusItemTest, MenuClicksSingleOrBatchedReachShowAndQuitAndOtherEventsDoNothing) {
     auto item = makeItem();
     EXPECT_FALSE(menuCall(*item, "Event", menuEvent(7, "clicked")));
     ASSERT_TRUE(menuCall(*item, "Event", menuEvent(2, "hovered")));
@@ -167,4 +167,18 @@ TEST_F(StatusItemTest, MenuClicksReachShowAndQuitAndOtherEventsDoNothing) {
     ASSERT_TRUE(menuCall(*item, "Event", menuEvent(2, "clicked")));
     EXPECT_TRUE(pumpUntil([&] { return quits == 1; }));
     EXPECT_EQ(activations, 1);
+
+    // Batched events: known items run, unknown ones come back as errors.
+    GVariantBuilder events;
+    g_variant_builder_init(&events, G_VARIANT_TYPE("a(isvu)"));
+    g_variant_builder_add_value(&events, menuEvent(1, "clicked"));
+    g_variant_builder_add_value(&events, menuEvent(9, "clicked"));
+    auto batch = menuCall(*item, "EventGroup", g_variant_new("(a(isvu))", &events));
+    ASSERT_TRUE(batch);
+    GVariantPtr unknownIds(g_variant_get_child_value(batch.reply.get(), 0));
+    ASSERT_EQ(g_variant_n_children(unknownIds.get()), 1u);
+    gint32 unknownId = 0;
+    g_variant_get_child(unknownIds.get(), 0, "i", &unknownId);
+    EXPECT_EQ(unknownId, 9);
+    EXPECT_TRUE(pumpUntil([&] { return activations == 2; }));
 }

@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 #include "BuildConfig.h"
-#include "platform/desktop/GObjectPtr.h"
+#include "platform/GObjectPtr.h"
 #include "support/BundleProcess.h"
 #include "support/MainLoopPump.h"
 #include "support/TempHome.h"

@@ -8,7 +8,7 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/desktop/GObjectPtr.h"
+#include "platform/GObjectPtr.h"
 
 class LauncherEntry {
 public:

@@ -1,7 +1,7 @@
 #pragma once
 // The session bus connection used by the desktop services when none is given.
 
-#include "platform/desktop/GObjectPtr.h"
+#include "platform/GObjectPtr.h"
 
 namespace SessionBus {
 

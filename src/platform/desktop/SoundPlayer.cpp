@@ -3,6 +3,7 @@
 #include <memory>
 
 #include <glib.h>
+#include "platform/GObjectPtr.h"
 
 namespace {
 
@@ -15,7 +16,7 @@ void initGstreamerOnce() {
 }
 
 std::string fileUri(const std::string& path) {
-    std::unique_ptr<gchar, decltype(&g_free)> uri(g_filename_to_uri(path.c_str(), nullptr, nullptr), g_free);
+    GCharPtr uri(g_filename_to_uri(path.c_str(), nullptr, nullptr));
     return uri ? uri.get() : std::string();
 }
 

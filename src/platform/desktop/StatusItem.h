@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/desktop/GObjectPtr.h"
+#include "platform/GObjectPtr.h"
 #include "platform/desktop/StatusMenu.h"
 
 class StatusItem {

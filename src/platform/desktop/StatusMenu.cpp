@@ -131,54 +131,88 @@ GVariant* StatusMenu::groupProperties(GVariant* ids) const {
     return g_variant_builder_end(&result);
 }
 
-void StatusMenu::onEvent(int id, const std::string& eventId) {
-    if (eventId != "clicked") return;
-    // Copied: the callback may end this menu's life.
-    std::function<void()> callback = id == kShowId ? m_onShow : id == kQuitId ? m_onQuit : nullptr;
-    if (callback) callback();
+std::function<void()> StatusMenu::clickCallback(int id, const std::string& eventId) const {
+    if (eventId != "clicked") return nullptr;
+    return id == kShowId ? m_onShow : id == kQuitId ? m_onQuit : nullptr;
 }
 
 void StatusMenu::handleMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* methodName,
                                   GVariant* parameters, GDBusMethodInvocation* invocation, gpointer data) {
-    auto* self = static_cast<StatusMenu*>(data);
-    const std::string method = methodName;
-    if (method == "GetLayout") {
-        gint32 parentId = 0, depth = -1;
-        g_variant_get(parameters, "(ii@as)", &parentId, &depth, nullptr);
-        if (!self->isKnownItem(parentId)) return returnUnknownItem(invocation, parentId);
-        g_dbus_method_invocation_return_value(invocation,
-                                              g_variant_new("(u@(ia{sv}av))", kRevision, self->layout(parentId, depth)));
-    } else if (method == "GetGroupProperties") {
-        GVariantPtr ids(g_variant_get_child_value(parameters, 0));
-        g_dbus_method_invocation_return_value(invocation, g_variant_new("(@a(ia{sv}))", self->groupProperties(ids.get())));
-    } else if (method == "GetProperty") {
-        gint32 id = 0;
-        const gchar* name = nullptr;
-        g_variant_get(parameters, "(i&s)", &id, &name);
-        GVariantPtr properties(self->isKnownItem(id) ? g_variant_ref_sink(self->itemProperties(id)) : nullptr);
-        GVariant* value = properties ? g_variant_lookup_value(properties.get(), name, nullptr) : nullptr;
-        if (!value) return returnUnknownItem(invocation, id);
-        g_dbus_method_invocation_return_value(invocation, g_variant_new("(v)", value));
-        g_variant_unref(value);
-    } else if (method == "Event") {
-        gint32 id = 0;
-        const gchar* eventId = nullptr;
-        g_variant_get(parameters, "(i&svu)", &id, &eventId, nullptr, nullptr);
-        const std::string event = eventId;
-        if (!self->isKnownItem(id)) return returnUnknownItem(invocation, id);
-        g_dbus_method_invocation_return_value(invocation, nullptr);
-        self->onEvent(id, event);
-    } else if (method == "EventGroup") {
-        g_dbus_method_invocation_return_value(invocation, g_variant_new("(@ai)", g_variant_new_array(G_VARIANT_TYPE_INT32, nullptr, 0)));
-    } else if (method == "AboutToShow") {
-        g_dbus_method_invocation_return_value(invocation, g_variant_new("(b)", FALSE));
-    } else if (method == "AboutToShowGroup") {
-        GVariant* none = g_variant_new_array(G_VARIANT_TYPE_INT32, nullptr, 0);
-        GVariant* noErrors = g_variant_new_array(G_VARIANT_TYPE_INT32, nullptr, 0);
-        g_dbus_method_invocation_return_value(invocation, g_variant_new("(@ai@ai)", none, noErrors));
-    } else {
+    static const std::map<std::string, MethodAnswer> answers = {
+        {"GetLayout", &StatusMenu::answerGetLayout},
+        {"GetGroupProperties", &StatusMenu::answerGetGroupProperties},
+        {"GetProperty", &StatusMenu::answerGetProperty},
+        {"Event", &StatusMenu::answerEvent},
+        {"EventGroup", &StatusMenu::answerEventGroup},
+        {"AboutToShow", &StatusMenu::answerAboutToShow},
+        {"AboutToShowGroup", &StatusMenu::answerAboutToShowGroup},
+    };
+    const auto answer = answers.find(methodName);
+    if (answer == answers.end()) {
         g_dbus_method_invocation_return_error(invocation, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_METHOD, "%s", methodName);
+        return;
     }
+    (static_cast<StatusMenu*>(data)->*answer->second)(parameters, invocation);
+}
+
+void StatusMenu::answerGetLayout(GVariant* parameters, GDBusMethodInvocation* invocation) {
+    gint32 parentId = 0, depth = -1;
+    g_variant_get(parameters, "(ii@as)", &parentId, &depth, nullptr);
+    if (!isKnownItem(parentId)) return returnUnknownItem(invocation, parentId);
+    g_dbus_method_invocation_return_value(invocation, g_variant_new("(u@(ia{sv}av))", kRevision, layout(parentId, depth)));
+}
+
+void StatusMenu::answerGetGroupProperties(GVariant* parameters, GDBusMethodInvocation* invocation) {
+    GVariantPtr ids(g_variant_get_child_value(parameters, 0));
+    g_dbus_method_invocation_return_value(invocation, g_variant_new("(@a(ia{sv}))", groupProperties(ids.get())));
+}
+
+void StatusMenu::answerGetProperty(GVariant* parameters, GDBusMethodInvocation* invocation) {
+    gint32 id = 0;
+    const gchar* name = nullptr;
+    g_variant_get(parameters, "(i&s)", &id, &name);
+    GVariantPtr properties(isKnownItem(id) ? g_variant_ref_sink(itemProperties(id)) : nullptr);
+    GVariantPtr value(properties ? g_variant_lookup_value(properties.get(), name, nullptr) : nullptr);
+    if (!value) return returnUnknownItem(invocation, id);
+    g_dbus_method_invocation_return_value(invocation, g_variant_new("(v)", value.get()));
+}
+
+void StatusMenu::answerEvent(GVariant* parameters, GDBusMethodInvocation* invocation) {
+    gint32 id = 0;
+    const gchar* eventId = nullptr;
+    g_variant_get(parameters, "(i&svu)", &id, &eventId, nullptr, nullptr);
+    if (!isKnownItem(id)) return returnUnknownItem(invocation, id);
+    const auto click = clickCallback(id, eventId);
+    g_dbus_method_invocation_return_value(invocation, nullptr);
+    if (click) click();
+}
+
+// Trays that batch their events send them here; unknown items come back as errors.
+void StatusMenu::answerEventGroup(GVariant* parameters, GDBusMethodInvocation* invocation) {
+    std::vector<std::function<void()>> clicks;
+    GVariantBuilder unknownIds;
+    g_variant_builder_init(&unknownIds, G_VARIANT_TYPE("ai"));
+    GVariantPtr events(g_variant_get_child_value(parameters, 0));
+    GVariantIter iter;
+    g_variant_iter_init(&iter, events.get());
+    gint32 id = 0;
+    const gchar* eventId = nullptr;
+    while (g_variant_iter_next(&iter, "(i&svu)", &id, &eventId, nullptr, nullptr)) {
+        if (!isKnownItem(id)) g_variant_builder_add(&unknownIds, "i", id);
+        else if (auto click = clickCallback(id, eventId)) clicks.push_back(std::move(click));
+    }
+    g_dbus_method_invocation_return_value(invocation, g_variant_new("(ai)", &unknownIds));
+    for (const auto& click : clicks) click();
+}
+
+void StatusMenu::answerAboutToShow(GVariant*, GDBusMethodInvocation* invocation) {
+    g_dbus_method_invocation_return_value(invocation, g_variant_new("(b)", FALSE));
+}
+
+void StatusMenu::answerAboutToShowGroup(GVariant*, GDBusMethodInvocation* invocation) {
+    GVariant* none = g_variant_new_array(G_VARIANT_TYPE_INT32, nullptr, 0);
+    GVariant* noErrors = g_variant_new_array(G_VARIANT_TYPE_INT32, nullptr, 0);
+    g_dbus_method_invocation_return_value(invocation, g_variant_new("(@ai@ai)", none, noErrors));
 }
 
 GVariant* StatusMenu::handleGetProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*,

@@ -4,9 +4,11 @@
 // callback on the main thread.
 
 #include <functional>
+#include <map>
 #include <string>
+#include <vector>
 
-#include "platform/desktop/GObjectPtr.h"
+#include "platform/GObjectPtr.h"
 
 class StatusMenu {
 public:
@@ -39,7 +41,18 @@ private:
     GVariant* itemLayout(int id) const;
     GVariant* itemProperties(int id) const;
     GVariant* groupProperties(GVariant* ids) const;
-    void onEvent(int id, const std::string& eventId);
+    // The callback a "clicked" event on the item runs, or none; a copy, since running it may
+    // end this menu's life.
+    std::function<void()> clickCallback(int id, const std::string& eventId) const;
+
+    using MethodAnswer = void (StatusMenu::*)(GVariant* parameters, GDBusMethodInvocation* invocation);
+    void answerGetLayout(GVariant* parameters, GDBusMethodInvocation* invocation);
+    void answerGetGroupProperties(GVariant* parameters, GDBusMethodInvocation* invocation);
+    void answerGetProperty(GVariant* parameters, GDBusMethodInvocation* invocation);
+    void answerEvent(GVariant* parameters, GDBusMethodInvocation* invocation);
+    void answerEventGroup(GVariant* parameters, GDBusMethodInvocation* invocation);
+    void answerAboutToShow(GVariant* parameters, GDBusMethodInvocation* invocation);
+    void answerAboutToShowGroup(GVariant* parameters, GDBusMethodInvocation* invocation);
     bool isKnownItem(int id) const { return id == kRootId || id == kShowId || id == kQuitId; }
 
     GObjectPtr<GDBusConnection> m_connection;

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop/GObjectPtr.h"
+#include "platform/GObjectPtr.h"
 
 class Workspace {
 public:

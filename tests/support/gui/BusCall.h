@@ -8,7 +8,7 @@
 
 #include <gio/gio.h>
 
-#include "platform/desktop/GObjectPtr.h"
+#include "platform/GObjectPtr.h"
 
 struct BusCallResult {
     GVariantPtr reply;  // null on error or timeout

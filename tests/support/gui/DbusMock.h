@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/desktop/GObjectPtr.h"
+#include "platform/GObjectPtr.h"
 
 class DbusMock {
 public:

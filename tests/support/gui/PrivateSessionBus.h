@@ -10,7 +10,7 @@
 
 #include <gio/gio.h>
 
-#include "platform/desktop/GObjectPtr.h"
+#include "platform/GObjectPtr.h"
 
 class PrivateSessionBus {
 public:

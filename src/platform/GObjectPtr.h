@@ -17,6 +17,10 @@ struct GVariantUnref {
     }
 };
 
+struct GFree {
+    void operator()(gpointer memory) const { g_free(memory); }
+};
+
 struct GErrorFree {
     void operator()(GError* error) const {
         if (error) g_error_free(error);
@@ -27,6 +31,7 @@ template <class T>
 using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
 using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+using GCharPtr = std::unique_ptr<gchar, GFree>;
 
 // Takes a new reference on a borrowed object.
 template <class T>
