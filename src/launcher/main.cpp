@@ -13,5 +13,5 @@ int main() {
     delegate.applicationDidFinishLaunching();
     g_main_loop_run(loop.get());
     delegate.applicationWillTerminate();
-    return 0;
+    return delegate.foundApplication() ? 0 : 1;
 }
