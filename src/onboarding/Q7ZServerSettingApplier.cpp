@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
 
 #include "common/Json.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
@@ -31,22 +30,24 @@ nlohmann::json objectsOnly(const nlohmann::json& array) {
     return objects;
 }
 
-bool isUsableSettingCodeEntry(const nlohmann::json& entry) {
-    return entry.is_array() && entry.size() >= kSettingCodeEntryItems && entry[0].is_string() &&
-           entry[1].is_string();
+bool isSettingCodeEntry(const nlohmann::json& entry) {
+    return entry.is_array() && entry.size() >= kSettingCodeEntryItems;
 }
 
-std::int64_t firstEqualPosition(const std::vector<const nlohmann::json*>& entries, std::size_t index) {
+// The position in "SL" of the first entry equal to the one at index, item by item.
+std::int64_t firstEqualPosition(const nlohmann::json& entries, std::size_t index) {
     std::size_t position = 0;
-    while (*entries[position] != *entries[index]) ++position;
+    while (entries[position] != entries[index]) ++position;
     return static_cast<std::int64_t>(position);
 }
 
+// Items of another type are stored as the list reader takes them: a name or URL as "", a flag as 0.
 nlohmann::json serverObject(const nlohmann::json& entry, std::int64_t sequence) {
+    const auto textOrEmpty = [](const nlohmann::json& item) { return item.is_string() ? item : nlohmann::json(""); };
     const nlohmann::json& flag = entry[2];
     return {{"Sequence", sequence},
-            {"ServerName", entry[0]},
-            {"Url", entry[1]},
+            {"ServerName", textOrEmpty(entry[0])},
+            {"Url", textOrEmpty(entry[1])},
             {"IsCnUrl", flag.is_boolean() || flag.is_number() ? flag : nlohmann::json(0)}};
 }
 
@@ -81,15 +82,11 @@ void Q7ZServerSettingApplier::applySettingCodePayload(const nlohmann::json& payl
 }
 
 nlohmann::json Q7ZServerSettingApplier::serverListFromSettingCodeEntries(const nlohmann::json& entries) {
-    std::vector<const nlohmann::json*> usable;
-    if (entries.is_array()) {
-        for (const auto& entry : entries) {
-            if (isUsableSettingCodeEntry(entry)) usable.push_back(&entry);
-        }
-    }
     nlohmann::json list = nlohmann::json::array();
-    for (std::size_t index = 0; index < usable.size(); ++index) {
-        list.push_back(serverObject(*usable[index], firstEqualPosition(usable, index)));
+    if (!entries.is_array()) return list;
+    for (std::size_t index = 0; index < entries.size(); ++index) {
+        const nlohmann::json& entry = entries[index];
+        if (isSettingCodeEntry(entry)) list.push_back(serverObject(entry, firstEqualPosition(entries, index)));
     }
     return list;
 }

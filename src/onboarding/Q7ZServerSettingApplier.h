@@ -19,9 +19,9 @@ public:
     // Nothing is applied when "serverInfo" is missing, not a string, or not a JSON object.
     static void applySettingCodePayload(const nlohmann::json& payload);
     // Server objects from "SL" entries [name, url, isCnUrl, ...]. Entries that are not arrays
-    // of at least three items with a string name and URL are skipped; each kept entry's
-    // sequence is the position among the kept entries of the first one equal to it. An
-    // isCnUrl that is neither boolean nor number is stored as 0, which is how it is read.
+    // of at least three items are skipped; each kept entry's sequence is the position in "SL"
+    // of the first entry equal to it. A name or URL that is not a string is stored as "", an
+    // isCnUrl that is neither boolean nor number as 0, which is how the list reader takes them.
     static nlohmann::json serverListFromSettingCodeEntries(const nlohmann::json& entries);
     // A list with exactly one entry chooses it, any other leaves none chosen (-999); then the
     // settings are saved, then the remote configuration. Answers the chosen sequence.

@@ -272,7 +272,7 @@ TEST_F(EnterpriseCodeFlowTest, AnswersAndPayloadsOfOddShape) {
         {"bad SL entries",
          signedInfo({{"SL", json::array({json::array({"short", "http://x/"}), 5, entry("North", "north"),
                                          json::array({1, 2, 3}), entry("Acme", "acme")})}}),
-         selection, "Stored", {"North:0", "Acme:1"}, kNone},
+         selection, "Stored", {"North:2", ":3", "Acme:4"}, kNone},
         {"repeated SL entries numbered by first equal position",
          signedInfo({{"SL", json::array({entry("A", "acme"), entry("N", "north"), entry("A", "acme"),
                                          entry("S", "south", 1)})}}),

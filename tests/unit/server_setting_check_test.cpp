@@ -1,5 +1,5 @@
 // Storing what an enterprise code check learnt, member by member: values of unexpected types are
-// skipped and keep what was stored, and "SL" flags are stored as they are read. The flows around
+// skipped and keep what was stored, and "SL" items are stored as they are read. The flows around
 // it (numbering, choice, order of saves, odd shapes) are proven in enterprise_code_flow_bundle_test.
 
 #include <gtest/gtest.h>
@@ -34,12 +34,14 @@ protected:
     TempHome m_home;
 };
 
-TEST_F(ServerSettingCheckTest, SettingCodeEntriesKeepFlagsAsReadAndSkipUnusableOnes) {
-    const json entries = json::parse(R"([["B","http://b/",true], [1,"http://n/",0], ["NoUrl",null,0],
-                                         ["C","http://c/","yes","extra"], ["B","http://b/",true]])");
+TEST_F(ServerSettingCheckTest, SettingCodeEntriesKeepItemsAsReadAndSkipShortOnes) {
+    const json entries = json::parse(R"([["B","http://b/",true], ["Short","http://s/"], [1,"http://n/",0],
+                                         ["NoUrl",null,0], ["C","http://c/","yes","extra"], ["B","http://b/",true]])");
     EXPECT_EQ(Q7ZServerSettingApplier::serverListFromSettingCodeEntries(entries), json::parse(R"([
         {"Sequence":0,"ServerName":"B","Url":"http://b/","IsCnUrl":true},
-        {"Sequence":1,"ServerName":"C","Url":"http://c/","IsCnUrl":0},
+        {"Sequence":2,"ServerName":"","Url":"http://n/","IsCnUrl":0},
+        {"Sequence":3,"ServerName":"NoUrl","Url":"","IsCnUrl":0},
+        {"Sequence":4,"ServerName":"C","Url":"http://c/","IsCnUrl":0},
         {"Sequence":0,"ServerName":"B","Url":"http://b/","IsCnUrl":true}])"));
     EXPECT_EQ(Q7ZServerSettingApplier::serverListFromSettingCodeEntries(json::object()), json::array());
 }
