@@ -150,8 +150,10 @@ std::string Q7ZJWTData::getPublicKeyFromXml() const {
     if (!xmlModulusOfPublicKey || !xmlExponentOfPublicKey) return "";
     const Bytes modulus = Base64::dataFromBase64String(*xmlModulusOfPublicKey);
     const Bytes exponent = Base64::dataFromBase64String(*xmlExponentOfPublicKey);
-    // The outer SEQUENCE is the longest length field: modulus + exponent + 38 header bytes at most.
-    if (exponent.size() > kMaxExponentBytes || modulus.size() + exponent.size() + 38 > kMaxEncodableLength) {
+    // The outer SEQUENCE is the longest length field: modulus + exponent + 31 bytes at most (the
+    // 15 AlgorithmIdentifier bytes, three 3-byte length fields, four tags, the BIT STRING's
+    // unused-bits byte, the modulus' 0x00 and the exponent's one-byte length).
+    if (exponent.size() > kMaxExponentBytes || modulus.size() + exponent.size() + 31 > kMaxEncodableLength) {
         return "";
     }
 

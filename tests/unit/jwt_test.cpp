@@ -121,8 +121,13 @@ TEST(Jwt, XmlKeyMissingOrUnencodable) {
     EXPECT_EQ(status(n, nullopt), kOne);
     EXPECT_EQ(status("", e), kOne);
     const std::string longExponent = Base64::base64StringFromData(Bytes(128, 0x01)).value();
-    const std::string longModulus = Base64::base64StringFromData(Bytes(70000, 0xAB)).value();
+    // With a 3-byte exponent the outer length reaches 65535 at a modulus of 65501 bytes.
+    const std::string largestModulus = Base64::base64StringFromData(Bytes(65501, 0xAB)).value();
+    const std::string longModulus = Base64::base64StringFromData(Bytes(65502, 0xAB)).value();
     EXPECT_EQ(xmlData(nullopt, n, longExponent).getPublicKeyFromXml(), "");
+    const Bytes largest = pemBody(xmlData(nullopt, largestModulus, e).getPublicKeyFromXml());
+    ASSERT_GE(largest.size(), 4u);
+    EXPECT_EQ(Bytes(largest.begin(), largest.begin() + 4), (Bytes{0x30, 0x82, 0xFF, 0xFF}));
     EXPECT_EQ(xmlData(nullopt, longModulus, e).getPublicKeyFromXml(), "");
     EXPECT_EQ(status(n, longExponent), kTwo);
     EXPECT_EQ(status(longModulus, e), kTwo);
