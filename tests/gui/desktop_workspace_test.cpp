@@ -1,8 +1,8 @@
 // The workspace against a private bus: name ownership as seen by NameHasOwner, a detached
-// program start observed through the file it writes, and "reveal" answered by a file manager
-// played by the test. The workspace's call is synchronous, so the file manager answers from
-// its connection's own worker thread (a message filter) rather than from the blocked loop.
+// program start observed through the file it writes, and "reveal" taken by a file manager
+// played by the test, which holds its answer back to show that the caller does not wait.
 
+#include <chrono>
 #include <filesystem>
 #include <memory>
 #include <mutex>
@@ -19,8 +19,19 @@
 
 namespace {
 
-// Owns org.freedesktop.FileManager1 and records the uris of every ShowItems call.
+// Owns org.freedesktop.FileManager1 and records the uris of every ShowItems call; the call is
+// answered only by answerHeldCall().
 struct TestFileManager {
+    ~TestFileManager() { answerHeldCall(); }
+
+    void answerHeldCall() {
+        std::lock_guard lock(mutex);
+        if (!heldCall) return;
+        GObjectPtr<GDBusMessage> reply(g_dbus_message_new_method_reply(heldCall.get()));
+        g_dbus_connection_send_message(connection.get(), reply.get(), G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
+        heldCall.reset();
+    }
+
     TestFileManager() {
         g_dbus_connection_add_filter(connection.get(), &TestFileManager::onMessage, this, nullptr);
         GVariantPtr reply(g_dbus_connection_call_sync(
@@ -32,24 +43,23 @@ struct TestFileManager {
         EXPECT_EQ(result, 1u) << "the test file manager does not own its name";
     }
 
-    static GDBusMessage* onMessage(GDBusConnection* connection, GDBusMessage* message, gboolean incoming, gpointer self) {
+    static GDBusMessage* onMessage(GDBusConnection*, GDBusMessage* message, gboolean incoming, gpointer self) {
         if (!incoming || g_strcmp0(g_dbus_message_get_member(message), "ShowItems") != 0) return message;
         gchar** uris = nullptr;
         g_variant_get(g_dbus_message_get_body(message), "(^as&s)", &uris, nullptr);
         {
             std::lock_guard lock(static_cast<TestFileManager*>(self)->mutex);
             static_cast<TestFileManager*>(self)->uris.assign(uris, uris + g_strv_length(uris));
+            static_cast<TestFileManager*>(self)->heldCall.reset(message);
         }
         g_strfreev(uris);
-        GObjectPtr<GDBusMessage> reply(g_dbus_message_new_method_reply(message));
-        g_dbus_connection_send_message(connection, reply.get(), G_DBUS_SEND_MESSAGE_FLAGS_NONE, nullptr, nullptr);
-        g_object_unref(message);
         return nullptr;
     }
 
     GObjectPtr<GDBusConnection> connection = PrivateSessionBus::instance().connect();
     std::mutex mutex;
     std::vector<std::string> uris;
+    GObjectPtr<GDBusMessage> heldCall;
 };
 
 class WorkspaceTest : public ::testing::Test {
@@ -99,7 +109,15 @@ TEST_F(WorkspaceTest, RevealAsksTheFileManagerToShowTheFile) {
     const std::string file = home.path() + "/Downloads/report 1.pdf";
     writeFileText(file, "pdf");
 
+    const auto started = std::chrono::steady_clock::now();
     ASSERT_TRUE(workspace.revealFile(file));
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::milliseconds(1000))
+        << "reveal waited for the file manager's answer";
+    ASSERT_TRUE(pumpUntil([&] {
+        std::lock_guard lock(fileManager.mutex);
+        return fileManager.heldCall != nullptr;
+    }));
+    fileManager.answerHeldCall();
     std::lock_guard lock(fileManager.mutex);
     const auto& uris = fileManager.uris;
     ASSERT_EQ(uris.size(), 1u);

@@ -1,5 +1,7 @@
 #include "platform/desktop/Workspace.h"
 
+#include <memory>
+
 #include <giomm/appinfo.h>
 #include <giomm/file.h>
 #include <glibmm/spawn.h>
@@ -32,20 +34,28 @@ bool Workspace::openFile(const std::string& path) {
 
 bool Workspace::revealFile(const std::string& path) {
     if (path.empty() || !g_file_test(path.c_str(), G_FILE_TEST_EXISTS)) return false;
-    if (showItemsInFileManager(fileUri(path))) return true;
-    return launchDefault(Gio::File::create_for_path(path)->get_parent()->get_uri());
+    const std::string folderUri = Gio::File::create_for_path(path)->get_parent()->get_uri();
+    if (!m_connection) return launchDefault(folderUri);
+    showItemsInFileManager(fileUri(path), folderUri);
+    return true;
 }
 
-bool Workspace::showItemsInFileManager(const std::string& uri) {
-    if (!m_connection) return false;
+// Asynchronous: a file manager started by D-Bus activation can take seconds to answer, and
+// the caller is the main loop. The folder is opened only when no file manager takes the call.
+void Workspace::showItemsInFileManager(const std::string& uri, const std::string& folderUriOnFailure) {
     const gchar* uris[] = {uri.c_str(), nullptr};
-    GError* error = nullptr;
-    GVariantPtr reply(g_dbus_connection_call_sync(
+    g_dbus_connection_call(
         m_connection.get(), "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
         "org.freedesktop.FileManager1", "ShowItems", g_variant_new("(^ass)", uris, ""), nullptr,
-        G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr, &error));
-    GErrorPtr failure(error);
-    return reply != nullptr;
+        G_DBUS_CALL_FLAGS_NONE, -1, nullptr,
+        [](GObject* source, GAsyncResult* result, gpointer data) {
+            std::unique_ptr<std::string> folderUri(static_cast<std::string*>(data));
+            GError* error = nullptr;
+            GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(source), result, &error));
+            GErrorPtr failure(error);
+            if (!reply) launchDefault(*folderUri);
+        },
+        new std::string(folderUriOnFailure));
 }
 
 bool Workspace::launchProgram(const std::string& executablePath, const std::vector<std::string>& arguments) {

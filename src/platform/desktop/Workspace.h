@@ -17,8 +17,9 @@ public:
 
     bool openUrl(const std::string& uri);
     bool openFile(const std::string& path);
-    // Asks the file manager (org.freedesktop.FileManager1.ShowItems) to select the file;
-    // when none answers, opens the folder that holds it.
+    // Asks the file manager (org.freedesktop.FileManager1.ShowItems) to select the file,
+    // without waiting for its answer; when none takes the call, opens the folder that holds
+    // it. False only for a missing file, or when without a bus the folder cannot be opened.
     bool revealFile(const std::string& path);
     // Starts the program detached (never waited for) with the given arguments.
     bool launchProgram(const std::string& executablePath, const std::vector<std::string>& arguments = {});
@@ -27,7 +28,7 @@ public:
     bool isNameOwned(const std::string& busName);
 
 private:
-    bool showItemsInFileManager(const std::string& uri);
+    void showItemsInFileManager(const std::string& uri, const std::string& folderUriOnFailure);
 
     GObjectPtr<GDBusConnection> m_connection;
 };
