@@ -54,9 +54,9 @@ std::string AppDelegate::applicationExecutablePath(const std::string& helperBund
 
 void AppDelegate::delayToStartApp() {
     const std::string executablePath = applicationExecutablePath(Bundle::mainBundle().bundlePath());
-    // Not inside an application bundle: there is nothing to start, now or later.
-    m_foundApplication = g_file_test(executablePath.c_str(), G_FILE_TEST_EXISTS);
-    if (m_foundApplication && !isApplicationRunning()) launchApplication(executablePath);
+    // Not inside an application bundle: there is nothing to start, and nothing ends the helper.
+    if (!g_file_test(executablePath.c_str(), G_FILE_TEST_EXISTS)) return;
+    if (!isApplicationRunning()) launchApplication(executablePath);
     g_main_loop_quit(m_loop);
 }
 

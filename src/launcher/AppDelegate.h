@@ -1,9 +1,7 @@
 #pragma once
 // The login-item helper: half a second after it starts it finds the application's executable
 // in the bundle that holds the helper and starts it unless an instance is already running,
-// then ends. With no executable where one should be it starts nothing and ends at once too:
-// nothing could ever give it work again, so idling until logout would only leave a process
-// behind.
+// then ends. With no executable where one should be it starts nothing and stays idle.
 
 #include <string>
 
@@ -26,8 +24,6 @@ public:
     void applicationDidFinishLaunching();
     void delayToStartApp();
     void applicationWillTerminate() {}
-    // False when the application's executable was not where the helper looked for it.
-    bool foundApplication() const { return m_foundApplication; }
 
     // The helper's own bundle path with every loginItemsPart() removed, then executableComponent().
     static std::string applicationExecutablePath(const std::string& helperBundlePath);
@@ -39,5 +35,4 @@ private:
 
     GMainLoop* m_loop;
     guint m_delaySourceId = 0;
-    bool m_foundApplication = true;
 };
