@@ -1,8 +1,9 @@
 #include "config/BundleEx.h"
 
 BundleEx& BundleEx::mainBundleEx() {
-    static BundleEx bundle(Bundle::mainBundlePath());
-    return bundle;
+    // Never destroyed: lookups from detached workers may still run while the process exits.
+    static auto* const bundle = new BundleEx(Bundle::mainBundlePath());
+    return *bundle;
 }
 
 std::string BundleEx::localizedStringForKey(const std::string& key, const std::string& value,

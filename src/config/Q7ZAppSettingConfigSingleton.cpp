@@ -24,9 +24,10 @@ std::string deviceLanguage() { return Bundle::mainBundle().localizedStringForKey
 }  // namespace
 
 Q7ZAppSettingConfigSingleton& Q7ZAppSettingConfigSingleton::getInstance() {
-    // A function-local static is created once, under the runtime's own lock.
-    static Q7ZAppSettingConfigSingleton store;
-    return store;
+    // Created once under the runtime's lock and never destroyed: detached workers may still
+    // use it while the process exits.
+    static auto* const store = new Q7ZAppSettingConfigSingleton();
+    return *store;
 }
 
 Q7ZAppSettingConfigSingleton::Q7ZAppSettingConfigSingleton() { loadUserInfo(); }

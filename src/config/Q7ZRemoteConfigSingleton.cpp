@@ -21,9 +21,10 @@ bool isPresentAndNotEmpty(const std::optional<std::string>& text) { return text 
 }  // namespace
 
 Q7ZRemoteConfigSingleton& Q7ZRemoteConfigSingleton::getInstance() {
-    // A function-local static is created once, under the runtime's own lock.
-    static Q7ZRemoteConfigSingleton configuration;
-    return configuration;
+    // Created once under the runtime's lock and never destroyed: detached workers may still
+    // use it while the process exits.
+    static auto* const configuration = new Q7ZRemoteConfigSingleton();
+    return *configuration;
 }
 
 Q7ZRemoteConfigSingleton::Q7ZRemoteConfigSingleton() { loadUserInfo(); }

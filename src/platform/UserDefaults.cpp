@@ -3,8 +3,9 @@
 #include "platform/Paths.h"
 
 UserDefaults& UserDefaults::standardUserDefaults() {
-    static UserDefaults defaults;
-    return defaults;
+    // Never destroyed: the main bundle's lookups read it, also while the process exits.
+    static auto* const defaults = new UserDefaults();
+    return *defaults;
 }
 
 std::string UserDefaults::filePath() { return Paths::userConfigDirectory() + "/UserDefaults.plist"; }

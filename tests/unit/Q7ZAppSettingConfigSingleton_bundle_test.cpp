@@ -10,6 +10,7 @@
 #include <array>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -21,6 +22,7 @@
 
 #include "config/BundleEx.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
+#include "config/Q7ZRemoteConfigSingleton.h"
 #include "platform/PropertyList.h"
 #include "support/TempHome.h"
 
@@ -237,4 +239,31 @@ TEST_F(SettingsStore, WriterKilledAtRandomMomentsLeavesAWholeOldOrNewFile) {
     // Both sets must have reached the file, or the kills never landed while saves were running.
     EXPECT_GT(secondSeen, 0);
     EXPECT_LT(secondSeen, kills);
+}
+
+// Detached workers may still use the stores and the main bundle while the process exits, so
+// none of them may be destroyed then. The handler is registered before the objects exist and
+// so runs after any destructor they would have; with the sanitizers a destroyed object fails.
+TEST(ProcessWideObjects, OutliveTheExitOfTheProcess) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("HOME", "/nonexistent/velloq-exit-test", 1);
+            unsetenv("XDG_CONFIG_HOME");
+            std::atexit([] {
+                const std::string text(100, 'w');
+                store().setCustomNotificationSoundPath(text);
+                Q7ZRemoteConfigSingleton::getInstance().setRemoteTitle(text);
+                const bool intact = store().customNotificationSoundPath() == text &&
+                                    Q7ZRemoteConfigSingleton::getInstance().remoteTitle() == text &&
+                                    localizedString("UserDeviceLanguage").size() == 5;
+                std::_Exit(intact ? 0 : 3);
+            });
+            store().setCustomNotificationSoundPath(std::string(100, 'a'));
+            Q7ZRemoteConfigSingleton::getInstance().setRemoteTitle(std::string(100, 'a'));
+            Q7ZACUtility::setLanguage(std::string("en"));
+            localizedString("UserDeviceLanguage");
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
