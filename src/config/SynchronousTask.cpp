@@ -195,6 +195,7 @@ void reportFailure(CURLcode code, const BodySink& sink, const char* errorBuffer,
 // Runs the request to its end; the body goes to sink. True when a response was received.
 bool perform(const UrlRequest& request, BodySink& sink, UrlResponse* response, UrlError* error) {
     if (response) *response = UrlResponse{};
+    if (error) *error = UrlError{};  // a completed request reports no error
     if (!validateRequest(request, error)) return false;
     initialiseCurlOnce();
     CurlHandle curl(curl_easy_init(), curl_easy_cleanup);

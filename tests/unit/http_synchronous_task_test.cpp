@@ -63,10 +63,12 @@ protected:
 TEST_F(HttpTest, AnswersTheBodyOfEveryStatus) {
     for (const int status : {200, 404, 500}) {
         UrlResponse response;
+        UrlError error{7, "left from an earlier request"};
         const auto body = SynchronousTask::sendSynchronousDataTaskWithURL(
-            server->url("test/status/" + std::to_string(status) + "?body=hello"), &response, nullptr);
+            server->url("test/status/" + std::to_string(status) + "?body=hello"), &response, &error);
         EXPECT_EQ(body, Bytes({'h', 'e', 'l', 'l', 'o'})) << status;
         EXPECT_EQ(response.statusCode, status);
+        EXPECT_EQ(error.code, 0) << "a completed request reports no error";
     }
     const std::string html = doHttpPostWithUrl(server->url("test/html-404"), "a=1");
     EXPECT_NE(html.find("<h1>404 Not Found</h1>"), std::string::npos) << html;
