@@ -260,11 +260,18 @@ std::optional<std::string> sendSynchronousDownloadTaskWithURL(const std::string&
 
 std::optional<std::string> sendSynchronousDownloadTaskWithRequest(const UrlRequest& request, UrlResponse* response,
                                                                   UrlError* error) {
-    std::string path = (std::filesystem::temp_directory_path() / "velloq-download-XXXXXX").string();
-    const int fd = mkstemp(path.data());
+    // The non-throwing forms: a TMPDIR that names no folder is a failed request, not an exception.
+    std::error_code folderError;
+    const auto folder = std::filesystem::temp_directory_path(folderError);
+    std::string path = (folder / "velloq-download-XXXXXX").string();
+    const int fd = folderError ? -1 : mkstemp(path.data());
     File file(fd >= 0 ? fdopen(fd, "wb") : nullptr, std::fclose);
     if (!file) {
-        if (fd >= 0) ::close(fd);
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(path.c_str());
+        }
+        if (response) *response = UrlResponse{};
         setError(error, CURLE_WRITE_ERROR, "cannot create a temporary file");
         return std::nullopt;
     }
@@ -274,7 +281,8 @@ std::optional<std::string> sendSynchronousDownloadTaskWithRequest(const UrlReque
     const bool flushed = std::fclose(file.release()) == 0;
     if (completed && flushed) return path;
     if (completed) setError(error, CURLE_WRITE_ERROR, "cannot write the temporary file");
-    std::filesystem::remove(path);
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
     return std::nullopt;
 }
 

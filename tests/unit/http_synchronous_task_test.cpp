@@ -9,7 +9,9 @@
 
 #include <chrono>
 #include <filesystem>
+#include <cstdlib>
 #include <memory>
+#include <optional>
 
 #include <nlohmann/json.hpp>
 
@@ -139,6 +141,15 @@ TEST_F(HttpTest, UploadsBytesOrAFilesBytesAndDownloadsIntoATemporaryFile) {
     ASSERT_TRUE(file.has_value());
     EXPECT_EQ(readFileText(*file), "abc");
     std::filesystem::remove(*file);
+
+    // No folder for temporaries: a failed request, not an exception.
+    const char* previous = std::getenv("TMPDIR");
+    const std::optional<std::string> kept = previous ? std::optional<std::string>(previous) : std::nullopt;
+    setenv("TMPDIR", (home.path() + "/missing").c_str(), 1);
+    UrlError error;
+    EXPECT_FALSE(SynchronousTask::sendSynchronousDownloadTaskWithURL(server->url("test/status/200"), nullptr, &error));
+    EXPECT_NE(error.code, 0);
+    kept ? setenv("TMPDIR", kept->c_str(), 1) : unsetenv("TMPDIR");
 }
 
 // --- failures -----------------------------------------------------------------------------
