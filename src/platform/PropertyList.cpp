@@ -2,12 +2,16 @@
 
 #include "platform/GObjectPtr.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
 
+#include <fcntl.h>
 #include <glib.h>
+#include <glib/gstdio.h>
+#include <unistd.h>
 #include <plist/plist.h>
 
 namespace fs = std::filesystem;
@@ -75,17 +79,20 @@ std::optional<std::int64_t> numberAsInteger(plist_t node) {
     }
 }
 
-// g_file_set_contents leaves its "<name>.XXXXXX" temporary behind when the process dies
-// mid-write. Each file has one writer (the stores serialise their saves and the
-// application runs once per session), so leftovers next to the target are stale.
+// A save writes "<name>.saving-XXXXXX" next to the file, flushes it to disk and renames it
+// over the file, so a reader sees the old or the new content, never a mix. A save killed
+// mid-write leaves its temporary behind; the mark makes such leftovers recognisable without
+// touching anything else in the folder (the stores live in the user's Documents).
+constexpr std::string_view kTemporaryMark = ".saving-";
+constexpr std::size_t kTemporarySuffixLength = 6;
+
 bool isTemporarySibling(const std::string& candidate, const std::string& base) {
-    if (candidate.size() != base.size() + 7 || candidate.compare(0, base.size(), base) != 0) return false;
-    if (candidate[base.size()] != '.') return false;
-    for (std::size_t i = base.size() + 1; i < candidate.size(); ++i)
-        if (!g_ascii_isalnum(candidate[i])) return false;
-    return true;
+    const std::string prefix = base + std::string(kTemporaryMark);
+    return candidate.size() == prefix.size() + kTemporarySuffixLength && candidate.compare(0, prefix.size(), prefix) == 0;
 }
 
+// Each file has one writer (the stores serialise their saves and the application runs once
+// per session), so leftovers next to the target are stale.
 void removeStaleTemporaries(const fs::path& target) {
     std::error_code error;
     const std::string base = target.filename().string();
@@ -95,6 +102,37 @@ void removeStaleTemporaries(const fs::path& target) {
             fs::remove(it->path(), ignored);
         }
     }
+}
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = write(fd, data.data(), data.size());
+        if (written < 0 && errno == EINTR) continue;
+        if (written <= 0) return false;
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+void syncFolder(const std::string& folder) {
+    const int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+bool replaceFileDurably(const std::string& path, const std::string& folder, std::string_view data) {
+    std::string temporary = path + std::string(kTemporaryMark) + std::string(kTemporarySuffixLength, 'X');
+    const int fd = g_mkstemp_full(temporary.data(), O_WRONLY | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    bool written = writeAll(fd, data) && fsync(fd) == 0;
+    written = close(fd) == 0 && written;
+    if (written && g_rename(temporary.c_str(), path.c_str()) == 0) {
+        syncFolder(folder);
+        return true;
+    }
+    g_unlink(temporary.c_str());
+    return false;
 }
 
 }  // namespace
@@ -218,11 +256,5 @@ bool PropertyList::writeAtomically(const std::string& path) const {
     const std::string folder = target.parent_path().string();
     if (!folder.empty() && g_mkdir_with_parents(folder.c_str(), 0755) != 0) return false;
     removeStaleTemporaries(target);
-    GError* rawError = nullptr;
-    const bool written = g_file_set_contents_full(
-        path.c_str(), xml.data(), static_cast<gssize>(xml.size()),
-        static_cast<GFileSetContentsFlags>(G_FILE_SET_CONTENTS_CONSISTENT | G_FILE_SET_CONTENTS_DURABLE), 0644,
-        &rawError);
-    GErrorPtr error(rawError);
-    return written;
+    return replaceFileDurably(path, folder, xml);
 }

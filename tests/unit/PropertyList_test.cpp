@@ -68,12 +68,17 @@ TEST(PropertyListWrite, RoundTripsCreatesTheFolderAndClearsOnlyItsOwnTemporaries
     EXPECT_EQ(back->integerValue("large"), std::numeric_limits<std::int64_t>::max());
     EXPECT_EQ(back->keys().size(), 3u);
 
-    for (const char* name : {"/not/yet/there/values.plist.Ab3dE9", "/not/yet/there/values.plist.bak", "/other.plist.Ab3dE9"})
+    for (const char* name : {"/not/yet/there/values.plist.saving-Ab3dE9", "/not/yet/there/values.plist.backup",
+                             "/not/yet/there/other.plist.saving-Ab3dE9"})
         writeFileText(home.path() + name, "left behind");
     ASSERT_TRUE(PropertyList().writeAtomically(path));
-    EXPECT_FALSE(std::filesystem::exists(path + ".Ab3dE9"));
-    EXPECT_TRUE(std::filesystem::exists(path + ".bak")) << "not a temporary name";
-    EXPECT_TRUE(std::filesystem::exists(home.path() + "/other.plist.Ab3dE9")) << "another file's temporary";
+    EXPECT_FALSE(std::filesystem::exists(path + ".saving-Ab3dE9"));
+    EXPECT_TRUE(std::filesystem::exists(path + ".backup")) << "a user's file, not a temporary";
+    EXPECT_TRUE(std::filesystem::exists(home.path() + "/not/yet/there/other.plist.saving-Ab3dE9"))
+        << "another file's temporary";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path() + "/not/yet/there"),
+                            std::filesystem::directory_iterator()), 3)
+        << "the save left no temporary of its own";
 
     writeFileText(home.path() + "/blocker", "a file where a folder should be");
     EXPECT_FALSE(PropertyList().writeAtomically(home.path() + "/blocker/values.plist"));
