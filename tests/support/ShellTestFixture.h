@@ -27,11 +27,13 @@ protected:
 
     void SetUp() override {
         setenv("DBUS_SESSION_BUS_ADDRESS", m_busAddress.c_str(), 1);
-        ASSERT_TRUE(waitUntil([&] { return std::filesystem::exists(m_home.path() + "/bus"); }, 10s)) << "no bus";
+        // The socket appears before the daemon listens on it: retry until a connection is taken.
         const auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
                                                              G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-        m_connection.reset(g_dbus_connection_new_for_address_sync(m_busAddress.c_str(), flags, nullptr, nullptr, nullptr));
-        ASSERT_TRUE(m_connection) << "cannot connect to " << m_busAddress;
+        ASSERT_TRUE(waitUntil([&] {
+            m_connection.reset(g_dbus_connection_new_for_address_sync(m_busAddress.c_str(), flags, nullptr, nullptr, nullptr));
+            return m_connection != nullptr;
+        }, 10s)) << "cannot connect to " << m_busAddress;
     }
 
     static bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds limit = 20s) {
