@@ -112,7 +112,7 @@ void AppDelegate::setMenuBar() {
     auto reloadSection = Gio::Menu::create();
     reloadSection->append(localizedString("Reload"), std::string("win.") + Q7ZMainWindow::kReloadActionName);
     auto quitSection = Gio::Menu::create();
-    quitSection->append("Quit", std::string("app.") + kQuitActionName);
+    quitSection->append(localizedString("Quit"), std::string("app.") + kQuitActionName);
     // Sections are drawn with a separator between them: "Reload" at index 0, the separator at 1.
     auto fileMenu = Gio::Menu::create();
     fileMenu->append_section(reloadSection);
@@ -137,6 +137,7 @@ void AppDelegate::addStatusItem() {
     options.toolTip = localizedString("m753");
     options.iconPath = resourceImagePath("icon").value_or("");
     options.iconName = get_id();
+    options.menuLabels = {localizedString("Show"), localizedString("Quit")};
     StatusItem::Callbacks callbacks;
     callbacks.onActivate = [this] { statusItemClick(); };
     callbacks.onQuit = [this] { quit(); };

@@ -20,7 +20,7 @@ const std::set<std::string> kRequiredKeys = {
     "m746", "m747", "m748", "m749", "m750", "m751", "m752", "m753", "m754", "m755", "m757",
     "m1000", "m1083", "m2159", "m3059", "m3060", "m3061", "m3206", "m3227", "m3228", "m3476",
     "m3479", "m3480", "m3481", "m3837", "m3838", "m3840", "Reload", "UserDeviceLanguage",
-    "ServerTW", "ServerCN", "Other..."};
+    "ServerTW", "ServerCN", "Other...", "Show", "Quit"};
 
 const fs::path kResources = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "Resources";
 
