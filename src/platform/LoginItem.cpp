@@ -1,7 +1,6 @@
 #include "platform/LoginItem.h"
 
 #include <cerrno>
-#include <cstdlib>
 #include <memory>
 
 #include <glib.h>
@@ -9,6 +8,7 @@
 
 #include "platform/DesktopEntry.h"
 #include "platform/GObjectPtr.h"
+#include "platform/Paths.h"
 
 namespace {
 
@@ -18,14 +18,6 @@ struct KeyFileFree {
     void operator()(GKeyFile* file) const { g_key_file_free(file); }
 };
 using KeyFilePtr = std::unique_ptr<GKeyFile, KeyFileFree>;
-
-// Read from the environment each time: GLib caches its own answer for the whole process.
-std::string configHome() {
-    const char* configured = std::getenv("XDG_CONFIG_HOME");
-    if (configured && g_path_is_absolute(configured)) return configured;
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : g_get_home_dir()) + "/.config";
-}
 
 std::string keyFileText(const std::string& name, const std::string& exec) {
     KeyFilePtr file(g_key_file_new());
@@ -42,11 +34,10 @@ std::string keyFileText(const std::string& name, const std::string& exec) {
 }
 
 bool booleanOr(GKeyFile* file, const char* key, bool fallback) {
-    GError* error = nullptr;
-    const bool value = g_key_file_get_boolean(file, kGroup, key, &error);
-    if (!error) return value;
-    g_error_free(error);
-    return fallback;
+    GError* rawError = nullptr;
+    const bool value = g_key_file_get_boolean(file, kGroup, key, &rawError);
+    GErrorPtr error(rawError);
+    return error ? fallback : value;
 }
 
 }  // namespace
@@ -55,7 +46,7 @@ LoginItem::LoginItem(std::string helperId, std::string displayName)
     : m_helperId(std::move(helperId)), m_displayName(std::move(displayName)) {}
 
 std::string LoginItem::desktopFilePath() const {
-    return configHome() + "/autostart/" + m_helperId + ".desktop";
+    return Paths::userConfigBaseDirectory() + "/autostart/" + m_helperId + ".desktop";
 }
 
 bool LoginItem::enable(const std::string& helperExecutable) {

@@ -15,7 +15,7 @@
 #include "web/Q7ZWebViewController.h"
 #include "support/TempHome.h"
 #include "support/gui/GtkTestEnvironment.h"
-#include "support/gui/MainLoopPump.h"
+#include "support/MainLoopPump.h"
 
 namespace {
 

@@ -16,7 +16,7 @@
 #include "controls/Q7ZNonAcceptTouchsView.h"
 #include "controls/StretchableImage.h"
 #include "support/gui/GtkTestEnvironment.h"
-#include "support/gui/MainLoopPump.h"
+#include "support/MainLoopPump.h"
 #include "support/gui/PrivateSessionBus.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include "platform/desktop/Attention.h"
 #include "platform/desktop/LauncherEntry.h"
 #include "support/gui/GtkTestEnvironment.h"
-#include "support/gui/MainLoopPump.h"
+#include "support/MainLoopPump.h"
 #include "support/gui/PrivateSessionBus.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include "platform/desktop/DesktopNotifier.h"
 #include "support/gui/DbusMock.h"
 #include "support/gui/GtkTestEnvironment.h"
-#include "support/gui/MainLoopPump.h"
+#include "support/MainLoopPump.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 
 #include "platform/desktop/SoundPlayer.h"
 #include "support/TempHome.h"
-#include "support/gui/MainLoopPump.h"
+#include "support/MainLoopPump.h"
 
 namespace {
 

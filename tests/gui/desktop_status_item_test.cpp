@@ -14,7 +14,7 @@
 #include "support/StatusNotifierWatcherFake.h"
 #include "support/TempHome.h"
 #include "support/gui/BusCall.h"
-#include "support/gui/MainLoopPump.h"
+#include "support/MainLoopPump.h"
 #include "support/gui/PrivateSessionBus.h"
 
 namespace {

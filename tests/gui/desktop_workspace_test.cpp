@@ -14,7 +14,7 @@
 #include "platform/desktop/Workspace.h"
 #include "support/TempHome.h"
 #include "support/gui/GtkTestEnvironment.h"
-#include "support/gui/MainLoopPump.h"
+#include "support/MainLoopPump.h"
 #include "support/gui/PrivateSessionBus.h"
 
 namespace {

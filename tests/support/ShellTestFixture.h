@@ -37,7 +37,7 @@ protected:
     }
 
     static bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds limit = 20s) {
-        return MainLoopPump::runUntil(predicate, limit);
+        return pumpUntil(predicate, limit);
     }
 
     BundleProcess& start(const std::string& executable) {

@@ -57,7 +57,7 @@ protected:
     }
     void TearDown() override {
         if (m_checks) waitForChecks();  // no worker may outlive the test: it would touch the next test's home
-        MainLoopPump::drainPending();
+        drainPending();
     }
 
     static Q7ZAppSettingConfigSingleton& settings() { return Q7ZAppSettingConfigSingleton::getInstance(); }
@@ -85,8 +85,8 @@ protected:
         waitForChecks();
     }
     void waitForChecks() {
-        ASSERT_TRUE(MainLoopPump::runUntil([this] { return m_checks->runningWorkerCount() == 0; }));
-        MainLoopPump::drainPending();
+        ASSERT_TRUE(pumpUntil([this] { return m_checks->runningWorkerCount() == 0; }, std::chrono::seconds(20)));
+        drainPending();
     }
     std::function<void()> typed(std::string code, Text base = {}) {
         return [this, code, base] { runTypedCode(code, base); };

@@ -2,7 +2,7 @@
 
 #include <memory>
 
-#include "support/gui/MainLoopPump.h"
+#include "support/MainLoopPump.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "support/gui/BusCall.h"
-#include "support/gui/MainLoopPump.h"
+#include "support/MainLoopPump.h"
 #include "support/gui/PrivateSessionBus.h"
 
 namespace {
