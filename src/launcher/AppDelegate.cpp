@@ -6,10 +6,9 @@
 #include "BuildConfig.h"
 #include "platform/Bundle.h"
 #include "platform/GObjectPtr.h"
+#include "platform/SessionBus.h"
 
 namespace {
-
-constexpr int kBusCallTimeoutMs = 2000;
 
 std::string removingEveryOccurrence(std::string text, const std::string& part) {
     for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at)) text.erase(at, part.size());
@@ -62,15 +61,7 @@ void AppDelegate::delayToStartApp() {
 
 bool AppDelegate::isApplicationRunning() const {
     GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
-    if (!bus) return false;
-    GVariantPtr reply(g_dbus_connection_call_sync(
-        bus.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-        g_variant_new("(s)", BuildConfig::kAppId), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, kBusCallTimeoutMs,
-        nullptr, nullptr));
-    if (!reply) return false;
-    gboolean owned = FALSE;
-    g_variant_get(reply.get(), "(b)", &owned);
-    return owned;
+    return SessionBus::nameHasOwner(bus.get(), BuildConfig::kAppId);
 }
 
 void AppDelegate::launchApplication(const std::string& executablePath) const {

@@ -1,6 +1,6 @@
 #include "platform/desktop/LauncherEntry.h"
 
-#include "platform/desktop/SessionBus.h"
+#include "platform/SessionBus.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <unistd.h>
 
-#include "platform/desktop/SessionBus.h"
+#include "platform/SessionBus.h"
 
 namespace {
 

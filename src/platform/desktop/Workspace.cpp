@@ -6,11 +6,9 @@
 #include <giomm/file.h>
 #include <glibmm/spawn.h>
 
-#include "platform/desktop/SessionBus.h"
+#include "platform/SessionBus.h"
 
 namespace {
-
-constexpr int kCallTimeoutMs = 3000;
 
 std::string fileUri(const std::string& path) { return Gio::File::create_for_path(path)->get_uri(); }
 
@@ -76,12 +74,5 @@ bool Workspace::hasHandlerForScheme(const std::string& scheme) {
 }
 
 bool Workspace::isNameOwned(const std::string& busName) {
-    if (!m_connection || !g_dbus_is_name(busName.c_str())) return false;
-    GVariantPtr reply(g_dbus_connection_call_sync(
-        m_connection.get(), "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-        g_variant_new("(s)", busName.c_str()), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr,
-        nullptr));
-    gboolean owned = FALSE;
-    if (reply) g_variant_get(reply.get(), "(b)", &owned);
-    return owned;
+    return SessionBus::nameHasOwner(m_connection.get(), busName);
 }
