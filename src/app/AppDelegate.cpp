@@ -8,6 +8,7 @@
 #include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
 #include "onboarding/screens/Q7ZMultipleServerSelectViewController.h"
 #include "platform/Bundle.h"
+#include "platform/LoginItemHelperPaths.h"
 #include "platform/NotificationCenter.h"
 #include "platform/desktop/Workspace.h"
 #include "web/Q7ZWebViewController.h"
@@ -44,7 +45,7 @@ AppDelegate* AppDelegate::sharedDelegate() {
 }
 
 std::string AppDelegate::loginItemHelperBundlePath() {
-    return Bundle::mainBundle().bundlePath() + "/Contents/Library/LoginItems/" + BuildConfig::kHelperName + ".app";
+    return LoginItemHelperPaths::bundlePath();
 }
 
 void AppDelegate::on_startup() {
@@ -226,8 +227,7 @@ void AppDelegate::startLoginItemHelper() {
     // The helper starts the application only when no instance owns the id any more. This one
     // is on its way out: give the name up now, so a slow exit does not cancel the restart.
     releaseBusName();
-    const Bundle helperBundle(loginItemHelperBundlePath());
-    Workspace().launchProgram(helperBundle.executablePath());
+    Workspace().launchProgram(LoginItemHelperPaths::executablePath());
 }
 
 void AppDelegate::releaseBusName() {
