@@ -1,0 +1,576 @@
+#include "settings/Q7ZSettingWindow.h"
+
+#include <algorithm>
+#include <array>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include <gdkmm/general.h>
+#include <gdkmm/monitor.h>
+#include <glibmm/miscutils.h>
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/drawingarea.h>
+#include <gtkmm/label.h>
+
+#include "BuildConfig.h"
+#include "config/LanguageCodes.h"
+#include "config/Q7ZACUtilityEndpoints.h"
+#include "config/Q7ZAppSettingConfigSingleton.h"
+#include "config/Q7ZRemoteConfigSingleton.h"
+#include "controls/CursorRects.h"
+#include "controls/GdkColor.h"
+#include "platform/Bundle.h"
+#include "platform/LoginItem.h"
+#include "platform/LoginItemHelperPaths.h"
+#include "platform/MainThread.h"
+#include "settings/SettingPopUps.h"
+
+namespace {
+
+constexpr int kContentWidth = 380;
+constexpr int kContentHeight = 488;
+constexpr int kMargin = 20;
+constexpr int kRowWidth = kContentWidth - 2 * kMargin;
+constexpr int kRowHeight = 28;
+constexpr int kLabelWidth = 180;
+constexpr int kControlX = kLabelWidth + 20;
+constexpr int kCheckBoxLabelGap = 10;
+constexpr int kPathPopUpWidth = 140;
+constexpr int kChoicePopUpWidth = 120;
+constexpr int kVersionMargin = 10;
+constexpr int kOtherItem = 1;
+constexpr const char* kStrongSeparatorColor = "A1A1A1";
+constexpr const char* kSeparatorColor = "DCDCDC";
+
+// Item order of the language pop-up, parallel to LanguageCodes::kLanguageCodes.
+constexpr std::array<const char*, 3> kLanguageTitleKeys = {"m751", "m750", "m752"};
+
+// The sound files GStreamer's playbin plays with the base and good plug-ins.
+const std::vector<std::string> kSoundFileExtensions = {"wav", "ogg", "oga", "opus", "mp3",
+                                                       "flac", "m4a", "aac", "aif", "aiff"};
+
+std::string cssColor(const char* hexColor) {
+    return Q7ZACUtility::gdkColorWithRGBHexString(hexColor).to_string();
+}
+
+// Fonts are in pixels, as the layout is.
+std::string styleSheet() {
+    const std::string window = "#Q7ZSettingWindow ";
+    return window + "{ background-color: " + cssColor("FFFFFF") + "; }\n" +
+           window + ".title-button { padding: 0; margin: 0; min-height: 0; min-width: 0; border: none;"
+                    " background: none; box-shadow: none; }\n" +
+           window + ".title-button label { font-weight: bold; font-size: 18px; color: " + cssColor("FF6416") + "; }\n" +
+           // Pressed, and Save while nothing changed, show the alternate title colour.
+           window + ".title-button:active label, " + window + ".title-button:disabled label { color: " +
+           cssColor("373737") + "; }\n" +
+           window + ".window-title { font-weight: bold; font-size: 18px; color: " + cssColor("373737") + "; }\n" +
+           window + ".row-label { font-size: 14px; color: " + cssColor("696969") + "; }\n" +
+           window + ".check-label { font-size: 14px; font-weight: bold; color: " + cssColor("696969") + "; }\n" +
+           window + ".version-label { font-size: 14px; color: " + cssColor("919191") + "; }\n" +
+           window + "combobox button { min-height: 0; padding-top: 0; padding-bottom: 0; }\n";
+}
+
+void installStyleSheet() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    auto provider = Gtk::CssProvider::create();
+    provider->load_from_data(styleSheet());
+    Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), provider,
+                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+int minimumWidth(Gtk::Widget& widget) {
+    int minimum = 0, natural = 0;
+    widget.get_preferred_width(minimum, natural);
+    return minimum;
+}
+
+int minimumHeight(Gtk::Widget& widget) {
+    int minimum = 0, natural = 0;
+    widget.get_preferred_height(minimum, natural);
+    return minimum;
+}
+
+// Gtk::Fixed gives each child its minimum size, which a hidden widget reports as nothing: so
+// each is shown and put in place, and measured only then (the style sheet applies in place).
+void putCentred(Gtk::Fixed& row, Gtk::Widget& widget, int x) {
+    widget.show();
+    row.put(widget, x, 0);
+    row.move(widget, x, std::max(0, (kRowHeight - minimumHeight(widget)) / 2));
+}
+
+Gtk::Label& makeLabel(const std::string& text, const char* styleClass) {
+    auto* label = Gtk::make_managed<Gtk::Label>(text);
+    label->get_style_context()->add_class(styleClass);
+    return *label;
+}
+
+std::string lastPathComponent(const std::string& path) {
+    return path.empty() ? std::string() : Glib::path_get_basename(path);
+}
+
+std::string loginPageFailureMessage() {
+    std::string text = localizedString("m3840");
+    if (const auto placeholder = text.find("%@"); placeholder != std::string::npos) {
+        text.replace(placeholder, 2, localizedString("m753"));
+    }
+    return text;
+}
+
+void saveBothStores() {
+    auto& remote = Q7ZRemoteConfigSingleton::getInstance();
+    auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
+    if (!remote.saveConfig()) g_warning("Could not save the remote configuration to %s", remote.getFileName().c_str());
+    if (!settings.saveConfig()) g_warning("Could not save the settings to %s", settings.getFileName().c_str());
+}
+
+void reloadBothStores() {
+    Q7ZRemoteConfigSingleton::getInstance().loadUserInfo();
+    Q7ZAppSettingConfigSingleton::getInstance().loadUserInfo();
+}
+
+void setLoginItemEnabled(bool enabled) {
+    LoginItem loginItem(BuildConfig::kHelperId, BuildConfig::kHelperName);
+    if (!loginItem.setEnabled(enabled, LoginItemHelperPaths::executablePath())) {
+        g_warning("Could not turn start at login %s (%s)", enabled ? "on" : "off", loginItem.desktopFilePath().c_str());
+    }
+}
+
+}  // namespace
+
+Q7ZSettingWindow::Values Q7ZSettingWindow::Values::fromStore() {
+    const auto& store = Q7ZAppSettingConfigSingleton::getInstance();
+    return {store.isNotificationSound(), store.isCustomNotificationSound(), store.customNotificationSoundPath(),
+            store.isDesktopNotifications(), store.isAutoStart(), store.serverSequence(),
+            store.language(), store.downloadFileSavePath()};
+}
+
+Q7ZSettingWindow::Q7ZSettingWindow(Dialogs& dialogs) : m_dialogs(dialogs), m_values(Values::fromStore()) {
+    installStyleSheet();
+    set_name("Q7ZSettingWindow");
+    set_title(localizedString("m112"));  // not drawn, but named for the desktop and assistive technologies
+    set_decorated(false);
+    set_resizable(false);
+    set_position(Gtk::WIN_POS_CENTER);
+    add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::BUTTON1_MOTION_MASK);
+    m_contentView.set_size_request(kContentWidth, kContentHeight);
+    m_overlay.add(m_contentView);
+    add(m_overlay);
+    layoutSubviews();
+    show_all_children();
+}
+
+Q7ZSettingWindow::~Q7ZSettingWindow() = default;
+
+void Q7ZSettingWindow::layoutSubviews() {
+    for (auto* child : m_contentView.get_children()) m_contentView.remove(*child);
+
+    m_cancelBtn = &createTitleButton("m10");
+    m_cancelBtn->setEnableCursor(true);
+    m_cancelBtn->signal_clicked().connect(sigc::mem_fun(*this, &Q7ZSettingWindow::cancelBtnClick));
+    m_contentView.put(*m_cancelBtn, kMargin, kMargin);
+
+    m_saveBtn = &createTitleButton("m11");
+    m_saveBtn->signal_clicked().connect(sigc::mem_fun(*this, &Q7ZSettingWindow::saveBtnClick));
+    m_contentView.put(*m_saveBtn, kMargin, kMargin);
+    m_contentView.move(*m_saveBtn, kContentWidth - kMargin - minimumWidth(*m_saveBtn), kMargin);
+
+    auto& title = makeLabel(localizedString("m112"), "window-title");
+    title.show();
+    m_contentView.put(title, kMargin, kMargin);
+    m_contentView.move(title, (kContentWidth - minimumWidth(title)) / 2, kMargin);
+
+    int y = kMargin + minimumHeight(title);
+    placeSeparator(y, 15, kStrongSeparatorColor);
+    createCheckBoxViewsAtView(placeRow(y, 10), localizedString("m755"),
+                              &Q7ZSettingWindow::notifySoundCheckBoxBtnClick, m_values.isNotificationSound);
+    createCheckBoxViewsAtView(placeRow(y, 8), localizedString("m82"),
+                              &Q7ZSettingWindow::customNotifySoundCheckBoxBtnClick, m_values.isCustomNotificationSound);
+    createPathViewsAtView(placeRow(y, 8), localizedString("m83"), &Q7ZSettingWindow::customNotifySoundPathPopUpBtnClick,
+                          m_values.customNotificationSoundPath);
+    placeSeparator(y, 10, kSeparatorColor);
+    createCheckBoxViewsAtView(placeRow(y, 10), localizedString("m3838"),
+                              &Q7ZSettingWindow::desktopNotificationCheckBoxBtnClick, m_values.isDesktopNotifications);
+    placeSeparator(y, 10, kSeparatorColor);
+    createCheckBoxViewsAtView(placeRow(y, 10), localizedString("m747"), &Q7ZSettingWindow::autoStartCheckBoxBtnClick,
+                              m_values.isAutoStart);
+    placeSeparator(y, 10, kSeparatorColor);
+    createPathViewsAtView(placeRow(y, 10), localizedString("m3837"), &Q7ZSettingWindow::downloadSavePathPopUpBtnClick,
+                          m_values.downloadFileSavePath);
+    placeSeparator(y, 10, kSeparatorColor);
+    createServerSiteViewsAtView(placeRow(y, 10));
+    createAppLanguageViewsAtView(placeRow(y, 8));
+
+    updateSaveButtonStatus();
+    placeVersionLabel();
+}
+
+Q7ZCursorButton& Q7ZSettingWindow::createTitleButton(const std::string& titleKey) {
+    auto* button = Gtk::make_managed<Q7ZCursorButton>();
+    button->set_label(localizedString(titleKey));
+    button->set_relief(Gtk::RELIEF_NONE);
+    button->get_style_context()->add_class("title-button");
+    button->show();
+    return *button;
+}
+
+void Q7ZSettingWindow::placeSeparator(int& y, int gap, const char* hexColor) {
+    y += gap;
+    auto* line = Gtk::make_managed<Gtk::DrawingArea>();
+    line->set_size_request(kRowWidth, 1);
+    const Gdk::RGBA color = Q7ZACUtility::gdkColorWithRGBHexString(hexColor);
+    line->signal_draw().connect([color](const Cairo::RefPtr<Cairo::Context>& context) {
+        Gdk::Cairo::set_source_rgba(context, color);
+        context->paint();
+        return true;
+    });
+    m_contentView.put(*line, kMargin, y);
+    y += 1;
+}
+
+Gtk::Fixed& Q7ZSettingWindow::placeRow(int& y, int gap) {
+    y += gap;
+    auto* row = Gtk::make_managed<Gtk::Fixed>();
+    row->set_size_request(kRowWidth, kRowHeight);
+    m_contentView.put(*row, kMargin, y);
+    y += kRowHeight;
+    return *row;
+}
+
+void Q7ZSettingWindow::addRowLabel(Gtk::Fixed& row, const std::string& title) {
+    auto& label = makeLabel(title, "row-label");
+    label.set_xalign(0);
+    label.set_ellipsize(Pango::ELLIPSIZE_END);
+    label.set_size_request(kLabelWidth, -1);
+    putCentred(row, label, 0);
+}
+
+void Q7ZSettingWindow::placeVersionLabel() {
+    auto& version = makeLabel("Ver." + Bundle::mainBundle().infoValue("CFBundleVersion").value_or(""), "version-label");
+    version.set_xalign(1);
+    version.show();
+    m_contentView.put(version, 0, 0);
+    m_contentView.move(version, kContentWidth - kVersionMargin - minimumWidth(version),
+                       kContentHeight - kVersionMargin - minimumHeight(version));
+}
+
+void Q7ZSettingWindow::createCheckBoxViewsAtView(Gtk::Fixed& row, const std::string& title, CheckBoxAction action,
+                                                 bool defaultCheck) {
+    addRowLabel(row, title);
+    auto* checkBox = Gtk::make_managed<Gtk::CheckButton>();
+    checkBox->set_active(defaultCheck);
+    checkBox->get_accessible()->set_name(title);
+    checkBox->signal_realize().connect(
+        [checkBox] { CursorRects::resetCursorRect(checkBox->get_event_window(), true, {}); }, true);
+    checkBox->signal_toggled().connect([this, checkBox, action] { (this->*action)(*checkBox); });
+    putCentred(row, *checkBox, kControlX);
+    putCentred(row, makeLabel(localizedString("m757"), "check-label"),
+               kControlX + minimumWidth(*checkBox) + kCheckBoxLabelGap);
+}
+
+Q7ZCursorPopUpButton& Q7ZSettingWindow::createPopUp(Gtk::Fixed& row, const std::string& title, int width,
+                                                    PopUpAction action, bool withIcons) {
+    addRowLabel(row, title);
+    auto* popUp = Gtk::make_managed<Q7ZCursorPopUpButton>();
+    if (withIcons) SettingPopUps::addItemIcons(*popUp);
+    SettingPopUps::drawItemsInBlack(*popUp);
+    popUp->set_size_request(width, kRowHeight);
+    popUp->setEnableCursor(true);
+    popUp->get_accessible()->set_name(title);
+    popUp->signal_changed().connect([this, popUp, action] {
+        if (!m_selectingItem) (this->*action)(*popUp);
+    });
+    putCentred(row, *popUp, kControlX);
+    return *popUp;
+}
+
+void Q7ZSettingWindow::createPathViewsAtView(Gtk::Fixed& row, const std::string& title, PopUpAction action,
+                                             const std::string& defaultPath) {
+    auto& popUp = createPopUp(row, title, kPathPopUpWidth, action, true);
+    popUp.append(lastPathComponent(defaultPath));
+    popUp.append(localizedString("Other..."));
+    resetPathItemWithPopUpButton(popUp, defaultPath);
+    selectItem(popUp, 0);
+}
+
+void Q7ZSettingWindow::createServerSiteViewsAtView(Gtk::Fixed& row) {
+    auto& popUp = createPopUp(row, localizedString("m283"), kChoicePopUpWidth, &Q7ZSettingWindow::serverSitePopUpBtnClick);
+    const auto servers = Q7ZRemoteConfigSingleton::getInstance().getServerUrlDataList();
+    for (const auto& server : servers) popUp.append(server.serverName);
+    const auto chosen = std::find_if(servers.begin(), servers.end(),
+                                     [this](const auto& server) { return server.sequence == m_values.serverSequence; });
+    if (chosen != servers.end()) selectItem(popUp, static_cast<int>(chosen - servers.begin()));
+    if (servers.size() < 2) {
+        popUp.set_sensitive(false);
+        popUp.setEnableCursor(false);
+    }
+}
+
+void Q7ZSettingWindow::createAppLanguageViewsAtView(Gtk::Fixed& row) {
+    auto& popUp = createPopUp(row, localizedString("m746"), kChoicePopUpWidth, &Q7ZSettingWindow::appLanguagePopUpBtnClick);
+    for (const char* key : kLanguageTitleKeys) popUp.append(localizedString(key));
+    const auto& codes = LanguageCodes::kLanguageCodes;
+    const auto code = std::find(codes.begin(), codes.end(), m_values.language);
+    // A code of none of the three shows the first language but stays the edited value.
+    selectItem(popUp, code == codes.end() ? 0 : static_cast<int>(code - codes.begin()));
+}
+
+void Q7ZSettingWindow::resetPathItemWithPopUpButton(Q7ZCursorPopUpButton& popUp, const std::string& path) {
+    SettingPopUps::setItem(popUp, 0, lastPathComponent(path), SettingPopUps::workspaceIcon(path));
+}
+
+void Q7ZSettingWindow::selectItem(Q7ZCursorPopUpButton& popUp, int index) {
+    m_selectingItem = true;
+    popUp.set_active(index);
+    m_selectingItem = false;
+}
+
+void Q7ZSettingWindow::cancelBtnClick() {
+    if (m_settingDelegate) m_settingDelegate->settingWindowWillClose(*this);
+}
+
+void Q7ZSettingWindow::notifySoundCheckBoxBtnClick(Gtk::CheckButton& sender) {
+    m_values.isNotificationSound = sender.get_active();
+    updateSaveButtonStatus();
+}
+
+void Q7ZSettingWindow::customNotifySoundCheckBoxBtnClick(Gtk::CheckButton& sender) {
+    m_values.isCustomNotificationSound = sender.get_active();
+    updateSaveButtonStatus();
+}
+
+void Q7ZSettingWindow::desktopNotificationCheckBoxBtnClick(Gtk::CheckButton& sender) {
+    m_values.isDesktopNotifications = sender.get_active();
+    updateSaveButtonStatus();
+}
+
+void Q7ZSettingWindow::autoStartCheckBoxBtnClick(Gtk::CheckButton& sender) {
+    m_values.isAutoStart = sender.get_active();
+    updateSaveButtonStatus();
+}
+
+void Q7ZSettingWindow::customNotifySoundPathPopUpBtnClick(Q7ZCursorPopUpButton& sender) {
+    if (sender.get_active_row_number() == kOtherItem) {
+        OpenPanelOptions options;
+        options.title = localizedString("m83");
+        options.allowedExtensions = kSoundFileExtensions;
+        const std::string& current = m_values.customNotificationSoundPath;
+        if (auto path = runOpenPanel(options, current.empty() ? "" : Glib::path_get_dirname(current))) {
+            m_values.customNotificationSoundPath = *path;
+            resetPathItemWithPopUpButton(sender, *path);
+        }
+    }
+    selectItem(sender, 0);  // a cancelled panel returns to the current file
+    updateSaveButtonStatus();
+}
+
+void Q7ZSettingWindow::downloadSavePathPopUpBtnClick(Q7ZCursorPopUpButton& sender) {
+    if (sender.get_active_row_number() == kOtherItem) {
+        OpenPanelOptions options;
+        options.title = localizedString("m3837");
+        options.canChooseFiles = false;
+        options.canChooseDirectories = true;
+        if (auto path = runOpenPanel(options, m_values.downloadFileSavePath)) {
+            m_values.downloadFileSavePath = *path;
+            resetPathItemWithPopUpButton(sender, *path);
+        }
+    }
+    selectItem(sender, 0);
+    updateSaveButtonStatus();
+}
+
+std::optional<std::string> Q7ZSettingWindow::runOpenPanel(OpenPanelOptions options, const std::string& startFolder) {
+    options.allowsMultipleSelection = false;
+    options.directory = startFolder;
+    options.prompt = localizedString("m12");
+    const auto chosen = m_dialogs.runOpenPanel(options);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    return chosen->front();
+}
+
+void Q7ZSettingWindow::serverSitePopUpBtnClick(Q7ZCursorPopUpButton& sender) {
+    const auto servers = Q7ZRemoteConfigSingleton::getInstance().getServerUrlDataList();
+    const int index = sender.get_active_row_number();
+    if (index >= 0 && index < static_cast<int>(servers.size())) m_values.serverSequence = servers[index].sequence;
+    updateSaveButtonStatus();
+}
+
+void Q7ZSettingWindow::appLanguagePopUpBtnClick(Q7ZCursorPopUpButton& sender) {
+    const int index = sender.get_active_row_number();
+    if (index >= 0 && index < static_cast<int>(LanguageCodes::kLanguageCodes.size())) {
+        m_values.language = LanguageCodes::kLanguageCodes[index];
+    }
+    updateSaveButtonStatus();
+}
+
+void Q7ZSettingWindow::updateSaveButtonStatus() {
+    const bool changed = !(m_values == Values::fromStore());
+    m_saveBtn->set_sensitive(changed);
+    m_saveBtn->setEnableCursor(changed);
+    m_saveBtn->resetCursorRects();
+}
+
+void Q7ZSettingWindow::saveBtnClick() {
+    if (m_coverTouchView) return;
+    m_coverTouchView = std::make_unique<Q7ZNonAcceptTouchsView>();
+    m_coverTouchView->dimBackground();
+    m_overlay.add_overlay(*m_coverTouchView);
+    m_coverTouchView->show();
+    // The worker touches only the stores and the login item; it reaches the window through
+    // the main thread, and only while the window still lives.
+    std::weak_ptr<int> alive = m_alive;
+    try {
+        std::thread([values = m_values, alive, window = this] {
+            const SaveOutcome outcome = saveDataProcessThread(values);
+            MainThread::runAsync([alive, window, outcome] {
+                if (!alive.expired()) window->saveDataDidFinish(outcome);
+            });
+        }).detach();
+    } catch (const std::system_error& error) {
+        g_warning("Could not start saving the settings: %s", error.what());
+        m_coverTouchView.reset();
+    }
+}
+
+Q7ZSettingWindow::SaveOutcome Q7ZSettingWindow::saveDataProcessThread(const Values& values) {
+    auto& store = Q7ZAppSettingConfigSingleton::getInstance();
+    store.setIsNotificationSound(values.isNotificationSound);
+    store.setIsCustomNotificationSound(values.isCustomNotificationSound);
+    store.setCustomNotificationSoundPath(values.customNotificationSoundPath);
+    store.setIsDesktopNotifications(values.isDesktopNotifications);
+    if (store.isAutoStart() != values.isAutoStart) {
+        store.setIsAutoStart(values.isAutoStart);
+        setLoginItemEnabled(values.isAutoStart);
+    }
+    SaveOutcome outcome;
+    if (store.serverSequence() != values.serverSequence) {
+        store.setServerSequence(values.serverSequence);
+        outcome.serverChanged = true;
+    }
+    if (store.language() != values.language) {
+        store.setLanguage(values.language);
+        outcome.languageChanged = true;
+    }
+    if (store.downloadFileSavePath() != values.downloadFileSavePath) {
+        store.setDownloadFileSavePath(values.downloadFileSavePath);
+    }
+    return outcome;
+}
+
+void Q7ZSettingWindow::saveDataDidFinish(SaveOutcome outcome) {
+    static_cast<Gtk::Container&>(m_overlay).remove(*m_coverTouchView);  // Gtk::Bin hides this overload
+    m_coverTouchView.reset();
+    if (outcome.serverChanged) {
+        alertChangeServer();
+    } else if (outcome.languageChanged) {
+        alertChangeLanguage();
+    } else {
+        saveBothStores();
+        if (m_settingDelegate) m_settingDelegate->settingWindowWillClose(*this);
+    }
+}
+
+bool Q7ZSettingWindow::confirmRestart(const std::string& message) {
+    const int choice = m_dialogs.showAlert(message, AlertStyle::Informational,
+                                           {localizedString("m9"), localizedString("m10")});
+    if (choice == 0) return true;
+    reloadBothStores();
+    updateSaveButtonStatus();
+    return false;
+}
+
+void Q7ZSettingWindow::alertChangeServer() {
+    if (!confirmRestart(localizedString("m3206"))) return;
+    // Synchronous on purpose: the answer decides between restarting and staying.
+    if (Q7ZACUtility::detectLoginPageValidThread()) {
+        saveBothStores();
+        if (m_settingDelegate) m_settingDelegate->settingWindowWillCloseByChangeServer(*this);
+        return;
+    }
+    g_warning("The login page of the newly chosen server did not answer; the change is not kept");
+    reloadBothStores();
+    updateSaveButtonStatus();
+    std::weak_ptr<int> alive = m_alive;
+    MainThread::runAsync([alive, this] {
+        if (!alive.expired()) showErrorAlertViewWithMessage(loginPageFailureMessage());
+    });
+}
+
+void Q7ZSettingWindow::alertChangeLanguage() {
+    if (!confirmRestart(localizedString("m1000"))) return;
+    saveBothStores();
+    if (m_settingDelegate) m_settingDelegate->settingWindowWillCloseByChangeLanguage(*this);
+}
+
+void Q7ZSettingWindow::showErrorAlertViewWithMessage(const std::string& message) {
+    m_dialogs.showAlert(message, AlertStyle::Warning, {});
+}
+
+bool Q7ZSettingWindow::on_key_press_event(GdkEventKey* event) {
+    if (m_coverTouchView) return true;  // nothing is edited or sent while saving
+    switch (event->keyval) {
+        case GDK_KEY_Escape:
+            cancelBtnClick();
+            return true;
+        case GDK_KEY_Return:
+        case GDK_KEY_KP_Enter:
+        case GDK_KEY_ISO_Enter:
+            // Return on a focused Cancel still cancels.
+            if (m_saveBtn->get_sensitive() && get_focus() != m_cancelBtn) {
+                saveBtnClick();
+                return true;
+            }
+            break;
+        default: break;
+    }
+    return Gtk::Window::on_key_press_event(event);
+}
+
+// Presses that no control takes reach the window: those drag it, as it has no title bar.
+bool Q7ZSettingWindow::on_button_press_event(GdkEventButton* event) {
+    if (event->type == GDK_BUTTON_PRESS && event->button == GDK_BUTTON_PRIMARY) mouseDown(*event);
+    return Gtk::Window::on_button_press_event(event);
+}
+
+bool Q7ZSettingWindow::on_button_release_event(GdkEventButton* event) {
+    if (event->button == GDK_BUTTON_PRIMARY) m_mouseEventNumber = -1;
+    return Gtk::Window::on_button_release_event(event);
+}
+
+bool Q7ZSettingWindow::on_motion_notify_event(GdkEventMotion* event) {
+    if (event->state & GDK_BUTTON1_MASK) mouseDragged(*event);
+    return Gtk::Window::on_motion_notify_event(event);
+}
+
+bool Q7ZSettingWindow::on_delete_event(GdkEventAny* event) {
+    if (m_coverTouchView) return true;
+    if (!m_settingDelegate) return Gtk::Window::on_delete_event(event);
+    cancelBtnClick();
+    return true;
+}
+
+void Q7ZSettingWindow::mouseDown(const GdkEventButton& event) {
+    int originX = 0, originY = 0;
+    get_position(originX, originY);
+    m_initialLocationX = event.x_root - originX;
+    m_initialLocationY = event.y_root - originY;
+    m_mouseEventNumber = event.time;
+}
+
+void Q7ZSettingWindow::mouseDragged(const GdkEventMotion& event) {
+    if (m_mouseEventNumber < 0) return;
+    const int originX = static_cast<int>(event.x_root - m_initialLocationX);
+    int originY = static_cast<int>(event.y_root - m_initialLocationY);
+    // The window's top edge stops at the top of the main screen.
+    auto display = get_display();
+    auto monitor = display->get_primary_monitor();
+    if (!monitor) monitor = display->get_monitor(0);
+    if (monitor) {
+        Gdk::Rectangle screenFrame;
+        monitor->get_geometry(screenFrame);
+        originY = std::max(originY, screenFrame.get_y());
+    }
+    move(originX, originY);
+}

@@ -1,0 +1,125 @@
+#pragma once
+// The settings window, in which the user edits the eight stored user settings. Edits stay in
+// the window until Save: Save writes them into the settings store on a worker thread behind a
+// cover, switches start at login when it changed, and then saves both stores and closes, or
+// first asks to confirm a change of server or language, because those take effect only after
+// the restart that the delegate carries out.
+//
+// Borderless and fixed at 380 × 488, dragged by its background. Escape cancels; Return saves
+// when Save is enabled. Alerts and open panels go through the Dialogs given at creation, which
+// must outlive the window. Main thread only.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <gtkmm/checkbutton.h>
+#include <gtkmm/fixed.h>
+#include <gtkmm/overlay.h>
+#include <gtkmm/window.h>
+
+#include "controls/Q7ZCursorButton.h"
+#include "controls/Q7ZCursorPopUpButton.h"
+#include "controls/Q7ZNonAcceptTouchsView.h"
+#include "platform/desktop/Dialogs.h"
+#include "settings/Q7ZSettingWindowDelegate.h"
+
+class Q7ZSettingWindow : public Gtk::Window {
+public:
+    explicit Q7ZSettingWindow(Dialogs& dialogs);
+    ~Q7ZSettingWindow() override;
+
+    Q7ZSettingWindowDelegate* settingDelegate() const { return m_settingDelegate; }
+    // Not owned; none sends nothing.
+    void setSettingDelegate(Q7ZSettingWindowDelegate* delegate) { m_settingDelegate = delegate; }
+
+protected:
+    bool on_key_press_event(GdkEventKey* event) override;
+    bool on_button_press_event(GdkEventButton* event) override;
+    bool on_button_release_event(GdkEventButton* event) override;
+    bool on_motion_notify_event(GdkEventMotion* event) override;
+    bool on_delete_event(GdkEventAny* event) override;
+
+private:
+    // The eight edited values, named as in the settings store.
+    struct Values {
+        bool isNotificationSound = true;
+        bool isCustomNotificationSound = false;
+        std::string customNotificationSoundPath;
+        bool isDesktopNotifications = true;
+        bool isAutoStart = false;
+        std::int64_t serverSequence = 0;
+        std::string language;
+        std::string downloadFileSavePath;
+
+        static Values fromStore();
+        bool operator==(const Values&) const = default;
+    };
+    // What the save step changed that needs a confirmation.
+    struct SaveOutcome {
+        bool serverChanged = false;
+        bool languageChanged = false;
+    };
+    using CheckBoxAction = void (Q7ZSettingWindow::*)(Gtk::CheckButton&);
+    using PopUpAction = void (Q7ZSettingWindow::*)(Q7ZCursorPopUpButton&);
+
+    void layoutSubviews();
+    Q7ZCursorButton& createTitleButton(const std::string& titleKey);
+    void placeSeparator(int& y, int gap, const char* hexColor);
+    Gtk::Fixed& placeRow(int& y, int gap);
+    void addRowLabel(Gtk::Fixed& row, const std::string& title);
+    void placeVersionLabel();
+    void createCheckBoxViewsAtView(Gtk::Fixed& row, const std::string& title, CheckBoxAction action,
+                                   bool defaultCheck);
+    void createPathViewsAtView(Gtk::Fixed& row, const std::string& title, PopUpAction action,
+                               const std::string& defaultPath);
+    void createServerSiteViewsAtView(Gtk::Fixed& row);
+    void createAppLanguageViewsAtView(Gtk::Fixed& row);
+    // The row's label and its pop-up, named after the label for assistive technologies.
+    Q7ZCursorPopUpButton& createPopUp(Gtk::Fixed& row, const std::string& title, int width, PopUpAction action,
+                                      bool withIcons = false);
+    void resetPathItemWithPopUpButton(Q7ZCursorPopUpButton& popUp, const std::string& path);
+    // Selects an item without taking it for the user's choice.
+    void selectItem(Q7ZCursorPopUpButton& popUp, int index);
+
+    void cancelBtnClick();
+    void saveBtnClick();
+    void notifySoundCheckBoxBtnClick(Gtk::CheckButton& sender);
+    void customNotifySoundCheckBoxBtnClick(Gtk::CheckButton& sender);
+    void customNotifySoundPathPopUpBtnClick(Q7ZCursorPopUpButton& sender);
+    void desktopNotificationCheckBoxBtnClick(Gtk::CheckButton& sender);
+    void autoStartCheckBoxBtnClick(Gtk::CheckButton& sender);
+    void serverSitePopUpBtnClick(Q7ZCursorPopUpButton& sender);
+    void appLanguagePopUpBtnClick(Q7ZCursorPopUpButton& sender);
+    void downloadSavePathPopUpBtnClick(Q7ZCursorPopUpButton& sender);
+    // The open panel of a path pop-up whose "Other..." was picked; the chosen path or none.
+    std::optional<std::string> runOpenPanel(OpenPanelOptions options, const std::string& startFolder);
+
+    void updateSaveButtonStatus();
+    // Runs on the worker thread: the edited values into the settings store, and the login item.
+    static SaveOutcome saveDataProcessThread(const Values& values);
+    void saveDataDidFinish(SaveOutcome outcome);
+    void alertChangeServer();
+    void alertChangeLanguage();
+    // Asks with message; true when the user confirmed, after which the caller saves.
+    bool confirmRestart(const std::string& message);
+    void showErrorAlertViewWithMessage(const std::string& message);
+    void mouseDown(const GdkEventButton& event);
+    void mouseDragged(const GdkEventMotion& event);
+
+    Dialogs& m_dialogs;
+    Values m_values;
+    double m_initialLocationX = 0;
+    double m_initialLocationY = 0;
+    std::int64_t m_mouseEventNumber = -1;
+    bool m_selectingItem = false;
+    Gtk::Overlay m_overlay;
+    Gtk::Fixed m_contentView;
+    Q7ZCursorButton* m_cancelBtn = nullptr;
+    Q7ZCursorButton* m_saveBtn = nullptr;
+    std::unique_ptr<Q7ZNonAcceptTouchsView> m_coverTouchView;
+    Q7ZSettingWindowDelegate* m_settingDelegate = nullptr;
+    // Hand-backs from the save step run only while this lives.
+    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+};
