@@ -1,0 +1,13 @@
+#pragma once
+// The states of a download record. A record's state is a plain 64-bit value: a value outside
+// this list is kept as it is and shown like None.
+
+#include <cstdint>
+
+enum class Q7ZDownloadStatus : std::uint64_t {
+    None = 0,         // not started
+    Downloading = 1,  // transfer running
+    Finished = 2,     // file complete at the record's save path
+    Failed = 3,       // failed or cancelled
+    FileMissing = 4,  // finished, but the file has gone since
+};

@@ -1,0 +1,226 @@
+// The downloads window as its user and the web host see it: for each record state, the row's
+// shown pieces (by accessible name), its height, and which clicks on the shown controls reach
+// the delegate; the same again after every record changed state and the table was only
+// reloaded; Tab order; Escape and the title bar's close going through the delegate; no delegate,
+// no requests; a wider window moving every row's close button.
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <gdk/gdkkeysyms.h>
+#include <gtest/gtest.h>
+#include <gtkmm.h>
+
+#include "downloads/Q7ZDownloadDataSingleton.h"
+#include "downloads/window/Q7ZDownloaderWindow.h"
+#include "platform/Bundle.h"
+#include "support/MainLoopPump.h"
+#include "support/gui/GtkTestEnvironment.h"
+
+namespace {
+
+using Status = Q7ZDownloadStatus;
+
+class RecordingDelegate : public Q7ZDownloaderWindowDelegate, public Q7ZDownloadDataDelegate {
+public:
+    std::vector<std::string> requests;
+    void downloaderWindowWillClose(Q7ZDownloaderWindow&) override { requests.push_back("close window"); }
+    void downloaderOpenFileWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override { add("open", data); }
+    void downloaderOpenFileFolderWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override { add("folder", data); }
+    void downloaderCancelWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override { add("cancel", data); }
+    void downloaderCleanWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override { add("clean", data); }
+
+private:
+    void add(const std::string& request, const std::shared_ptr<Q7ZDownloadData>& data) {
+        requests.push_back(request + " " + data->requestID());
+    }
+};
+
+std::string nameOf(Gtk::Widget& widget) { return widget.get_accessible()->get_name(); }
+
+void collect(Gtk::Widget& widget, std::vector<Gtk::Widget*>& into) {
+    into.push_back(&widget);
+    if (auto* container = dynamic_cast<Gtk::Container*>(&widget)) {
+        for (Gtk::Widget* child : container->get_children()) collect(*child, into);
+    }
+}
+
+// A row as the user sees it: "button <name>", "label <name>", "bar <name>" of its shown controls.
+struct ShownRow {
+    Gtk::Widget* view = nullptr;
+    std::set<std::string> pieces;
+    std::vector<Gtk::Button*> buttons;
+};
+
+// Shown rows by the name on their name button (the file name).
+std::map<std::string, ShownRow> shownRows(Gtk::Window& window) {
+    std::vector<Gtk::Widget*> all;
+    collect(window, all);
+    std::map<std::string, ShownRow> rows;
+    for (Gtk::Widget* widget : all) {
+        if (!widget->get_mapped() || !dynamic_cast<Gtk::Layout*>(widget->get_parent())) continue;
+        std::vector<Gtk::Widget*> inRow;
+        collect(*widget, inRow);
+        ShownRow row;
+        row.view = widget;
+        for (Gtk::Widget* piece : inRow) {
+            const bool control = dynamic_cast<Gtk::Button*>(piece) || dynamic_cast<Gtk::Label*>(piece) ||
+                                 dynamic_cast<Gtk::ProgressBar*>(piece);
+            if (!control || !piece->get_mapped() || dynamic_cast<Gtk::Button*>(piece->get_parent())) continue;
+            auto* button = dynamic_cast<Gtk::Button*>(piece);
+            const char* kind = button ? "button " : dynamic_cast<Gtk::Label*>(piece) ? "label " : "bar ";
+            row.pieces.insert(kind + nameOf(*piece));
+            if (button) row.buttons.push_back(button);
+        }
+        if (!row.buttons.empty()) rows[nameOf(*row.buttons.front())] = row;
+    }
+    return rows;
+}
+
+class DownloadsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        GtkTestEnvironment::ensure();
+        auto& registry = Q7ZDownloadDataSingleton::getInstance();
+        for (const auto& record : registry.getAllDownloadDataArray()) registry.removeDownloadDataWithRequestID(record->requestID());
+        for (const auto& [id, status] : kRecords) {
+            auto record = std::make_shared<Q7ZDownloadData>();
+            record->setRequestID(id);
+            record->setSavePathString("/nonexistent/downloads/" + id + ".pdf");
+            record->setTotalDataLenght(1536);
+            record->setCountDataLenght(512);
+            record->setCurrentstatus(status);
+            registry.addDownloadData(record);
+            m_records[id] = record;
+        }
+        m_window = std::make_unique<Q7ZDownloaderWindow>();
+        m_window->setDownloaderDelegate(&m_delegate);
+        m_window->resize(500, 900);
+        m_window->show();
+        ASSERT_TRUE(pumpUntil([this] { return shownRows(*m_window).size() == kRecords.size(); }));
+    }
+
+    void TearDown() override { m_window.reset(); }
+
+    static inline const std::vector<std::pair<std::string, Status>> kRecords = {
+        {"none", Status::None},     {"running", Status::Downloading}, {"finished", Status::Finished},
+        {"failed", Status::Failed}, {"missing", Status::FileMissing}, {"other", Status{7}},
+    };
+
+    RecordingDelegate m_delegate;
+    std::map<std::string, std::shared_ptr<Q7ZDownloadData>> m_records;
+    std::unique_ptr<Q7ZDownloaderWindow> m_window;
+};
+
+TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
+    const std::string folder = "button " + localizedString("m3227"), cancel = "button " + localizedString("m10");
+    const std::string close = "button " + localizedString("RemoveFromList");
+    const struct {
+        Status status;
+        int height;
+        std::set<std::string> shownBesideNameAndSize;
+        std::vector<std::string> requestsOfAllClicks;
+    } expected[] = {
+        {Status::None, 110, {}, {}},
+        {Status::Downloading, 130, {"bar", cancel}, {"cancel"}},
+        {Status::Finished, 110, {folder, close}, {"open", "folder", "clean"}},
+        {Status::Failed, 110, {"label " + localizedString("m46"), close}, {"clean"}},
+        {Status::FileMissing, 110, {"label " + localizedString("m3228"), close}, {"clean"}},
+        {Status{7}, 110, {}, {}},
+    };
+    // First as registered; then with every record moved on to another state and the table
+    // only reloaded, as the web host does on progress and state events.
+    for (const int shift : {0, 1, 3}) {
+        for (std::size_t index = 0; index < kRecords.size(); ++index) {
+            m_records[kRecords[index].first]->setCurrentstatus(expected[(index + shift) % kRecords.size()].status);
+        }
+        m_window->reloadTableView();
+        drainPending();
+        for (std::size_t index = 0; index < kRecords.size(); ++index) {
+            const auto& id = kRecords[index].first;
+            const auto& state = expected[(index + shift) % kRecords.size()];
+            const std::string name = id + ".pdf";
+            ShownRow row;
+            ASSERT_TRUE(pumpUntil([&] {
+                row = shownRows(*m_window)[name];
+                return row.view && row.view->get_allocated_height() == state.height;
+            })) << id << " shift " << shift;
+            std::set<std::string> pieces = state.shownBesideNameAndSize;
+            pieces.insert({"button " + name, "label 1.5 KB"});
+            if (pieces.erase("bar")) pieces.insert("bar " + name);
+            EXPECT_EQ(row.pieces, pieces) << id << " shift " << shift;
+
+            m_delegate.requests.clear();
+            for (Gtk::Button* button : row.buttons) button->clicked();
+            std::vector<std::string> requests;
+            for (const auto& request : state.requestsOfAllClicks) requests.push_back(request + " " + id);
+            EXPECT_EQ(m_delegate.requests, requests) << id << " shift " << shift;
+        }
+    }
+}
+
+TEST_F(DownloadsWindowTest, TabReadsRowByRowAndClosingGoesThroughTheDelegate) {
+    // Newest first: other, missing, failed, finished, running, none; the window starts on the
+    // first control and Tab comes round to it again.
+    const std::vector<std::string> order = {
+        "other.pdf", "missing.pdf", "RemoveFromList", "failed.pdf", "RemoveFromList", "finished.pdf",
+        "m3227",     "RemoveFromList", "running.pdf", "m10",         "none.pdf",    "other.pdf"};
+    // Keyboard focus as the desktop gives it to the window the user works in.
+    GdkEvent* focusIn = gdk_event_new(GDK_FOCUS_CHANGE);
+    focusIn->focus_change.window = GDK_WINDOW(g_object_ref(m_window->get_window()->gobj()));
+    focusIn->focus_change.in = TRUE;
+    gtk_widget_send_focus_change(GTK_WIDGET(m_window->gobj()), focusIn);
+    gdk_event_free(focusIn);
+    std::vector<std::string> focused;
+    for (std::size_t step = 0; step < order.size(); ++step) {
+        if (step > 0) m_window->child_focus(Gtk::DIR_TAB_FORWARD);
+        focused.push_back(m_window->get_focus() ? nameOf(*m_window->get_focus()) : "");
+    }
+    std::vector<std::string> expected;
+    for (const auto& name : order) expected.push_back(name.ends_with(".pdf") ? name : localizedString(name));
+    EXPECT_EQ(focused, expected);
+
+    GdkEvent* escape = gdk_event_new(GDK_KEY_PRESS);
+    escape->key.window = GDK_WINDOW(g_object_ref(m_window->get_window()->gobj()));
+    escape->key.keyval = GDK_KEY_Escape;
+    gtk_widget_event(GTK_WIDGET(m_window->gobj()), escape);
+    gdk_event_free(escape);
+    m_window->close();
+    pumpFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(m_delegate.requests, (std::vector<std::string>{"close window", "close window"}));
+    EXPECT_TRUE(m_window->get_visible());
+
+    m_delegate.requests.clear();
+    m_window->setDownloaderDelegate(nullptr);
+    m_window->close();
+    for (auto& [name, row] : shownRows(*m_window)) {
+        for (Gtk::Button* button : row.buttons) button->clicked();
+    }
+    pumpFor(std::chrono::milliseconds(200));
+    EXPECT_TRUE(m_delegate.requests.empty());
+}
+
+TEST_F(DownloadsWindowTest, WiderWindowMovesEveryCloseButtonWithoutNewModels) {
+    const auto models = m_window->itemDataArray();
+    const auto closeButtonsAtRightEdge = [this](int width) {
+        for (auto& [name, row] : shownRows(*m_window)) {
+            for (Gtk::Button* button : row.buttons) {
+                if (nameOf(*button) != localizedString("RemoveFromList")) continue;
+                int x = 0, y = 0;
+                button->translate_coordinates(*row.view, 0, 0, x, y);
+                if (row.view->get_allocated_width() != width || x != width - 27) return false;
+            }
+        }
+        return true;
+    };
+    EXPECT_TRUE(pumpUntil([&] { return closeButtonsAtRightEdge(500); }));
+    m_window->resize(720, 900);
+    EXPECT_TRUE(pumpUntil([&] { return closeButtonsAtRightEdge(720); }));
+    EXPECT_EQ(m_window->itemDataArray(), models);
+}
+
+}  // namespace
