@@ -51,5 +51,8 @@ int main(int argc, char* argv[]) {
     Glib::set_prgname(BuildConfig::kAppId);
     Glib::set_application_name(localizedString("m753"));
     auto application = AppDelegate::create();
-    return application->run(argc, argv);
+    const int status = application->run(argc, argv);
+    // Workers still running (a check, a save) must not wait for a loop that is gone.
+    MainThread::endLoop();
+    return status;
 }

@@ -1,0 +1,86 @@
+// The hand-off to the main thread as workers use it: the test thread runs the default GLib
+// context as the program's loop would. Proves that a job's exception reaches the waiting
+// worker instead of crossing GLib, and that no worker stays blocked once the loop has ended.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/MainThread.h"
+#include "support/MainLoopPump.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+enum class Outcome { Ran, Refused, Threw };
+
+// runSync from a worker thread; the future is ready when the worker is released. The worker
+// is detached so that a hang fails the test instead of hanging the program.
+std::shared_future<Outcome> runSyncFromWorker(std::function<void()> work) {
+    auto promise = std::make_shared<std::promise<Outcome>>();
+    std::shared_future<Outcome> outcome = promise->get_future().share();
+    std::thread([promise, work = std::move(work)] {
+        try {
+            promise->set_value(MainThread::runSync(work) ? Outcome::Ran : Outcome::Refused);
+        } catch (const std::runtime_error&) {
+            promise->set_value(Outcome::Threw);
+        }
+    }).detach();
+    return outcome;
+}
+
+bool settled(const std::shared_future<Outcome>& outcome) {
+    return pumpUntil([&] { return outcome.wait_for(0s) == std::future_status::ready; }, 5s);
+}
+
+class MainThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override { MainThread::adoptCurrentThread(); }
+    void TearDown() override {
+        MainThread::adoptCurrentThread();
+        drainPending();
+    }
+};
+
+TEST_F(MainThreadTest, JobsRunOnTheLoopAndTheirExceptionsReachTheWaitingWorker) {
+    bool ranOnMain = false;
+    auto quiet = runSyncFromWorker([&] { ranOnMain = MainThread::isMainThread(); });
+    ASSERT_TRUE(settled(quiet));
+    EXPECT_EQ(quiet.get(), Outcome::Ran);
+    EXPECT_TRUE(ranOnMain);
+
+    auto failing = runSyncFromWorker([] { throw std::runtime_error("job failed"); });
+    ASSERT_TRUE(settled(failing));
+    EXPECT_EQ(failing.get(), Outcome::Threw);
+
+    // Nobody waits for an asynchronous job: its exception is logged and the loop goes on.
+    bool afterwards = false;
+    MainThread::runAsync([] { throw std::runtime_error("nobody waits"); });
+    MainThread::runAsync([&] { afterwards = true; });
+    EXPECT_TRUE(pumpUntil([&] { return afterwards; }));
+}
+
+TEST_F(MainThreadTest, NoWorkerBlocksOnceTheLoopHasEnded) {
+    bool ran = false;
+    // Queued before the end, never run: its worker is released when the loop ends.
+    auto waiting = runSyncFromWorker([&] { ran = true; });
+    ASSERT_FALSE(waiting.wait_for(200ms) == std::future_status::ready);
+    MainThread::endLoop();
+    ASSERT_EQ(waiting.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(waiting.get(), Outcome::Refused);
+
+    // Asked after the end: refused at once.
+    auto late = runSyncFromWorker([&] { ran = true; });
+    ASSERT_EQ(late.wait_for(5s), std::future_status::ready);
+    EXPECT_EQ(late.get(), Outcome::Refused);
+
+    drainPending();
+    EXPECT_FALSE(ran);
+}
+
+}  // namespace
