@@ -28,7 +28,7 @@ void Q7ZMainWindow::applyWhiteBackground() {
 
 void Q7ZMainWindow::setContentViewController(std::unique_ptr<Q7ZViewController> controller) {
     remove();
-    m_retiringViewController = std::move(m_contentViewController);
+    if (m_contentViewController) m_retiringViewControllers.push_back(std::move(m_contentViewController));
     m_contentViewController = std::move(controller);
     if (m_contentViewController) {
         Gtk::Widget& view = m_contentViewController->view();
@@ -39,9 +39,9 @@ void Q7ZMainWindow::setContentViewController(std::unique_ptr<Q7ZViewController> 
         view.show();
     }
     updateReloadAction();
-    if (m_retiringViewController && !m_retireConnection.connected()) {
+    if (!m_retiringViewControllers.empty() && !m_retireConnection.connected()) {
         m_retireConnection = Glib::signal_idle().connect([this] {
-            m_retiringViewController.reset();
+            m_retiringViewControllers.clear();
             return false;
         });
     }

@@ -4,6 +4,7 @@
 // only while the shown screen answers it.
 
 #include <memory>
+#include <vector>
 
 #include <giomm/simpleaction.h>
 #include <gtkmm/applicationwindow.h>
@@ -30,9 +31,9 @@ private:
     void on_action_reloadWebView();
 
     std::unique_ptr<Q7ZViewController> m_contentViewController;
-    // The screen being replaced lives until the main loop is idle again, so a screen may place
-    // its successor from inside one of its own handlers.
-    std::unique_ptr<Q7ZViewController> m_retiringViewController;
+    // Replaced screens live until the main loop is idle again, so a screen may place its
+    // successor from inside one of its own handlers, however many replacements come first.
+    std::vector<std::unique_ptr<Q7ZViewController>> m_retiringViewControllers;
     sigc::connection m_retireConnection;
     Glib::RefPtr<Gio::SimpleAction> m_reloadAction;
     Glib::RefPtr<Gtk::CssProvider> m_backgroundCss;

@@ -23,12 +23,14 @@ using namespace std::chrono_literals;
 
 class ReloadableScreen : public Q7ZViewController {
 public:
+    ~ReloadableScreen() override { ++s_destroyed; }
     Gtk::Widget& view() override { return m_view; }
     std::string className() const override { return "ReloadableScreen"; }
     bool respondsToReloadWebView() const override { return true; }
     void reloadWebView() override { ++reloads; }
 
     int reloads = 0;
+    static inline int s_destroyed = 0;
 
 private:
     Gtk::Label m_view{"reloadable"};
@@ -104,9 +106,13 @@ TEST_F(AppShellTest, ReloadIsEnabledOnlyForAScreenThatAnswersIt) {
     reloadAction->activate();
     EXPECT_EQ(screen.reloads, 1);
 
+    // Replaced twice before the loop is idle: every replaced screen lives until then.
+    const int destroyedBefore = ReloadableScreen::s_destroyed;
+    window().setContentViewController(std::make_unique<ReloadableScreen>());
     s_application->placeScreen<Q7ZWebViewController>();
     EXPECT_FALSE(reloadAction->get_enabled());
-    pumpFor(20ms);  // the replaced screen goes once the loop is idle
+    EXPECT_EQ(ReloadableScreen::s_destroyed, destroyedBefore);
+    EXPECT_TRUE(pumpUntil([&] { return ReloadableScreen::s_destroyed == destroyedBefore + 2; }));
 }
 
 TEST_F(AppShellTest, MainWindowIsDressedAndPlacedAtTheTopLeft) {
