@@ -2,7 +2,7 @@
 
 #include "platform/Bundle.h"
 #include "platform/Paths.h"
-#include "platform/PropertyList.h"
+#include "platform/PropertyListFile.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ std::string Q7ZAppSettingConfigSingleton::getFileName() const {
 }
 
 void Q7ZAppSettingConfigSingleton::loadUserInfo() {
-    const auto stored = PropertyList::readDictionary(getFileName());
+    const auto stored = PropertyListFile::load(getFileName());
     // The language lookup and the downloads folder are worked out before taking the lock:
     // the lookup reads files and must not run under the properties' lock.
     std::optional<std::string> storedLanguage = stored ? stored->stringValue(kLanguage) : std::nullopt;
@@ -75,7 +75,7 @@ bool Q7ZAppSettingConfigSingleton::saveConfig() {
         settings.setString(kLanguage, m_language);
         settings.setString(kDownloadFileSavePath, m_downloadFileSavePath);
     }
-    return settings.writeAtomically(getFileName());
+    return PropertyListFile::save(settings, getFileName());
 }
 
 void Q7ZAppSettingConfigSingleton::resetConfig() {

@@ -4,7 +4,7 @@
 #include "common/Json.h"
 #include "platform/Bundle.h"
 #include "platform/Paths.h"
-#include "platform/PropertyList.h"
+#include "platform/PropertyListFile.h"
 
 namespace {
 
@@ -64,7 +64,7 @@ std::string Q7ZRemoteConfigSingleton::getServerUrlDataListJsonStringByUpgradeVer
 }
 
 void Q7ZRemoteConfigSingleton::loadUserInfo() {
-    const auto stored = PropertyList::readDictionary(getFileName());
+    const auto stored = PropertyListFile::load(getFileName());
     std::string title, titleIcon, version;
     std::string listText = defaultServerListJsonString();
     if (stored) {
@@ -97,7 +97,7 @@ bool Q7ZRemoteConfigSingleton::saveConfig() {
         configuration.setString(kServerListJsonString, m_serverListJsonString);
         configuration.setString(kVersion, m_version);
     }
-    return configuration.writeAtomically(getFileName());
+    return PropertyListFile::save(configuration, getFileName());
 }
 
 void Q7ZRemoteConfigSingleton::resetConfig() {

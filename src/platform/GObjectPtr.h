@@ -27,11 +27,18 @@ struct GErrorFree {
     }
 };
 
+struct GDateTimeUnref {
+    void operator()(GDateTime* time) const {
+        if (time) g_date_time_unref(time);
+    }
+};
+
 template <class T>
 using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
 using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
 using GCharPtr = std::unique_ptr<gchar, GFree>;
+using GDateTimePtr = std::unique_ptr<GDateTime, GDateTimeUnref>;
 
 // Takes a new reference on a borrowed object.
 template <class T>

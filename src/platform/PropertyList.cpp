@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <mutex>
+#include <set>
 
 #include <fcntl.h>
 #include <glib.h>
@@ -92,8 +94,15 @@ bool isTemporarySibling(const std::string& candidate, const std::string& base) {
 }
 
 // Each file has one writer (the stores serialise their saves and the application runs once
-// per session), so leftovers next to the target are stale.
-void removeStaleTemporaries(const fs::path& target) {
+// per session), so leftovers next to the target are stale. They can only come from an earlier
+// process, so each target's folder is looked through once per process.
+void removeStaleTemporariesOnce(const fs::path& target) {
+    static std::mutex mutex;
+    static std::set<std::string> cleared;
+    {
+        std::lock_guard lock(mutex);
+        if (!cleared.insert(target.string()).second) return;
+    }
     std::error_code error;
     const std::string base = target.filename().string();
     for (fs::directory_iterator it(target.parent_path(), error), end; !error && it != end; it.increment(error)) {
@@ -103,6 +112,8 @@ void removeStaleTemporaries(const fs::path& target) {
         }
     }
 }
+
+bool holdsNul(const std::string& text) { return text.find('\0') != std::string::npos; }
 
 bool writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
@@ -221,7 +232,17 @@ std::map<std::string, std::string> PropertyList::stringMembers() const {
     return members;
 }
 
+// A text holding a NUL byte would be cut short in the file while the save reported success:
+// the value is refused instead, and every later write of this list fails.
+bool PropertyList::acceptText(const std::string& key, const std::string& value) {
+    if (!holdsNul(value)) return true;
+    g_warning("a text holding a NUL byte cannot be stored under \"%s\"; the property list will not be written", key.c_str());
+    m_refusedValue = true;
+    return false;
+}
+
 void PropertyList::setString(const std::string& key, const std::string& value) {
+    if (!acceptText(key, value)) return;
     plist_dict_set_item(m_root.get(), key.c_str(), plist_new_string(value.c_str()));
 }
 
@@ -234,6 +255,8 @@ void PropertyList::setInteger(const std::string& key, std::int64_t value) {
 }
 
 void PropertyList::setStringArray(const std::string& key, const std::vector<std::string>& values) {
+    for (const auto& value : values)
+        if (!acceptText(key, value)) return;
     plist_t array = plist_new_array();
     for (const auto& value : values) plist_array_append_item(array, plist_new_string(value.c_str()));
     plist_dict_set_item(m_root.get(), key.c_str(), array);
@@ -250,11 +273,12 @@ std::string PropertyList::toXml() const {
 }
 
 bool PropertyList::writeAtomically(const std::string& path) const {
+    if (m_refusedValue) return false;
     const std::string xml = toXml();
     if (xml.empty()) return false;
     const fs::path target(path);
     const std::string folder = target.parent_path().string();
     if (!folder.empty() && g_mkdir_with_parents(folder.c_str(), 0755) != 0) return false;
-    removeStaleTemporaries(target);
+    removeStaleTemporariesOnce(target);
     return replaceFileDurably(path, folder, xml);
 }

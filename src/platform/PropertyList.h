@@ -33,6 +33,7 @@ public:
     // Every member whose value is a string (string tables).
     std::map<std::string, std::string> stringMembers() const;
 
+    // Texts holding a NUL byte are refused: the key keeps its value and writeAtomically fails.
     void setString(const std::string& key, const std::string& value);
     void setBoolean(const std::string& key, bool value);
     void setInteger(const std::string& key, std::int64_t value);
@@ -41,7 +42,8 @@ public:
 
     std::string toXml() const;
     // Writes the XML form atomically (temporary file, fsync, rename), creating the parent
-    // folder when it is missing; false when the file could not be written.
+    // folder when it is missing; false when the file could not be written or a value was
+    // refused.
     bool writeAtomically(const std::string& path) const;
 
 private:
@@ -52,6 +54,8 @@ private:
 
     explicit PropertyList(Node root);
     void* member(const std::string& key) const;
+    bool acceptText(const std::string& key, const std::string& value);
 
     Node m_root;
+    bool m_refusedValue = false;
 };

@@ -1,6 +1,7 @@
 #include "platform/UserDefaults.h"
 
 #include "platform/Paths.h"
+#include "platform/PropertyListFile.h"
 
 UserDefaults& UserDefaults::standardUserDefaults() {
     // Never destroyed: the main bundle's lookups read it, also while the process exits.
@@ -14,7 +15,7 @@ void UserDefaults::reloadIfMoved() {
     const std::string path = filePath();
     if (path == m_loadedPath) return;
     m_loadedPath = path;
-    auto stored = PropertyList::readDictionary(path);
+    auto stored = PropertyListFile::load(path);
     m_values = stored ? std::move(*stored) : PropertyList();
 }
 
@@ -39,5 +40,5 @@ void UserDefaults::removeAppleLanguages() {
 bool UserDefaults::synchronize() {
     std::lock_guard lock(m_mutex);
     reloadIfMoved();
-    return m_values.writeAtomically(m_loadedPath);
+    return PropertyListFile::save(m_values, m_loadedPath);
 }

@@ -1,7 +1,9 @@
 // Property-list reading and writing: XML and binary files are read as dictionaries and
 // nothing else is; numbers count for booleans and integers, strings never; the atomic write
-// makes its folder and clears only the temporaries a killed writer left behind.
+// makes its folder and clears only the temporaries a killed writer left behind; a save never
+// loses what the file held.
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/PropertyList.h"
+#include "platform/PropertyListFile.h"
 #include "support/TempHome.h"
 
 namespace {
@@ -55,7 +58,10 @@ TEST(PropertyListRead, NumbersServeBooleansAndIntegersButTextNever) {
 
 TEST(PropertyListWrite, RoundTripsCreatesTheFolderAndClearsOnlyItsOwnTemporaries) {
     TempHome home;
-    const std::string path = home.path() + "/not/yet/there/values.plist";
+    const std::string folder = home.path() + "/not/yet/there", path = folder + "/values.plist";
+    std::filesystem::create_directories(folder);
+    for (const char* name : {"/values.plist.saving-Ab3dE9", "/values.plist.backup", "/other.plist.saving-Ab3dE9"})
+        writeFileText(folder + name, "left behind");
     PropertyList list;
     list.setString("text", "a <b> & \"c\"");
     list.setBoolean("flag", false);
@@ -68,18 +74,51 @@ TEST(PropertyListWrite, RoundTripsCreatesTheFolderAndClearsOnlyItsOwnTemporaries
     EXPECT_EQ(back->integerValue("large"), std::numeric_limits<std::int64_t>::max());
     EXPECT_EQ(back->keys().size(), 3u);
 
-    for (const char* name : {"/not/yet/there/values.plist.saving-Ab3dE9", "/not/yet/there/values.plist.backup",
-                             "/not/yet/there/other.plist.saving-Ab3dE9"})
-        writeFileText(home.path() + name, "left behind");
-    ASSERT_TRUE(PropertyList().writeAtomically(path));
     EXPECT_FALSE(std::filesystem::exists(path + ".saving-Ab3dE9"));
     EXPECT_TRUE(std::filesystem::exists(path + ".backup")) << "a user's file, not a temporary";
-    EXPECT_TRUE(std::filesystem::exists(home.path() + "/not/yet/there/other.plist.saving-Ab3dE9"))
-        << "another file's temporary";
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(home.path() + "/not/yet/there"),
-                            std::filesystem::directory_iterator()), 3)
+    EXPECT_TRUE(std::filesystem::exists(folder + "/other.plist.saving-Ab3dE9")) << "another file's temporary";
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 3)
         << "the save left no temporary of its own";
 
     writeFileText(home.path() + "/blocker", "a file where a folder should be");
     EXPECT_FALSE(PropertyList().writeAtomically(home.path() + "/blocker/values.plist"));
+}
+
+// The user's data is never lost to a save: a value the format cannot hold fails the save and
+// leaves the file as it was; an unreadable file is kept aside (the newest three copies) before
+// a new one takes its place; an empty file holds nothing worth keeping.
+TEST(PropertyListWrite, NeverLosesWhatTheFileHeld) {
+    TempHome home;
+    const std::string path = home.path() + "/values.plist";
+    PropertyList good;
+    good.setString("name", "kept");
+    ASSERT_TRUE(PropertyListFile::save(good, path));
+    PropertyList withNul;
+    withNul.setString("name", std::string("cut\0short", 9));
+    EXPECT_FALSE(withNul.contains("name"));
+    EXPECT_FALSE(PropertyListFile::save(withNul, path));
+    PropertyList arrayWithNul;
+    arrayWithNul.setStringArray("names", {"fine", std::string("\0", 1)});
+    EXPECT_FALSE(PropertyListFile::save(arrayWithNul, path));
+    EXPECT_EQ(PropertyListFile::load(path)->stringValue("name"), "kept");
+
+    const auto keptCopies = [&] {
+        std::vector<std::string> contents;
+        for (const auto& entry : std::filesystem::directory_iterator(home.path()))
+            if (entry.path().filename().string().rfind("values.plist.unreadable-", 0) == 0)
+                contents.push_back(readFileText(entry.path()));
+        std::sort(contents.begin(), contents.end());
+        return contents;
+    };
+    for (const char* damaged : {"damaged 1", "damaged 2", "damaged 3", "damaged 4"}) {
+        writeFileText(path, damaged);
+        EXPECT_FALSE(PropertyListFile::load(path));
+        ASSERT_TRUE(PropertyListFile::save(good, path));
+        EXPECT_EQ(PropertyListFile::load(path)->stringValue("name"), "kept");
+    }
+    EXPECT_EQ(keptCopies(), (std::vector<std::string>{"damaged 2", "damaged 3", "damaged 4"}));
+
+    writeFileText(path, "");
+    ASSERT_TRUE(PropertyListFile::save(good, path));
+    EXPECT_EQ(keptCopies().size(), 3u);
 }
