@@ -49,9 +49,12 @@ std::string getLoginPageUrl() {
 bool detectLoginPageValidThread() {
     UrlResponse response;
     UrlError error;
-    const auto body =
-        SynchronousTask::sendSynchronousDataTaskWithRequest(formPostRequest(getLoginPageUrl(), ""), &response, &error);
-    return body.has_value() && response.statusCode == 200;
+    const std::string url = getLoginPageUrl();
+    const auto body = SynchronousTask::sendSynchronousDataTaskWithRequest(formPostRequest(url, ""), &response, &error);
+    if (!body) return false;  // the request logged why
+    if (response.statusCode == 200) return true;
+    g_warning("the login page %s answered HTTP status %ld", url.c_str(), response.statusCode);
+    return false;
 }
 
 std::string doHttpPostWithUrl(const std::string& url, const std::string& body) {
@@ -59,7 +62,11 @@ std::string doHttpPostWithUrl(const std::string& url, const std::string& body) {
     UrlError error;
     const auto answer =
         SynchronousTask::sendSynchronousDataTaskWithRequest(formPostRequest(url, body), &response, &error);
-    if (!answer || !isValidUtf8(*answer)) return {};
+    if (!answer) return {};
+    if (!isValidUtf8(*answer)) {
+        g_warning("the answer of %s is not UTF-8 text; it is ignored", url.c_str());
+        return {};
+    }
     return std::string(answer->begin(), answer->end());
 }
 

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include <curl/curl.h>
+#include <glib.h>
 #include <unistd.h>
 
 namespace SynchronousTask {
@@ -193,9 +194,7 @@ void reportFailure(CURLcode code, const BodySink& sink, const char* errorBuffer,
 }
 
 // Runs the request to its end; the body goes to sink. True when a response was received.
-bool perform(const UrlRequest& request, BodySink& sink, UrlResponse* response, UrlError* error) {
-    if (response) *response = UrlResponse{};
-    if (error) *error = UrlError{};  // a completed request reports no error
+bool performRequest(const UrlRequest& request, BodySink& sink, UrlResponse* response, UrlError* error) {
     if (!validateRequest(request, error)) return false;
     initialiseCurlOnce();
     CurlHandle curl(curl_easy_init(), curl_easy_cleanup);
@@ -220,6 +219,19 @@ bool perform(const UrlRequest& request, BodySink& sink, UrlResponse* response, U
     }
     if (response) *response = responseOf(curl.get(), std::move(headers));
     return true;
+}
+
+// The address without its query and fragment, which may carry what is not for a log.
+std::string addressForLog(const std::string& url) { return url.substr(0, url.find_first_of("?#")); }
+
+bool perform(const UrlRequest& request, BodySink& sink, UrlResponse* response, UrlError* error) {
+    if (response) *response = UrlResponse{};
+    UrlError failure;  // a completed request reports no error
+    const bool completed = performRequest(request, sink, response, &failure);
+    if (!completed)
+        g_warning("%s %s failed: %s", request.method.c_str(), addressForLog(request.url).c_str(), failure.message.c_str());
+    if (error) *error = std::move(failure);
+    return completed;
 }
 
 std::optional<Bytes> performIntoMemory(const UrlRequest& request, UrlResponse* response, UrlError* error) {

@@ -1,0 +1,56 @@
+// Failures an administrator would want to know of reach GLib's log as warnings of the
+// program's one domain: a save that failed, an unreadable file, a refused request.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <glib.h>
+
+#include "config/SynchronousTask.h"
+#include "platform/PropertyListFile.h"
+#include "support/TempHome.h"
+
+namespace {
+
+std::vector<std::string> g_warnings;
+
+GLogWriterOutput recordWarnings(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer) {
+    std::string domain, message;
+    for (gsize i = 0; i < count; ++i) {
+        const std::string key = fields[i].key;
+        if (fields[i].length >= 0) continue;  // every field here is text
+        if (key == "GLIB_DOMAIN") domain = static_cast<const char*>(fields[i].value);
+        if (key == "MESSAGE") message = static_cast<const char*>(fields[i].value);
+    }
+    if ((level & G_LOG_LEVEL_WARNING) && domain == "velloq-parlor") g_warnings.push_back(message);
+    return G_LOG_WRITER_HANDLED;
+}
+
+TEST(FailureLog, EachFailureIsOneWarningNamingWhatFailed) {
+    g_log_set_writer_func(recordWarnings, nullptr, nullptr);
+    TempHome home;
+    writeFileText(home.path() + "/blocker", "a file where a folder should be");
+    writeFileText(home.path() + "/damaged.plist", "not a property list");
+    struct Case {
+        const char* what;
+        std::function<void()> fail;
+        std::string named;
+    };
+    const std::vector<Case> cases = {
+        {"save", [&] { PropertyListFile::save(PropertyList(), home.path() + "/blocker/values.plist"); }, "blocker/values.plist"},
+        {"unreadable file", [&] { PropertyListFile::load(home.path() + "/damaged.plist"); }, "damaged.plist"},
+        {"refused request", [] { SynchronousTask::sendSynchronousDataTaskWithURL("no-scheme/page", nullptr, nullptr); },
+         "no-scheme/page"},
+    };
+    for (const auto& c : cases) {
+        g_warnings.clear();
+        c.fail();
+        ASSERT_EQ(g_warnings.size(), 1u) << c.what;
+        EXPECT_NE(g_warnings[0].find(c.named), std::string::npos) << c.what << ": " << g_warnings[0];
+    }
+}
+
+}  // namespace
