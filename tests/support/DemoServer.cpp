@@ -94,10 +94,11 @@ std::string DemoServer::signerProgram() { return VELLOQ_BINARY_DIR "/tools/demo-
 std::string testPrivateKeyPath() { return VELLOQ_SOURCE_DIR "/tools/demo-server/keys/test-private.pem"; }
 std::string testPublicKeyPath() { return VELLOQ_SOURCE_DIR "/tools/demo-server/keys/test-public.pem"; }
 
-DemoServer::DemoServer(const std::string& dataFolder) {
+DemoServer::DemoServer(const std::string& dataFolder, int port) {
     Pipe output;
-    m_pid = spawnProgram({serverProgram(), "--port", "0", "--bind", "127.0.0.1", "--data", dataFolder}, -1,
-                         output.writeEnd());
+    m_pid = spawnProgram({serverProgram(), "--port", std::to_string(port), "--bind", "127.0.0.1", "--data", dataFolder,
+                          "--with-test-routes"},
+                         -1, output.writeEnd());
     output.closeWriteEnd();
     m_stdoutFd = output.releaseReadEnd();
     try {

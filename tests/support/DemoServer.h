@@ -9,8 +9,9 @@
 
 class DemoServer {
 public:
-    // Throws std::runtime_error when the server cannot be started within a few seconds.
-    explicit DemoServer(const std::string& dataFolder = defaultDataFolder());
+    // Serves the /test/ routes too. port 0 takes a free one. Throws std::runtime_error when
+    // the server cannot be started within a few seconds.
+    explicit DemoServer(const std::string& dataFolder = defaultDataFolder(), int port = 0);
     ~DemoServer();
     DemoServer(const DemoServer&) = delete;
     DemoServer& operator=(const DemoServer&) = delete;

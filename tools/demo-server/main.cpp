@@ -2,6 +2,7 @@
 //   --port N    port to listen on; 0 picks a free one (default 18480)
 //   --bind HOST address to bind (default 127.0.0.1)
 //   --data DIR  data folder (default: the source tree's tools/demo-server/data)
+//   --with-test-routes  also serve /test/ (odd answers for the program's HTTP tests)
 // Prints "listening on http://HOST:PORT/" once it accepts connections; ends on SIGTERM or SIGINT.
 
 #include <atomic>
@@ -29,12 +30,17 @@ struct Options {
     int port = 18480;
     std::string bindHost = "127.0.0.1";
     std::string dataFolder = VELLOQ_DEMO_DATA_DIR;
+    bool withTestRoutes = false;
 };
 
 std::optional<Options> parseOptions(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
+        if (name == "--with-test-routes") {
+            options.withTestRoutes = true;
+            continue;
+        }
         if (i + 1 >= argc) return std::nullopt;
         const std::string value = argv[++i];
         if (name == "--port") {
@@ -55,8 +61,16 @@ std::optional<Options> parseOptions(int argc, char** argv) {
     return options;
 }
 
+// Only SO_REUSEADDR (a restart may bind while old connections linger): the library's default
+// adds SO_REUSEPORT, which lets a second server listen on a port that is already taken.
+void listenExclusively(socket_t socket) {
+    int yes = 1;
+    setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof(yes));
+}
+
 // Binds before anything is printed, so the announced port already accepts connections.
 int bindServer(httplib::Server& server, const Options& options) {
+    server.set_socket_options(listenExclusively);
     if (options.port == 0) return server.bind_to_any_port(options.bindHost);
     return server.bind_to_port(options.bindHost.c_str(), options.port) ? options.port : -1;
 }
@@ -80,7 +94,7 @@ std::thread startSignalWaiter(const sigset_t& signals, httplib::Server& server, 
 int main(int argc, char** argv) {
     const std::optional<Options> options = parseOptions(argc, argv);
     if (!options) {
-        std::cerr << "usage: velloq-demo-server [--port N] [--bind HOST] [--data DIR]\n";
+        std::cerr << "usage: velloq-demo-server [--port N] [--bind HOST] [--data DIR] [--with-test-routes]\n";
         return 2;
     }
     DemoData data;
@@ -101,11 +115,12 @@ int main(int argc, char** argv) {
     std::atomic<bool> stopping{false};
     addLoginPageRoutes(server, data);
     addPrivateCloudRoutes(server, data);
-    addTestRoutes(server, stopping);
+    if (options->withTestRoutes) addTestRoutes(server, stopping);
 
     const int port = bindServer(server, *options);
     if (port <= 0) {
-        std::cerr << "velloq-demo-server: cannot listen on " << options->bindHost << ":" << options->port << "\n";
+        std::cerr << "velloq-demo-server: cannot listen on " << options->bindHost << ":" << options->port
+                  << ": the port is already in use, or the address is not one of this machine's\n";
         return 1;
     }
     const std::string baseUrl = "http://" + announcedHost(options->bindHost) + ":" + std::to_string(port) + "/";
