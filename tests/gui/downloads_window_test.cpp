@@ -1,8 +1,8 @@
 // The downloads window as its user and the web host see it: for each record state, the row's
 // shown pieces (by accessible name), its height, and which clicks on the shown controls reach
 // the delegate; the same again after every record changed state and the table was only
-// reloaded; Tab order; Escape and the title bar's close going through the delegate; no delegate,
-// no requests; a wider window moving every row's close button.
+// reloaded; Tab order through rows in and out of sight; Escape and the title bar's close going
+// through the delegate; no delegate, no requests; a wider window moving every close button.
 
 #include <algorithm>
 #include <functional>
@@ -169,6 +169,9 @@ TEST_F(DownloadsWindowTest, TabReadsRowByRowAndClosingGoesThroughTheDelegate) {
     const std::vector<std::string> order = {
         "other.pdf", "missing.pdf", "RemoveFromList", "failed.pdf", "RemoveFromList", "finished.pdf",
         "m3227",     "RemoveFromList", "running.pdf", "m10",         "none.pdf",    "other.pdf"};
+    // Only some rows in sight: Tab scrolls to the next one.
+    m_window->resize(500, 350);
+    ASSERT_TRUE(pumpUntil([this] { return shownRows(*m_window).size() < kRecords.size(); }));
     // Keyboard focus as the desktop gives it to the window the user works in.
     GdkEvent* focusIn = gdk_event_new(GDK_FOCUS_CHANGE);
     focusIn->focus_change.window = GDK_WINDOW(g_object_ref(m_window->get_window()->gobj()));

@@ -25,8 +25,6 @@
 
 class Q7ZDownloaderTableCellView : public Gtk::Fixed {
 public:
-    static constexpr const char* kIdentifier = "Q7ZDownloaderTableCellView";
-
     Q7ZDownloaderTableCellView();
 
     const std::shared_ptr<Q7ZDownloaderTableCellViewItemData>& itemData() const { return m_itemData; }
