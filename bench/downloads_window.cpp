@@ -131,6 +131,7 @@ int main(int argc, char** argv) {
 
     const auto created = Clock::now();
     Q7ZDownloaderWindow window;
+    if (!options.picture.empty()) window.resize(500, 580);  // every sample row in sight
     window.show();
     settle(window);
     if (!options.picture.empty()) {
