@@ -517,7 +517,7 @@ bool Q7ZSettingWindow::on_key_press_event(GdkEventKey* event) {
         case GDK_KEY_Return:
         case GDK_KEY_KP_Enter:
         case GDK_KEY_ISO_Enter:
-            // Return on a focused Cancel still cancels.
+            // Return saves; a focused Cancel still takes it for itself.
             if (m_saveBtn->get_sensitive() && get_focus() != m_cancelBtn) {
                 saveBtnClick();
                 return true;
