@@ -119,11 +119,10 @@ std::string loginPageFailureMessage() {
     return text;
 }
 
-void saveBothStores() {
-    auto& remote = Q7ZRemoteConfigSingleton::getInstance();
-    auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
-    if (!remote.saveConfig()) g_warning("Could not save the remote configuration to %s", remote.getFileName().c_str());
-    if (!settings.saveConfig()) g_warning("Could not save the settings to %s", settings.getFileName().c_str());
+// The remote configuration first, then the settings; true when both reached their files.
+bool saveBothStores() {
+    const bool remoteSaved = Q7ZRemoteConfigSingleton::getInstance().saveConfig();
+    return Q7ZAppSettingConfigSingleton::getInstance().saveConfig() && remoteSaved;
 }
 
 void reloadBothStores() {
@@ -467,8 +466,7 @@ void Q7ZSettingWindow::saveDataDidFinish(SaveOutcome outcome) {
     } else if (outcome.languageChanged) {
         alertChangeLanguage();
     } else {
-        saveBothStores();
-        if (m_settingDelegate) m_settingDelegate->settingWindowWillClose(*this);
+        saveAndClose(&Q7ZSettingWindowDelegate::settingWindowWillClose);
     }
 }
 
@@ -485,8 +483,7 @@ void Q7ZSettingWindow::alertChangeServer() {
     if (!confirmRestart(localizedString("m3206"))) return;
     // Synchronous on purpose: the answer decides between restarting and staying.
     if (Q7ZACUtility::detectLoginPageValidThread()) {
-        saveBothStores();
-        if (m_settingDelegate) m_settingDelegate->settingWindowWillCloseByChangeServer(*this);
+        saveAndClose(&Q7ZSettingWindowDelegate::settingWindowWillCloseByChangeServer);
         return;
     }
     g_warning("The login page of the newly chosen server did not answer; the change is not kept");
@@ -500,8 +497,20 @@ void Q7ZSettingWindow::alertChangeServer() {
 
 void Q7ZSettingWindow::alertChangeLanguage() {
     if (!confirmRestart(localizedString("m1000"))) return;
-    saveBothStores();
-    if (m_settingDelegate) m_settingDelegate->settingWindowWillCloseByChangeLanguage(*this);
+    saveAndClose(&Q7ZSettingWindowDelegate::settingWindowWillCloseByChangeLanguage);
+}
+
+// A save that fails must not pass for one: closing (or restarting, which starts from the files)
+// would drop the user's changes unseen. Instead nothing is kept, as after a cancelled
+// confirmation, and the window stays open with the changes for another try or Cancel.
+void Q7ZSettingWindow::saveAndClose(CloseRequest request) {
+    if (!saveBothStores()) {
+        g_warning("The settings could not be saved; the settings window stays open with the unsaved changes");
+        reloadBothStores();
+        updateSaveButtonStatus();
+        return;
+    }
+    if (m_settingDelegate) (m_settingDelegate->*request)(*this);
 }
 
 void Q7ZSettingWindow::showErrorAlertViewWithMessage(const std::string& message) {

@@ -63,6 +63,7 @@ private:
     };
     using CheckBoxAction = void (Q7ZSettingWindow::*)(Gtk::CheckButton&);
     using PopUpAction = void (Q7ZSettingWindow::*)(Q7ZCursorPopUpButton&);
+    using CloseRequest = void (Q7ZSettingWindowDelegate::*)(Q7ZSettingWindow&);
 
     void layoutSubviews();
     Q7ZCursorButton& createTitleButton(const std::string& titleKey);
@@ -105,6 +106,8 @@ private:
     // Asks with message; true when the user confirmed, after which the caller saves.
     bool confirmRestart(const std::string& message);
     void showErrorAlertViewWithMessage(const std::string& message);
+    // Saves both stores, then sends request; a failed save keeps the window open instead.
+    void saveAndClose(CloseRequest request);
     void mouseDown(const GdkEventButton& event);
     void mouseDragged(const GdkEventMotion& event);
 

@@ -29,6 +29,7 @@
 namespace {
 
 using Strings = std::vector<std::string>;
+constexpr std::int64_t kNoServer = Q7ZAppSettingConfigSingleton::kNoServerSequence;
 const std::string kLoginPageFailure = "Velloq Parlor cannot reach the login page of this server. Please try again later.";
 
 struct RecordingDelegate : Q7ZSettingWindowDelegate {
@@ -176,6 +177,7 @@ TEST_F(SettingWindowTest, SaveConfirmsServerAndLanguageChangesAndKeepsOnlyWhatWa
         std::int64_t savedServer;
         std::string savedLanguage;
         bool savedSound;
+        bool documentsUnwritable = false;
     } cases[] = {
         {"sound only", {{"m755", -1}}, {}, {}, {"close"}, 0, "en-US", false},
         {"server and language, confirmed", {{"m283", 1}, {"m746", 1}}, {0}, {"m3206"}, {"server"}, 1, "zh-CN", true},
@@ -183,6 +185,9 @@ TEST_F(SettingWindowTest, SaveConfirmsServerAndLanguageChangesAndKeepsOnlyWhatWa
         {"server and language, cancelled", {{"m283", 1}, {"m746", 1}}, {1}, {"m3206"}, {}, 0, "en-US", true},
         {"language, cancelled", {{"m746", 1}}, {1}, {"m1000"}, {}, 0, "en-US", true},
         {"server whose login page fails", {{"m283", 2}}, {0, 0}, {"m3206", kLoginPageFailure}, {}, 0, "en-US", true},
+        // A failed save is no success: nothing is kept, and the window stays (no files: the defaults).
+        {"sound, unsaved", {{"m755", -1}}, {}, {}, {}, kNoServer, "en-US", true, true},
+        {"language, unsaved", {{"m746", 1}}, {0}, {"m1000"}, {}, kNoServer, "en-US", true, true},
     };
     for (const auto& flow : cases) {
         SCOPED_TRACE(flow.what);
@@ -194,6 +199,10 @@ TEST_F(SettingWindowTest, SaveConfirmsServerAndLanguageChangesAndKeepsOnlyWhatWa
             item < 0 ? control<Gtk::CheckButton>(key).clicked() : popUp(key).set_active(item);
         }
         for (int answer : flow.answers) m_dialogs.answerAlert(answer);
+        if (flow.documentsUnwritable) {
+            std::filesystem::remove_all(m_home.documents());
+            writeFileText(m_home.documents(), "a file where the folder should be");
+        }
         saveAndWait(flow.alerts.size(), flow.requests.size());
 
         Strings alerts;
