@@ -7,7 +7,7 @@
 
 #include "BuildConfig.h"
 #include "app/AppDelegate.h"
-#include "config/BundleEx.h"
+#include "platform/BundleEx.h"
 #include "config/LanguageCodes.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "platform/Bundle.h"

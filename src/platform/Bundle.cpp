@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <sstream>
 
-#include "config/BundleEx.h"
+#include "platform/BundleEx.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 
@@ -118,6 +118,23 @@ std::vector<std::string> Bundle::preferredLanguages() {
 }
 
 std::string Bundle::preferredLocalization() const {
+    {
+        std::lock_guard lock(m_cacheMutex);
+        if (m_preferredLocalization) return *m_preferredLocalization;
+    }
+    // Chosen outside the lock: the user defaults it reads take a lock of their own.
+    std::string chosen = choosePreferredLocalization();
+    std::lock_guard lock(m_cacheMutex);
+    if (!m_preferredLocalization) m_preferredLocalization = std::move(chosen);
+    return *m_preferredLocalization;
+}
+
+void Bundle::forgetPreferredLocalization() {
+    std::lock_guard lock(m_cacheMutex);
+    m_preferredLocalization.reset();
+}
+
+std::string Bundle::choosePreferredLocalization() const {
     const auto available = localizations();
     if (available.empty()) return {};
     for (const auto& language : preferredLanguages())

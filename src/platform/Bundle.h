@@ -6,7 +6,8 @@
 //
 // The main bundle is the folder three levels above the running executable (/proc/self/exe).
 // Its ordinary lookup picks the localisation the user prefers: the "AppleLanguages" user
-// default, else LANGUAGE, LC_ALL, LC_MESSAGES, LANG; then "en".
+// default, else LANGUAGE, LC_ALL, LC_MESSAGES, LANG; then "en". The choice is made at the first
+// lookup and kept until forgetPreferredLocalization().
 
 #include <map>
 #include <memory>
@@ -37,6 +38,8 @@ public:
     std::vector<std::string> localizations() const;
     // The localisation the ordinary lookup uses; "" for a bundle without localisations.
     std::string preferredLocalization() const;
+    // The user's preferences changed: the next lookup chooses the localisation again.
+    void forgetPreferredLocalization();
 
     // The text for key in table ("Localizable" when empty): the value when given and the key
     // is missing, else the key itself.
@@ -61,9 +64,11 @@ protected:
 private:
     using StringTable = std::map<std::string, std::string>;
     std::shared_ptr<const StringTable> stringTable(const std::string& path) const;
+    std::string choosePreferredLocalization() const;
 
     std::string m_bundlePath;
     mutable std::mutex m_cacheMutex;
+    mutable std::optional<std::string> m_preferredLocalization;
     mutable std::map<std::string, std::shared_ptr<const StringTable>> m_tables;
 };
 

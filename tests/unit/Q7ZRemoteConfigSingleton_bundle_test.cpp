@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "BuildConfig.h"
-#include "config/BundleEx.h"
+#include "platform/BundleEx.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "platform/PropertyList.h"
 #include "support/TempHome.h"

@@ -39,7 +39,7 @@ namespace Q7ZACUtility {
 
 // Makes every later main-bundle lookup answer from the localisation folder of that name
 // ("zh-Hans" for Resources/zh-Hans.lproj); none, or a name without a folder, returns the
-// lookups to the ordinary choice.
+// lookups to the ordinary choice, made afresh from the user's current preferences.
 void setLanguage(const std::optional<std::string>& folderName);
 
 }  // namespace Q7ZACUtility

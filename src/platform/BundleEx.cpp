@@ -1,4 +1,4 @@
-#include "config/BundleEx.h"
+#include "platform/BundleEx.h"
 
 BundleEx& BundleEx::mainBundleEx() {
     // Never destroyed: lookups from detached workers may still run while the process exits.
@@ -38,6 +38,7 @@ void setLanguage(const std::optional<std::string>& folderName) {
         if (auto path = main.pathForResource(*folderName, "lproj")) languageBundle = std::make_shared<Bundle>(*path);
     }
     main.attachLanguageBundle(std::move(languageBundle));
+    main.forgetPreferredLocalization();
 }
 
 }  // namespace Q7ZACUtility
