@@ -18,7 +18,7 @@
 
 #include "BuildConfig.h"
 #include "app/Q7ZMainWindow.h"
-#include "app/Q7ZViewController.h"
+#include "controls/Q7ZViewController.h"
 #include "platform/desktop/Attention.h"
 #include "platform/desktop/LauncherEntry.h"
 #include "platform/desktop/StatusItem.h"

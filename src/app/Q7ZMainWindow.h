@@ -10,7 +10,7 @@
 #include <gtkmm/applicationwindow.h>
 #include <gtkmm/cssprovider.h>
 
-#include "app/Q7ZViewController.h"
+#include "controls/Q7ZViewController.h"
 
 class Q7ZMainWindow : public Gtk::ApplicationWindow {
 public:

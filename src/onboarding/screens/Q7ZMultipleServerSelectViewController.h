@@ -3,7 +3,7 @@
 
 #include <gtkmm/label.h>
 
-#include "app/Q7ZViewController.h"
+#include "controls/Q7ZViewController.h"
 
 class Q7ZMultipleServerSelectViewController : public Q7ZViewController {
 public:
