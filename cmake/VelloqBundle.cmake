@@ -1,10 +1,10 @@
 # The application is built as a self-contained bundle folder:
 #   Velloq Parlor.app/Contents/{Info.plist, MacOS/, Resources/, Library/LoginItems/Velloq Parlor helper.app/}
-set(VELLOQ_BUNDLE_DIR "${CMAKE_BINARY_DIR}/${VELLOQ_APP_NAME}.app")
+set(VELLOQ_BUNDLE_DIR "${PROJECT_BINARY_DIR}/${VELLOQ_APP_NAME}.app")
 set(VELLOQ_HELPER_BUNDLE_DIR
     "${VELLOQ_BUNDLE_DIR}/Contents/Library/LoginItems/${VELLOQ_HELPER_NAME}.app")
 
-set(VELLOQ_RESOURCES_DIR "${CMAKE_SOURCE_DIR}/resources")
+set(VELLOQ_RESOURCES_DIR "${PROJECT_SOURCE_DIR}/resources")
 
 # Property-list strings are XML text: the values come from cache variables and may hold
 # characters that would break the document.
