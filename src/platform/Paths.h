@@ -1,7 +1,8 @@
 #pragma once
-// Where the user's files live. Every answer is computed afresh from the environment, because
-// GLib caches the home and special folders for the life of the process and tests (and the
-// launcher) change HOME and the XDG variables.
+// Where the user's files live. The home and configuration folders are computed afresh from the
+// environment at every call, because GLib caches them for the life of the process and tests
+// (and the launcher) change HOME and the XDG variables. The downloads folder is the desktop's
+// own setting, as GLib reads it from user-dirs.dirs.
 
 #include <string>
 
@@ -11,8 +12,7 @@ namespace Paths {
 std::string homeDirectory();
 // <home>/Documents; not created here (the writers create it when they need it).
 std::string documentsDirectory();
-// The XDG download folder from $XDG_CONFIG_HOME/user-dirs.dirs when it names one, else
-// <home>/Downloads.
+// The XDG download folder (user-dirs.dirs, read by GLib) when it names one, else <home>/Downloads.
 std::string downloadsDirectory();
 // $XDG_CONFIG_HOME (absolute) or <home>/.config.
 std::string userConfigBaseDirectory();
