@@ -119,7 +119,7 @@ void AppDelegate::setMenuBar() {
     fileMenu->append_section(reloadSection);
     fileMenu->append_section(quitSection);
     auto menuBar = Gio::Menu::create();
-    menuBar->append_submenu("File", fileMenu);
+    menuBar->append_submenu(localizedString("File"), fileMenu);
     set_menubar(menuBar);
     m_window->set_show_menubar(true);
 

@@ -74,7 +74,7 @@ protected:
 TEST_F(AppShellTest, FileMenuHoldsReloadWithControlRThenASeparatorThenQuitWithControlQ) {
     auto menuBar = s_application->get_menubar();
     ASSERT_EQ(menuBar->get_n_items(), 1);
-    EXPECT_EQ(stringOf(menuBar->get_item_attribute(0, Gio::MENU_ATTRIBUTE_LABEL, Glib::VARIANT_TYPE_STRING)), "File");
+    EXPECT_EQ(stringOf(menuBar->get_item_attribute(0, Gio::MENU_ATTRIBUTE_LABEL, Glib::VARIANT_TYPE_STRING)), localizedString("File"));
     Gtk::Menu menu(menuBar->get_item_link(0, Gio::MENU_LINK_SUBMENU));
     pumpFor(20ms);
     const auto items = menu.get_children();
@@ -85,7 +85,7 @@ TEST_F(AppShellTest, FileMenuHoldsReloadWithControlRThenASeparatorThenQuitWithCo
     ASSERT_TRUE(reload && quit);
     EXPECT_EQ(reload->get_label(), localizedString("Reload"));
     EXPECT_NE(dynamic_cast<Gtk::SeparatorMenuItem*>(items[1]), nullptr) << "no separator at index 1";
-    EXPECT_EQ(quit->get_label(), "Quit");
+    EXPECT_EQ(quit->get_label(), localizedString("Quit"));
     EXPECT_EQ(s_application->get_accels_for_action("win.reloadWebView"), std::vector<Glib::ustring>{"<Primary>r"});
     EXPECT_EQ(s_application->get_accels_for_action("app.quit"), std::vector<Glib::ustring>{"<Primary>q"});
 }
