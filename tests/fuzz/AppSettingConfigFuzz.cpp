@@ -4,7 +4,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "FuzzHome.h"
+#include "support/TempHome.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 
 namespace {
@@ -32,10 +32,10 @@ Settings readAll(const Q7ZAppSettingConfigSingleton& store) {
 }  // namespace
 
 void fuzzAppSettingConfig(const std::uint8_t* data, std::size_t size) {
-    const FuzzHome& home = FuzzHome::instance();
+    const std::string file = processHome().documents() + "/Q7ZAppSettingConfig.plist";
     auto& store = Q7ZAppSettingConfigSingleton::getInstance();
-    FUZZ_CHECK(store.getFileName() == home.documentsFile("Q7ZAppSettingConfig.plist"));
-    FUZZ_CHECK(home.writeDocumentsFile("Q7ZAppSettingConfig.plist", data, size));
+    FUZZ_CHECK(store.getFileName() == file);
+    FUZZ_CHECK(writeFileText(file, std::string(reinterpret_cast<const char*>(data), size)));
 
     store.loadUserInfo();
     const Settings loaded = readAll(store);

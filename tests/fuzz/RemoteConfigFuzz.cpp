@@ -3,7 +3,7 @@
 #include <string>
 
 #include "FuzzCheck.h"
-#include "FuzzHome.h"
+#include "support/TempHome.h"
 #include "ServerListChecks.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 
@@ -25,10 +25,10 @@ RemoteValues readAll(const Q7ZRemoteConfigSingleton& config) {
 }  // namespace
 
 void fuzzRemoteConfig(const std::uint8_t* data, std::size_t size) {
-    const FuzzHome& home = FuzzHome::instance();
+    const std::string file = processHome().documents() + "/Q7ZRemoteConfig.plist";
     auto& config = Q7ZRemoteConfigSingleton::getInstance();
-    FUZZ_CHECK(config.getFileName() == home.documentsFile("Q7ZRemoteConfig.plist"));
-    FUZZ_CHECK(home.writeDocumentsFile("Q7ZRemoteConfig.plist", data, size));
+    FUZZ_CHECK(config.getFileName() == file);
+    FUZZ_CHECK(writeFileText(file, std::string(reinterpret_cast<const char*>(data), size)));
 
     config.loadUserInfo();
     const RemoteValues loaded = readAll(config);

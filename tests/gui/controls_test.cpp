@@ -17,7 +17,7 @@
 #include "controls/StretchableImage.h"
 #include "support/gui/GtkTestEnvironment.h"
 #include "support/MainLoopPump.h"
-#include "support/gui/PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 
 namespace {
 

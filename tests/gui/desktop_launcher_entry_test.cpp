@@ -12,7 +12,7 @@
 #include "platform/desktop/LauncherEntry.h"
 #include "support/gui/GtkTestEnvironment.h"
 #include "support/MainLoopPump.h"
-#include "support/gui/PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "support/TempHome.h"
 #include "support/gui/GtkTestEnvironment.h"
 #include "support/MainLoopPump.h"
-#include "support/gui/PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "platform/GObjectPtr.h"
 #include "support/BundleProcess.h"
 #include "support/MainLoopPump.h"
+#include "support/PrivateSessionBus.h"
 #include "support/TempHome.h"
 
 using namespace std::chrono_literals;
@@ -26,14 +27,8 @@ protected:
     static constexpr auto kStartLimit = 40s;
 
     void SetUp() override {
-        setenv("DBUS_SESSION_BUS_ADDRESS", m_busAddress.c_str(), 1);
-        // The socket appears before the daemon listens on it: retry until a connection is taken.
-        const auto flags = static_cast<GDBusConnectionFlags>(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                                                             G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION);
-        ASSERT_TRUE(waitUntil([&] {
-            m_connection.reset(g_dbus_connection_new_for_address_sync(m_busAddress.c_str(), flags, nullptr, nullptr, nullptr));
-            return m_connection != nullptr;
-        }, 10s)) << "cannot connect to " << m_busAddress;
+        m_connection = m_bus.connect();
+        ASSERT_TRUE(m_connection) << "cannot connect to " << m_bus.address();
     }
 
     static bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds limit = 20s) {
@@ -92,8 +87,7 @@ protected:
     }
 
     TempHome m_home;
-    const std::string m_busAddress = "unix:path=" + m_home.path() + "/bus";
-    BundleProcess m_bus{{"dbus-daemon", "--session", "--nofork", "--nopidfile", "--syslog-only", "--address=" + m_busAddress}};
+    PrivateSessionBus m_bus;
     GObjectPtr<GDBusConnection> m_connection;
     std::vector<std::unique_ptr<BundleProcess>> m_processes;
 

@@ -35,7 +35,15 @@ std::string readFileText(const std::string& path) {
     return text.str();
 }
 
-void writeFileText(const std::string& path, const std::string& text) {
-    fs::create_directories(fs::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << text;
+TempHome& processHome() {
+    static TempHome home;
+    return home;
+}
+
+bool writeFileText(const std::string& path, const std::string& text) {
+    std::error_code error;
+    fs::create_directories(fs::path(path).parent_path(), error);
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << text;
+    return static_cast<bool>(out.flush());
 }

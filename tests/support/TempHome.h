@@ -19,6 +19,11 @@ private:
     std::string m_previousHome;
 };
 
+// One home for the whole process, made on first use and removed at exit: for code that must
+// see the same HOME from its first call on (process-wide stores under fuzzing).
+TempHome& processHome();
+
 // Whole contents of a file, or "" when it cannot be read.
 std::string readFileText(const std::string& path);
-void writeFileText(const std::string& path, const std::string& text);
+// Creates the parent folders; false when the file could not be written.
+bool writeFileText(const std::string& path, const std::string& text);

@@ -4,7 +4,7 @@
 
 #include "support/gui/BusCall.h"
 #include "support/MainLoopPump.h"
-#include "support/gui/PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 
 namespace {
 

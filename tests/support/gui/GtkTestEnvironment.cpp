@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/MainThread.h"
-#include "support/gui/PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 
 void GtkTestEnvironment::ensure() {
     static const bool ready = [] {

@@ -1,4 +1,4 @@
-#include "support/gui/PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 
 #include <gtest/gtest.h>
 
@@ -20,7 +20,7 @@ PrivateSessionBus::PrivateSessionBus() {
 PrivateSessionBus::~PrivateSessionBus() {
     // stop, not down: down would wait for every user of the shared connection to let go, and
     // GTK keeps its own until the process ends. The object is not unreffed for the same
-    // reason (its finalizer would go down); the process is ending anyway.
+    // reason (its finalizer would go down).
     g_test_dbus_stop(m_bus);
 }
 
