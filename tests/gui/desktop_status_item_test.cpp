@@ -15,7 +15,7 @@
 #include "support/TempHome.h"
 #include "support/gui/BusCall.h"
 #include "support/MainLoopPump.h"
-#include "support/gui/PrivateSessionBus.h"
+#include "support/PrivateSessionBus.h"
 
 namespace {
 
@@ -71,22 +71,6 @@ TEST_F(StatusItemTest, RegistersWithAWatcherPresentAtStartAndAgainWithARestarted
     StatusNotifierWatcherFake second(watcherBus.get());
     ASSERT_TRUE(pumpUntil([&] { return item->isRegistered() && second.registrations().size() == 1; }));
     EXPECT_EQ(second.registrations()[0].service, item->busName());
-}
-
-TEST_F(StatusItemTest, PropertiesDescribeAnActiveApplicationItem) {
-    auto item = makeItem();
-    const std::pair<const char*, const char*> expected[] = {{"Category", "ApplicationStatus"},
-                                                            {"Id", "app.velloq.Parlor"},
-                                                            {"Title", "Velloq Parlor"},
-                                                            {"Status", "Active"},
-                                                            {"IconName", "app.velloq.Parlor"},  // no icon file given
-                                                            {"Menu", StatusItem::kMenuPath}};
-    for (const auto& [name, value] : expected) EXPECT_EQ(stringProperty(*item, name), value) << name;
-    auto toolTip = property(*item, "ToolTip");
-    ASSERT_TRUE(toolTip);
-    const gchar* title = nullptr;
-    g_variant_get_child(toolTip.get(), 2, "&s", &title);
-    EXPECT_STREQ(title, "Parlor tool tip");
 }
 
 TEST_F(StatusItemTest, IconFileIsSentAsAnArgbPixmapAndAnUnreadableOneFallsBackToTheName) {

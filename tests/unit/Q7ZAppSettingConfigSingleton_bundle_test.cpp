@@ -20,7 +20,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/BundleEx.h"
+#include "platform/BundleEx.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "platform/PropertyList.h"
@@ -166,31 +166,6 @@ TEST_F(SettingsStore, ResetClearsTheServerAndSaves) {
     store().resetConfig();
     EXPECT_EQ(store().serverSequence(), -999);
     EXPECT_EQ(PropertyList::readDictionary(settingsPath())->integerValue("serverSequence"), -999);
-}
-
-TEST_F(SettingsStore, ConcurrentSettersReadersAndSavesStayConsistent) {
-    constexpr int kRounds = 300;
-    std::vector<std::thread> threads;
-    for (int worker = 0; worker < 3; ++worker) {
-        threads.emplace_back([worker] {
-            for (int i = 0; i < kRounds; ++i) {
-                const std::string text(static_cast<std::size_t>(16 + (i % 40)), static_cast<char>('a' + worker));
-                store().setCustomNotificationSoundPath(text);
-                store().setDownloadFileSavePath("/d/" + text);
-                store().setServerSequence(i);
-                EXPECT_EQ(store().customNotificationSoundPath().find_first_not_of("abc"), std::string::npos)
-                    << "torn text";
-            }
-        });
-    }
-    threads.emplace_back([] {
-        for (int i = 0; i < kRounds / 10; ++i) EXPECT_TRUE(store().saveConfig());
-    });
-    for (auto& thread : threads) thread.join();
-    ASSERT_TRUE(store().saveConfig());
-    const Values saved = values();
-    store().loadUserInfo();
-    EXPECT_EQ(values(), saved);
 }
 
 // Two whole sets of the eight values; the second is long, so its saves take a while.

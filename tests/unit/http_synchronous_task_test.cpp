@@ -3,13 +3,11 @@
 // headers, body, Content-Length in UTF-8 bytes, method, form members kept apart, a fresh T per
 // request), and every way a request fails (refused URL, split header, closed port, time limit,
 // oversized body, redirect loop, a body that is not UTF-8) without hanging and without a
-// response. Also the demo private cloud service's answers.
+// response.
 
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <filesystem>
-#include <cstdlib>
 #include <memory>
 #include <optional>
 
@@ -121,37 +119,6 @@ TEST_F(HttpTest, PostsAFormCountedInUtf8BytesWithTwoMembersAndAFreshT) {
     EXPECT_NE(first[1]["value"], second[1]["value"]);
 }
 
-TEST_F(HttpTest, UploadsBytesOrAFilesBytesAndDownloadsIntoATemporaryFile) {
-    const std::string data = "uploaded \xE4\xB8\xAD";
-    const auto fromData = jsonOf(SynchronousTask::sendSynchronousUploadTaskWithRequestFromData(
-        requestFor("test/echo"), Bytes(data.begin(), data.end()), nullptr, nullptr));
-    EXPECT_EQ(fromData["method"], "POST");  // a GET request cannot carry the upload
-    EXPECT_EQ(fromData["body"], data);
-
-    TempHome home;
-    writeFileText(home.path() + "/upload.bin", "file contents");
-    const auto fromFile = jsonOf(SynchronousTask::sendSynchronousUploadTaskWithRequestFromFile(
-        requestFor("test/echo", "PUT"), home.path() + "/upload.bin", nullptr, nullptr));
-    EXPECT_EQ(fromFile["method"].get<std::string>() + " " + fromFile["body"].get<std::string>(), "PUT file contents");
-    EXPECT_FALSE(SynchronousTask::sendSynchronousUploadTaskWithRequestFromFile(requestFor("test/echo"),
-                                                                               home.path() + "/missing", nullptr, nullptr));
-
-    const auto file = SynchronousTask::sendSynchronousDownloadTaskWithRequest(requestFor("test/status/200?body=abc"),
-                                                                              nullptr, nullptr);
-    ASSERT_TRUE(file.has_value());
-    EXPECT_EQ(readFileText(*file), "abc");
-    std::filesystem::remove(*file);
-
-    // No folder for temporaries: a failed request, not an exception.
-    const char* previous = std::getenv("TMPDIR");
-    const std::optional<std::string> kept = previous ? std::optional<std::string>(previous) : std::nullopt;
-    setenv("TMPDIR", (home.path() + "/missing").c_str(), 1);
-    UrlError error;
-    EXPECT_FALSE(SynchronousTask::sendSynchronousDownloadTaskWithURL(server->url("test/status/200"), nullptr, &error));
-    EXPECT_NE(error.code, 0);
-    kept ? setenv("TMPDIR", kept->c_str(), 1) : unsetenv("TMPDIR");
-}
-
 // --- failures -----------------------------------------------------------------------------
 
 TEST_F(HttpTest, RefusesRelativeUrlsOtherSchemesAndSplitHeadersBeforeAnyConnection) {
@@ -222,7 +189,6 @@ TEST_F(HttpTest, TreatsABodyOverTheLimitAsAFailedRequest) {
         EXPECT_FALSE(SynchronousTask::sendSynchronousDataTaskWithURL(server->url(path), &response, &error));
         EXPECT_EQ(error.code, 63);  // CURLE_FILESIZE_EXCEEDED
         EXPECT_EQ(response.statusCode, 0);
-        EXPECT_FALSE(SynchronousTask::sendSynchronousDownloadTaskWithURL(server->url(path), nullptr, nullptr));
         EXPECT_EQ(doHttpPostWithUrl(server->url(path), ""), "");
     }
     const auto underLimit = SynchronousTask::sendSynchronousDataTaskWithURL(
@@ -230,20 +196,6 @@ TEST_F(HttpTest, TreatsABodyOverTheLimitAsAFailedRequest) {
     ASSERT_TRUE(underLimit.has_value());
     EXPECT_GE(underLimit->size(), 7u * 1024 * 1024);
     EXPECT_LE(underLimit->size(), SynchronousTask::kMaxBodyBytes);
-}
-
-// The demo private cloud service, as the server-setting request meets it: it knows its codes
-// only in lower case, so the client's lower-casing is what makes a typed "VELLOQ-One" work.
-TEST_F(HttpTest, PrivateCloudServiceKnowsTheDemoCodesOnlyInLowerCase) {
-    const auto answerFor = [](const std::string& code) {
-        return nlohmann::json::parse(
-            doHttpPostWithUrl(server->url("PrivateCloudService.ashx?ASK=getServerSetting"), serverSettingBody(code)),
-            nullptr, false);
-    };
-    const auto one = answerFor("velloq-one");
-    EXPECT_EQ(one["IsSuccess"], true);
-    EXPECT_EQ(one["PrivateCloudData"]["ServerList"][0]["Url"], server->url("orgs/acme/"));
-    for (const std::string code : {"unknown", "VELLOQ-ONE", ""}) EXPECT_EQ(answerFor(code)["IsSuccess"], false) << code;
 }
 
 }  // namespace
