@@ -4,8 +4,6 @@
 // reloaded; Tab order through rows in and out of sight; Escape and the title bar's close going
 // through the delegate; no delegate, no requests; a wider window moving every close button.
 
-#include <algorithm>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
@@ -20,6 +18,7 @@
 #include "platform/Bundle.h"
 #include "support/MainLoopPump.h"
 #include "support/gui/GtkTestEnvironment.h"
+#include "support/gui/WidgetEvents.h"
 
 namespace {
 
@@ -40,15 +39,6 @@ private:
     }
 };
 
-std::string nameOf(Gtk::Widget& widget) { return widget.get_accessible()->get_name(); }
-
-void collect(Gtk::Widget& widget, std::vector<Gtk::Widget*>& into) {
-    into.push_back(&widget);
-    if (auto* container = dynamic_cast<Gtk::Container*>(&widget)) {
-        for (Gtk::Widget* child : container->get_children()) collect(*child, into);
-    }
-}
-
 // A row as the user sees it: "button <name>", "label <name>", "bar <name>" of its shown controls.
 struct ShownRow {
     Gtk::Widget* view = nullptr;
@@ -58,25 +48,19 @@ struct ShownRow {
 
 // Shown rows by the name on their name button (the file name).
 std::map<std::string, ShownRow> shownRows(Gtk::Window& window) {
-    std::vector<Gtk::Widget*> all;
-    collect(window, all);
     std::map<std::string, ShownRow> rows;
-    for (Gtk::Widget* widget : all) {
-        if (!widget->get_mapped() || !dynamic_cast<Gtk::Layout*>(widget->get_parent())) continue;
-        std::vector<Gtk::Widget*> inRow;
-        collect(*widget, inRow);
-        ShownRow row;
-        row.view = widget;
-        for (Gtk::Widget* piece : inRow) {
-            const bool control = dynamic_cast<Gtk::Button*>(piece) || dynamic_cast<Gtk::Label*>(piece) ||
-                                 dynamic_cast<Gtk::ProgressBar*>(piece);
-            if (!control || !piece->get_mapped() || dynamic_cast<Gtk::Button*>(piece->get_parent())) continue;
+    for (Gtk::Widget* view : widgetTree(window)) {
+        if (!view->get_mapped() || !dynamic_cast<Gtk::Layout*>(view->get_parent())) continue;
+        ShownRow row{view};
+        for (Gtk::Widget* piece : widgetTree(*view)) {
             auto* button = dynamic_cast<Gtk::Button*>(piece);
-            const char* kind = button ? "button " : dynamic_cast<Gtk::Label*>(piece) ? "label " : "bar ";
-            row.pieces.insert(kind + nameOf(*piece));
+            const char* kind = button ? "button " : dynamic_cast<Gtk::Label*>(piece) ? "label "
+                               : dynamic_cast<Gtk::ProgressBar*>(piece) ? "bar " : nullptr;
+            if (!kind || !piece->get_mapped() || dynamic_cast<Gtk::Button*>(piece->get_parent())) continue;
+            row.pieces.insert(kind + accessibleName(*piece));
             if (button) row.buttons.push_back(button);
         }
-        if (!row.buttons.empty()) rows[nameOf(*row.buttons.front())] = row;
+        if (!row.buttons.empty()) rows[accessibleName(*row.buttons.front())] = row;
     }
     return rows;
 }
@@ -103,8 +87,6 @@ protected:
         m_window->show();
         ASSERT_TRUE(pumpUntil([this] { return shownRows(*m_window).size() == kRecords.size(); }));
     }
-
-    void TearDown() override { m_window.reset(); }
 
     static inline const std::vector<std::pair<std::string, Status>> kRecords = {
         {"none", Status::None},     {"running", Status::Downloading}, {"finished", Status::Finished},
@@ -166,32 +148,22 @@ TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
 TEST_F(DownloadsWindowTest, TabReadsRowByRowAndClosingGoesThroughTheDelegate) {
     // Newest first: other, missing, failed, finished, running, none; the window starts on the
     // first control and Tab comes round to it again.
-    const std::vector<std::string> order = {
-        "other.pdf", "missing.pdf", "RemoveFromList", "failed.pdf", "RemoveFromList", "finished.pdf",
-        "m3227",     "RemoveFromList", "running.pdf", "m10",         "none.pdf",    "other.pdf"};
+    const std::string close = localizedString("RemoveFromList");
+    const std::vector<std::string> order = {"other.pdf",   "missing.pdf", close, "failed.pdf", close,
+                                            "finished.pdf", localizedString("m3227"), close, "running.pdf",
+                                            localizedString("m10"), "none.pdf", "other.pdf"};
     // Only some rows in sight: Tab scrolls to the next one.
     m_window->resize(500, 350);
     ASSERT_TRUE(pumpUntil([this] { return shownRows(*m_window).size() < kRecords.size(); }));
-    // Keyboard focus as the desktop gives it to the window the user works in.
-    GdkEvent* focusIn = gdk_event_new(GDK_FOCUS_CHANGE);
-    focusIn->focus_change.window = GDK_WINDOW(g_object_ref(m_window->get_window()->gobj()));
-    focusIn->focus_change.in = TRUE;
-    gtk_widget_send_focus_change(GTK_WIDGET(m_window->gobj()), focusIn);
-    gdk_event_free(focusIn);
+    sendFocusChange(*m_window, true);  // as the desktop gives it to the window the user works in
     std::vector<std::string> focused;
     for (std::size_t step = 0; step < order.size(); ++step) {
         if (step > 0) m_window->child_focus(Gtk::DIR_TAB_FORWARD);
-        focused.push_back(m_window->get_focus() ? nameOf(*m_window->get_focus()) : "");
+        focused.push_back(m_window->get_focus() ? accessibleName(*m_window->get_focus()) : "");
     }
-    std::vector<std::string> expected;
-    for (const auto& name : order) expected.push_back(name.ends_with(".pdf") ? name : localizedString(name));
-    EXPECT_EQ(focused, expected);
+    EXPECT_EQ(focused, order);
 
-    GdkEvent* escape = gdk_event_new(GDK_KEY_PRESS);
-    escape->key.window = GDK_WINDOW(g_object_ref(m_window->get_window()->gobj()));
-    escape->key.keyval = GDK_KEY_Escape;
-    gtk_widget_event(GTK_WIDGET(m_window->gobj()), escape);
-    gdk_event_free(escape);
+    sendKeyPress(*m_window, GDK_KEY_Escape);
     m_window->close();
     pumpFor(std::chrono::milliseconds(200));
     EXPECT_EQ(m_delegate.requests, (std::vector<std::string>{"close window", "close window"}));
@@ -207,22 +179,23 @@ TEST_F(DownloadsWindowTest, TabReadsRowByRowAndClosingGoesThroughTheDelegate) {
     EXPECT_TRUE(m_delegate.requests.empty());
 }
 
+// The rows follow the window's width: every close button keeps its distance from the right edge.
 TEST_F(DownloadsWindowTest, WiderWindowMovesEveryCloseButtonWithoutNewModels) {
     const auto models = m_window->itemDataArray();
-    const auto closeButtonsAtRightEdge = [this](int width) {
-        for (auto& [name, row] : shownRows(*m_window)) {
-            for (Gtk::Button* button : row.buttons) {
-                if (nameOf(*button) != localizedString("RemoveFromList")) continue;
-                int x = 0, y = 0;
-                button->translate_coordinates(*row.view, 0, 0, x, y);
-                if (row.view->get_allocated_width() != width || x != width - 27) return false;
-            }
+    const auto closeButtonInsets = [this] {
+        std::set<int> insets;
+        for (Gtk::Widget* widget : widgetTree(*m_window)) {
+            int x = 0, y = 0;
+            if (!widget->get_mapped() || accessibleName(*widget) != localizedString("RemoveFromList")) continue;
+            widget->translate_coordinates(*m_window, 0, 0, x, y);
+            insets.insert(m_window->get_allocated_width() - x);
         }
-        return true;
+        return insets;
     };
-    EXPECT_TRUE(pumpUntil([&] { return closeButtonsAtRightEdge(500); }));
+    std::set<int> narrow;
+    ASSERT_TRUE(pumpUntil([&] { return (narrow = closeButtonInsets()).size() == 1; }));
     m_window->resize(720, 900);
-    EXPECT_TRUE(pumpUntil([&] { return closeButtonsAtRightEdge(720); }));
+    EXPECT_TRUE(pumpUntil([&] { return m_window->get_allocated_width() == 720 && closeButtonInsets() == narrow; }));
     EXPECT_EQ(m_window->itemDataArray(), models);
 }
 
