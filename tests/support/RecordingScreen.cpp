@@ -9,14 +9,3 @@ void RecordingScreen::record(const std::string& name, const std::string& argumen
     }
     if (m_onCall) m_onCall(name);
 }
-
-std::vector<RecordingScreen::Call> RecordingScreen::calls() const {
-    std::lock_guard lock(m_mutex);
-    return m_calls;
-}
-
-std::vector<std::string> RecordingScreen::callNames() const {
-    std::vector<std::string> names;
-    for (const auto& call : calls()) names.push_back(call.name);
-    return names;
-}

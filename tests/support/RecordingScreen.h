@@ -31,9 +31,10 @@ public:
     }
 
     void setOnCall(std::function<void(const std::string& name)> hook) { m_onCall = std::move(hook); }
-    std::vector<Call> calls() const;
-    // The names alone, in order.
-    std::vector<std::string> callNames() const;
+    std::vector<Call> calls() const {
+        std::lock_guard lock(m_mutex);
+        return m_calls;
+    }
 
 private:
     void record(const std::string& name, const std::string& argument = "");

@@ -1,6 +1,7 @@
 // Storing what an enterprise code check learnt, member by member: values of unexpected types are
-// skipped and keep what was stored, and "SL" items are stored as they are read. The flows around
-// it (numbering, choice, order of saves, odd shapes) are proven in enterprise_code_flow_bundle_test.
+// skipped and keep what was stored, a payload without a usable "serverInfo" object changes
+// nothing, and "SL" items are stored as they are read. The flows around it (numbering, choice,
+// order of saves, what the screen is told) are proven in enterprise_code_flow_bundle_test.
 
 #include <gtest/gtest.h>
 
@@ -47,15 +48,22 @@ TEST_F(ServerSettingCheckTest, SettingCodeEntriesKeepItemsAsReadAndSkipShortOnes
 }
 
 TEST_F(ServerSettingCheckTest, MembersOfAnotherTypeKeepTheStoredValues) {
-    const std::string oneServer = R"([{"IsCnUrl":0,"Sequence":0,"ServerName":"A","Url":"http://a/"}])";
+    for (const char* payload : {R"({"other":1})", R"({"serverInfo":"not json"})", R"({"serverInfo":"[1]"})",
+                                R"({"serverInfo":{"T":"x"}})", R"(["serverInfo"])",
+                                R"({"serverInfo":"{\"T\":5,\"IU\":[],\"V\":null,\"SL\":\"not entries\"}"})"}) {
+        SCOPED_TRACE(payload);
+        Q7ZServerSettingApplier::applySettingCodePayload(json::parse(payload));
+        expectUnchanged();
+    }
+    for (const char* data : {R"({"Title":12,"TitleIconUrl":null,"ServerList":{}})", R"("not an object")"}) {
+        SCOPED_TRACE(data);
+        Q7ZServerSettingApplier::applyPrivateCloudData(json::parse(data));
+        expectUnchanged();
+    }
+    // A usable list is still taken beside members of the wrong type.
     Q7ZServerSettingApplier::applySettingCodePayload(
         {{"serverInfo", json{{"T", 5}, {"IU", json::array()}, {"V", nullptr}, {"SL", {{"A", "http://a/", 0}}}}.dump()}});
-    expectUnchanged(oneServer);
-
-    remote().setServerListJsonString(kStoredList);
-    Q7ZServerSettingApplier::applyPrivateCloudData(json::parse(R"({"Title":12,"TitleIconUrl":null,"ServerList":{}})"));
-    Q7ZServerSettingApplier::applyPrivateCloudData(json("not an object"));
-    expectUnchanged();
+    expectUnchanged(R"([{"IsCnUrl":0,"Sequence":0,"ServerName":"A","Url":"http://a/"}])");
 }
 
 }  // namespace
