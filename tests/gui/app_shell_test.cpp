@@ -1,7 +1,9 @@
 // The application shell in-process: the application is registered on the test program's own
 // bus (once for the program), which runs its start-up (window, menus, first screen) without a
 // main loop of its own; the test then drives the window through GTK and pumps the main context
-// with a time limit.
+// with a time limit. Proves the File menu, Reload following the shown screen (and every
+// replaced screen living until the loop is idle), the window's placement, close from code
+// hiding it, and the foreground notifications.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +17,7 @@
 #include "web/Q7ZWebViewController.h"
 #include "support/TempHome.h"
 #include "support/gui/GtkTestEnvironment.h"
+#include "support/gui/WidgetEvents.h"
 #include "support/MainLoopPump.h"
 
 namespace {
@@ -71,21 +74,18 @@ protected:
     static inline Glib::RefPtr<AppDelegate> s_application;
 };
 
-TEST_F(AppShellTest, FileMenuHoldsReloadWithControlRThenASeparatorThenQuitWithControlQ) {
+TEST_F(AppShellTest, FileMenuHoldsReloadThenASeparatorThenQuitWithTheirShortcuts) {
     auto menuBar = s_application->get_menubar();
     ASSERT_EQ(menuBar->get_n_items(), 1);
     EXPECT_EQ(stringOf(menuBar->get_item_attribute(0, Gio::MENU_ATTRIBUTE_LABEL, Glib::VARIANT_TYPE_STRING)), localizedString("File"));
     Gtk::Menu menu(menuBar->get_item_link(0, Gio::MENU_LINK_SUBMENU));
     pumpFor(20ms);
-    const auto items = menu.get_children();
-
-    ASSERT_EQ(items.size(), 3u);
-    auto* reload = dynamic_cast<Gtk::MenuItem*>(items[0]);
-    auto* quit = dynamic_cast<Gtk::MenuItem*>(items[2]);
-    ASSERT_TRUE(reload && quit);
-    EXPECT_EQ(reload->get_label(), localizedString("Reload"));
-    EXPECT_NE(dynamic_cast<Gtk::SeparatorMenuItem*>(items[1]), nullptr) << "no separator at index 1";
-    EXPECT_EQ(quit->get_label(), localizedString("Quit"));
+    std::vector<std::string> items;
+    for (Gtk::Widget* item : menu.get_children()) {
+        auto* labelled = dynamic_cast<Gtk::MenuItem*>(item);
+        items.push_back(dynamic_cast<Gtk::SeparatorMenuItem*>(item) ? "-" : labelled ? labelled->get_label() : "?");
+    }
+    EXPECT_EQ(items, (std::vector<std::string>{localizedString("Reload"), "-", localizedString("Quit")}));
     EXPECT_EQ(s_application->get_accels_for_action("win.reloadWebView"), std::vector<Glib::ustring>{"<Primary>r"});
     EXPECT_EQ(s_application->get_accels_for_action("app.quit"), std::vector<Glib::ustring>{"<Primary>q"});
 }
@@ -115,23 +115,16 @@ TEST_F(AppShellTest, ReloadIsEnabledOnlyForAScreenThatAnswersIt) {
     EXPECT_TRUE(pumpUntil([&] { return ReloadableScreen::s_destroyed == destroyedBefore + 2; }));
 }
 
-TEST_F(AppShellTest, MainWindowIsDressedAndPlacedAtTheTopLeft) {
-    window().show();
+TEST_F(AppShellTest, MainWindowOpensTitledAtTheTopLeftAndClosingFromCodeHidesAndKeepsIt) {
+    showWindow();
     EXPECT_EQ(window().get_title(), localizedString("m753"));
-    EXPECT_TRUE(window().get_resizable());
-    EXPECT_TRUE(window().get_deletable());
     EXPECT_TRUE(pumpUntil([&] {
         int x = 0, y = 0;
         window().get_position(x, y);
         return x == 100 && y == 100;
     }));
-}
-
-TEST_F(AppShellTest, CloseFromCodeHidesTheMainWindowAndKeepsIt) {
-    showWindow();
     gtk_window_close(window().Gtk::Window::gobj());
     EXPECT_TRUE(pumpUntil([&] { return !window().get_visible(); })) << "the window is still shown";
-    ASSERT_NE(s_application->window(), nullptr);
     EXPECT_EQ(s_application->get_windows(), std::vector<Gtk::Window*>{s_application->window()})
         << "the window left the application";
 }
@@ -140,19 +133,12 @@ TEST_F(AppShellTest, ForegroundChangesPostTrueThenFalse) {
     std::vector<std::string> posted;
     auto observation = NotificationCenter::defaultCenter().addObserver(
         kWindowsForegroundNotification, [&](const std::string& object) { posted.push_back(object); });
-    const auto sendFocus = [&](bool in) {
-        GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
-        event->focus_change.in = in;
-        event->focus_change.window = GDK_WINDOW(g_object_ref(window().get_window()->gobj()));
-        gtk_widget_send_focus_change(GTK_WIDGET(window().gobj()), event);
-        gdk_event_free(event);
-    };
     showWindow();
-    sendFocus(false);  // from a known state, whatever showing did to the focus
+    sendFocusChange(window(), false);  // from a known state, whatever showing did to the focus
     posted.clear();
 
-    sendFocus(true);
-    sendFocus(false);
+    sendFocusChange(window(), true);
+    sendFocusChange(window(), false);
     EXPECT_EQ(posted, (std::vector<std::string>{"true", "false"}));
 }
 
