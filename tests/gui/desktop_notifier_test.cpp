@@ -7,6 +7,7 @@
 #include <vector>
 
 #include <gtkmm/application.h>
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "platform/desktop/DesktopNotifier.h"
@@ -18,15 +19,12 @@ namespace {
 
 constexpr const char* kDaemonName = "org.freedesktop.Notifications";
 
-// Argument index of a recorded call (dbusmock hands them over boxed in variants).
-GVariantPtr argument(const GVariantPtr& arguments, gsize index) {
+// The text form of argument index of a recorded call (dbusmock hands them over boxed in variants).
+std::string argumentText(const GVariantPtr& arguments, gsize index) {
     GVariantPtr boxed(g_variant_get_child_value(arguments.get(), index));
-    return GVariantPtr(g_variant_get_variant(boxed.get()));
-}
-
-std::string stringArgument(const GVariantPtr& arguments, gsize index) {
-    auto value = argument(arguments, index);
-    return g_variant_is_of_type(value.get(), G_VARIANT_TYPE_STRING) ? g_variant_get_string(value.get(), nullptr) : "";
+    GVariantPtr value(g_variant_get_variant(boxed.get()));
+    GCharPtr text(g_variant_print(value.get(), FALSE));
+    return text.get();
 }
 
 class DesktopNotifierTest : public ::testing::Test {
@@ -49,13 +47,11 @@ protected:
             application, [this](const std::string& kind, const std::string& text) { activations.push_back({kind, text}); });
     }
 
-    void TearDown() override { notifier.reset(); }
-
     bool waitForCalls(const char* method, std::size_t count) {
         return pumpUntil([&] { return daemon.methodCalls(method).size() == count; });
     }
 
-    DbusMock daemon{"notification_daemon", kDaemonName, "/org/freedesktop/Notifications"};
+    DbusMock daemon{{"--template", "notification_daemon"}, kDaemonName, "/org/freedesktop/Notifications"};
     static inline Glib::RefPtr<Gtk::Application> application;
     std::unique_ptr<DesktopNotifier> notifier;
     std::vector<std::pair<std::string, std::string>> activations;
@@ -71,12 +67,9 @@ TEST_F(DesktopNotifierTest, NotificationReachesTheDaemonAndItsActionReachesTheHa
     EXPECT_NE(first, second);
     ASSERT_TRUE(waitForCalls("Notify", 2));
     auto calls = daemon.methodCalls("Notify");
-    EXPECT_EQ(stringArgument(calls[0], 3), "Sales(Ann)");
-    EXPECT_EQ(stringArgument(calls[0], 4), "Hello there");
-    auto actions = argument(calls[0], 5);
-    ASSERT_GE(g_variant_n_children(actions.get()), 2u);
-    GVariantPtr firstAction(g_variant_get_child_value(actions.get(), 0));
-    EXPECT_STREQ(g_variant_get_string(firstAction.get(), nullptr), "default");
+    EXPECT_EQ(argumentText(calls[0], 3), "'Sales(Ann)'");
+    EXPECT_EQ(argumentText(calls[0], 4), "'Hello there'");
+    EXPECT_THAT(argumentText(calls[0], 5), testing::StartsWith("['default', "));
     EXPECT_TRUE(activations.empty());
 
     // The mock numbers notifications from 1 in the order they arrive.
@@ -84,10 +77,7 @@ TEST_F(DesktopNotifierTest, NotificationReachesTheDaemonAndItsActionReachesTheHa
     ASSERT_TRUE(pumpUntil([&] { return !activations.empty(); }));
     EXPECT_EQ(activations, (std::vector<std::pair<std::string, std::string>>{{"showNotice", text}}));
     ASSERT_TRUE(waitForCalls("CloseNotification", 1));
-    auto closed = argument(daemon.methodCalls("CloseNotification")[0], 0);
-    EXPECT_EQ(g_variant_is_of_type(closed.get(), G_VARIANT_TYPE_UINT32) ? g_variant_get_uint32(closed.get())
-                                                                       : guint32(g_variant_get_int32(closed.get())),
-              1u);
+    EXPECT_EQ(argumentText(daemon.methodCalls("CloseNotification")[0], 0), "1");
 
     notifier->withdraw(second);
     EXPECT_TRUE(waitForCalls("CloseNotification", 2));

@@ -23,14 +23,16 @@ bool nameHasOwner(GDBusConnection* connection, const std::string& name) {
 
 }  // namespace
 
-DbusMock::DbusMock(const std::string& templateName, std::string busName, std::string objectPath)
+DbusMock::DbusMock(const std::vector<std::string>& arguments, std::string busName, std::string objectPath)
     : m_busName(std::move(busName)),
       m_objectPath(std::move(objectPath)),
       m_connection(PrivateSessionBus::instance().connect()) {
+    std::vector<const gchar*> argv{kPython, "-m", "dbusmock"};
+    for (const auto& argument : arguments) argv.push_back(argument.c_str());
+    argv.push_back(nullptr);
     GError* error = nullptr;
     // The child inherits DBUS_SESSION_BUS_ADDRESS, which points at the private bus.
-    m_process.reset(g_subprocess_new(G_SUBPROCESS_FLAGS_STDOUT_SILENCE, &error, kPython, "-m", "dbusmock", "--template",
-                                     templateName.c_str(), nullptr));
+    m_process.reset(g_subprocess_newv(argv.data(), G_SUBPROCESS_FLAGS_STDOUT_SILENCE, &error));
     GErrorPtr failure(error);
     if (!m_process) {
         ADD_FAILURE() << "cannot start dbusmock: " << failure->message;
@@ -57,6 +59,13 @@ std::vector<GVariantPtr> DbusMock::methodCalls(const std::string& method) {
         calls.emplace_back(g_variant_get_child_value(call.get(), 1));
     }
     return calls;
+}
+
+bool DbusMock::addMethod(const std::string& interfaceName, const std::string& method, const std::string& inSignature,
+                         const std::string& code) {
+    return static_cast<bool>(callAndPump(m_connection.get(), m_busName, m_objectPath, kMockInterface, "AddMethod",
+                                         g_variant_new("(sssss)", interfaceName.c_str(), method.c_str(),
+                                                       inSignature.c_str(), "", code.c_str())));
 }
 
 bool DbusMock::emitSignal(const std::string& interfaceName, const std::string& signal, const std::string& signature,

@@ -1,7 +1,8 @@
 #pragma once
-// A python-dbusmock service from one of its templates (e.g. "notification_daemon"), run on the
-// private session bus for the life of this object and killed afterwards. The test reads the
-// calls the service received and makes it emit signals through the mock's control interface.
+// A python-dbusmock service, from one of its templates (e.g. "notification_daemon") or a bare
+// object given its methods by the test, run on the private session bus for the life of this
+// object and killed afterwards. The test reads the calls the service received and makes it emit
+// signals through the mock's control interface.
 
 #include <string>
 #include <vector>
@@ -10,8 +11,9 @@
 
 class DbusMock {
 public:
-    // Starts the template and waits (bounded) until it owns busName; check isRunning().
-    DbusMock(const std::string& templateName, std::string busName, std::string objectPath);
+    // Starts `python3 -m dbusmock <arguments>` (e.g. {"--template", "notification_daemon"}, or
+    // {name, path, interface}) and waits (bounded) until it owns busName; check isRunning().
+    DbusMock(const std::vector<std::string>& arguments, std::string busName, std::string objectPath);
     ~DbusMock();
     DbusMock(const DbusMock&) = delete;
     DbusMock& operator=(const DbusMock&) = delete;
@@ -20,6 +22,9 @@ public:
 
     // The argument tuples of every call of method so far, oldest first.
     std::vector<GVariantPtr> methodCalls(const std::string& method);
+    // Adds a method whose Python code runs on each call (dbusmock's AddMethod).
+    bool addMethod(const std::string& interfaceName, const std::string& method, const std::string& inSignature,
+                   const std::string& code);
     // Emits interfaceName.signal with the arguments (a floating tuple matching signature).
     bool emitSignal(const std::string& interfaceName, const std::string& signal, const std::string& signature,
                     GVariant* arguments);
