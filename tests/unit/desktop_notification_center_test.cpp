@@ -1,5 +1,6 @@
 // The in-process notification centre: observers hear only their name, the token removes its
-// observer, and observers that add or remove observers while a post runs are safe.
+// observer (moving it does not), observers that add or remove observers while a post runs are
+// safe, and an empty callback or a token outliving its centre does no harm.
 
 #include <string>
 #include <vector>
@@ -8,43 +9,21 @@
 
 #include "platform/NotificationCenter.h"
 
-TEST(NotificationCenter, DeliversTheObjectToObserversOfThatNameOnly) {
+TEST(NotificationCenter, DeliversToObserversOfThatNameUntilTheTokenGoes) {
     NotificationCenter center;
-    std::vector<std::string> foreground, other;
-    auto a = center.addObserver(kWindowsForegroundNotification, [&](const std::string& o) { foreground.push_back(o); });
-    auto b = center.addObserver("Other", [&](const std::string& o) { other.push_back(o); });
-
-    center.post(kWindowsForegroundNotification, "true");
-    center.post(kWindowsForegroundNotification, "false");
-
-    EXPECT_EQ(foreground, (std::vector<std::string>{"true", "false"}));
-    EXPECT_TRUE(other.empty());
-}
-
-TEST(NotificationCenter, DroppingOrResettingTheTokenRemovesTheObserverAndMovingItDoesNot) {
-    NotificationCenter center;
-    int calls = 0;
-    auto count = [&](const std::string&) { ++calls; };
-    {
-        auto scoped = center.addObserver("N", count);
-        center.post("N", "");
-    }
-    center.post("N", "");
-    EXPECT_EQ(calls, 1);
-
-    auto token = center.addObserver("N", count);
-    token.reset();
-    EXPECT_FALSE(token.isActive());
-    center.post("N", "");
-    EXPECT_EQ(calls, 1);
-
+    std::vector<std::string> heard;
+    auto other = center.addObserver("Other", [&](const std::string& o) { heard.push_back("other " + o); });
     NotificationCenter::Observation kept;
     {
-        auto original = center.addObserver("N", count);
-        kept = std::move(original);
+        auto scoped = center.addObserver(kWindowsForegroundNotification, [&](const std::string& o) { heard.push_back(o); });
+        auto moved = center.addObserver(kWindowsForegroundNotification, [&](const std::string& o) { heard.push_back("moved " + o); });
+        kept = std::move(moved);
+        center.post(kWindowsForegroundNotification, "true");
     }
-    center.post("N", "");
-    EXPECT_EQ(calls, 2);
+    center.post(kWindowsForegroundNotification, "false");
+    kept.reset();
+    center.post(kWindowsForegroundNotification, "gone");
+    EXPECT_EQ(heard, (std::vector<std::string>{"true", "moved true", "moved false"}));
 }
 
 TEST(NotificationCenter, ObserversMayRemoveAndAddObserversDuringAPost) {
@@ -76,7 +55,6 @@ TEST(NotificationCenter, EmptyCallbackAndATokenOutlivingItsCentreAreHarmless) {
         EXPECT_FALSE(center.addObserver("N", nullptr).isActive());
         center.post("N", "x");
         token = center.addObserver("N", [](const std::string&) {});
-        EXPECT_TRUE(token.isActive());
     }
     EXPECT_FALSE(token.isActive());
     token.reset();

@@ -17,9 +17,6 @@ using Q7ZACUtility::urlEncodeValue;
 TEST(UrlEncodeValue, EncodesExactlyTheReservedCharactersInUpperCaseHex) {
     const std::pair<std::string, std::string> cases[] = {
         {":/?#[]@!$&'()*+,;=", "%3A%2F%3F%23%5B%5D%40%21%24%26%27%28%29%2A%2B%2C%3B%3D"},
-        {"a b&c", "a b%26c"},
-        {"x=1/2", "x%3D1%2F2"},
-        {"'", "%27"},
         {"AZaz09-._~ %\"<>\\^`{|}\t\xE4\xB8\xAD", "AZaz09-._~ %\"<>\\^`{|}\t\xE4\xB8\xAD"},
     };
     for (const auto& [value, encoded] : cases) EXPECT_EQ(urlEncodeValue(value), encoded) << value;
