@@ -92,8 +92,19 @@ protected:
     json entry(const std::string& name, const std::string& organisation) const {
         return json::array({name, organisationUrl(organisation), 0});
     }
+    // The demo organisations, with codes whose answers have an odd shape beside the usual ones.
     DemoServer& server() const {
-        if (!m_server) m_server = std::make_unique<DemoServer>();
+        if (m_server) return *m_server;
+        const std::string folder = m_home.path() + "/demo-data", shipped = DemoServer::defaultDataFolder();
+        json codes = json::parse(readFileText(shipped + "/codes.json"));
+        codes["answer-array"] = json::array({1, 2});
+        codes["success-one"] = {{"IsSuccess", 1}, {"PrivateCloudData", {{"Title", "Bad"}}}};
+        codes["data-absent"] = {{"IsSuccess", true}};
+        codes["objects-only"] = {{"IsSuccess", true},
+                                 {"PrivateCloudData", {{"ServerList", {7, {{"Sequence", 0}}, "x", {{"Sequence", 1}}}}}}};
+        writeFileText(folder + "/codes.json", codes.dump());
+        writeFileText(folder + "/organisations.json", readFileText(shipped + "/organisations.json"));
+        m_server = std::make_unique<DemoServer>(folder);
         return *m_server;
     }
     // "Name:Sequence" of each stored server, in order.
@@ -150,114 +161,79 @@ TEST_F(EnterpriseCodeFlowTest, OneServerIsLowerCasedCheckedSavedInOrderAndOpened
         << "settings are saved before the remote configuration";
 }
 
-TEST_F(EnterpriseCodeFlowTest, SeveralServersOpenTheSelectionWithoutLoginCheck) {
-    typed("velloq-three")();
-    EXPECT_EQ(callsOf(*m_screen), (Names{"typedCode", "goMultipleServerSelectPage"}));
-    EXPECT_EQ(settings().serverSequence(), kNone);
-    EXPECT_EQ(storedServers().size(), 3u);
-    EXPECT_TRUE(std::filesystem::exists(savedFile(kSettingsFile)) && std::filesystem::exists(savedFile(kRemoteFile)));
-}
-
-// Every failure: what the screen is told, and that nothing is saved; an unreachable login page
-// instead resets the configuration to the default list and saves it.
-TEST_F(EnterpriseCodeFlowTest, EachFailureIsReported) {
+// Every outcome after the first: what the screen is told, which servers are stored and chosen,
+// and whether that was saved; each starts from one unsaved stored server (Acme, 3). Failures
+// save nothing, an unreachable login page resets the configuration to the default list and
+// saves it, an answer that is no object fails, a non-boolean IsSuccess is a rejection, entries
+// that are no server are left out, and a check without usable configuration continues on the
+// stored list.
+TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
     const std::string m754 = localizedString("m754"), one = localizedString("m3481") + "(1)",
                       two = localizedString("m3481") + "(2)";
     std::string down = localizedString("m3840");
     ASSERT_NE(down.find("%@"), std::string::npos);
     down.replace(down.find("%@"), 2, localizedString("m753"));
-    const Names typedDown = {"typedCode", "showErrorAlertViewWithMessage", "closeCoverView"};
-    const struct {
-        std::string name;
-        std::function<void()> run;
-        Names calls;
-        std::string alert;
-        bool loginPageDown = false;
-    } failures[] = {
-        {"relative URL: no host", typed("velloq-one", ""), kNetworkAlert, m754},
-        {"nothing listens", typed("velloq-one", "http://127.0.0.1:1/"), kNetworkAlert, m754},
-        {"answer not JSON", typed("velloq-one", server().url("test/status/200?body=hello&x=")), kNetworkAlert, m754},
-        {"rejected code", typed("no-such-code"), kInline, ""},
-        {"no setting code", setting(std::nullopt), kSettingAlert, one},
-        {"signed with another key",
-         setting(TestSigningKey::generate(2048).token(payload({{"SL", json::array({entry("A", "acme")})}}))),
-         kSettingAlert, two},
-        {"verified payload not JSON", setting(signingKey().token("not json")), kSettingAlert, two},
-        {"login page down", typed("velloq-down"), typedDown, down, true},
-        {"setting code, login page down", setting(signingKey().token(payload({{"SL", json::array({entry("D", "down")})}}))),
-         kSettingAlert, down, true},
-    };
-    for (const auto& failure : failures) {
-        SCOPED_TRACE(failure.name);
-        failure.run();
-        EXPECT_EQ(callsOf(*m_screen), failure.calls);
-        EXPECT_EQ(alertText(), failure.alert);
-        if (!failure.loginPageDown) {
-            EXPECT_TRUE(nothingSaved());
-            continue;
-        }
-        EXPECT_EQ(remote().remoteTitle(), "");
-        EXPECT_EQ(settings().serverSequence(), 0) << "the settings keep the chosen sequence";
-        remote().setServerListJsonString("[]");
-        remote().loadUserInfo();
-        EXPECT_EQ(remote().serverListJsonString(), Q7ZRemoteConfigSingleton::defaultServerListJsonString())
-            << "the default list was saved";
-    }
-}
-
-// Answers and payloads of unexpected shape, each starting from one stored server (Acme, 3): an
-// answer that is no object fails, a non-boolean IsSuccess is a rejection, entries that are no
-// server are left out, and a check without usable configuration continues on the stored list.
-TEST_F(EnterpriseCodeFlowTest, AnswersAndPayloadsOfOddShape) {
-    const json codes = {
-        {"answer-array", json::array({1, 2})},
-        {"success-one", {{"IsSuccess", 1}, {"PrivateCloudData", {{"Title", "Bad"}}}}},
-        {"data-absent", {{"IsSuccess", true}}},
-        {"title-number",
-         {{"IsSuccess", true},
-          {"PrivateCloudData", {{"Title", 5}, {"ServerList", {7, {{"Sequence", 0}}, "x", {{"Sequence", 1}}}}}}}}};
-    const std::string folder = m_home.path() + "/demo-data";
-    writeFileText(folder + "/codes.json", codes.dump());
-    writeFileText(folder + "/organisations.json",
-                  R"({"organisations":[{"base":"/orgs/acme/","name":"Acme"},{"base":"/orgs/north/","name":"North"}]})");
-    m_server = std::make_unique<DemoServer>(folder);
-
-    const Names login = {"goLoginPage"}, selection = {"goMultipleServerSelectPage"}, kept = {"Acme:3"};
+    const Names login = {"goLoginPage"}, selection = {"goMultipleServerSelectPage"}, kept = {"Acme:3"},
+                typedLogin = {"typedCode", "goLoginPage"}, typedSelection = {"typedCode", "goMultipleServerSelectPage"},
+                typedDown = {"typedCode", "showErrorAlertViewWithMessage", "closeCoverView"}, defaults = {":0"};
     const auto signedInfo = [this](const json& serverInfo) { return setting(signingKey().token(payload(serverInfo))); };
     const struct {
         std::string name;
         std::function<void()> run;
         Names calls;
-        std::string title;
+        std::string alert;
         Names stored;
         std::int64_t chosen;
+        bool saved;
     } rows[] = {
-        {"answer an array", typed("answer-array"), kNetworkAlert, "Stored", kept, kNone},
-        {"IsSuccess 1", typed("success-one"), kInline, "Stored", kept, kNone},
-        {"no PrivateCloudData", typed("data-absent"), {"typedCode", "goLoginPage"}, "Stored", kept, 3},
-        {"Title a number, ServerList with non-objects", typed("title-number"),
-         {"typedCode", "goMultipleServerSelectPage"}, "Stored", {":0", ":1"}, kNone},
-        {"serverInfo not JSON", setting(signingKey().token(R"({"serverInfo":"not json"})")), login, "Stored", kept, 3},
+        {"relative URL: no host", typed("velloq-one", ""), kNetworkAlert, m754, kept, kNone, false},
+        {"nothing listens", typed("velloq-one", "http://127.0.0.1:1/"), kNetworkAlert, m754, kept, kNone, false},
+        {"answer not JSON", typed("velloq-one", server().url("test/status/200?body=hello&x=")), kNetworkAlert, m754,
+         kept, kNone, false},
+        {"answer an array", typed("answer-array"), kNetworkAlert, m754, kept, kNone, false},
+        {"rejected code", typed("no-such-code"), kInline, "", kept, kNone, false},
+        {"IsSuccess 1", typed("success-one"), kInline, "", kept, kNone, false},
+        {"no setting code", setting(std::nullopt), kSettingAlert, one, kept, kNone, false},
+        {"signed with another key", setting(TestSigningKey::generate(2048).token(payload({{"T", "x"}}))),
+         kSettingAlert, two, kept, kNone, false},
+        {"verified payload not JSON", setting(signingKey().token("not json")), kSettingAlert, two, kept, kNone, false},
+        {"login page down", typed("velloq-down"), typedDown, down, defaults, 0, true},
+        {"setting code, login page down", signedInfo({{"SL", json::array({entry("D", "down")})}}), kSettingAlert,
+         down, defaults, 0, true},
+        {"several servers", typed("velloq-three"), typedSelection, "", {"Acme:0", "Acme North:1", "Acme South:2"},
+         kNone, true},
+        {"no PrivateCloudData", typed("data-absent"), typedLogin, "", kept, 3, true},
+        {"ServerList with non-objects", typed("objects-only"), typedSelection, "", {":0", ":1"}, kNone, true},
+        {"serverInfo not JSON", setting(signingKey().token(R"({"serverInfo":"not json"})")), login, "", kept, 3, true},
         {"bad SL entries numbered by position",
          signedInfo({{"SL", json::array({json::array({"short", "http://x/"}), 5, entry("North", "north"),
                                          json::array({1, 2, 3}), entry("Acme", "acme")})}}),
-         selection, "Stored", {"North:2", ":3", "Acme:4"}, kNone},
-        {"one server", signedInfo({{"T", "Acme"}, {"IU", "http://x/i.png"}, {"V", "3"},
-                                   {"SL", json::array({entry("A", "acme")})}}),
-         login, "Acme", {"A:0"}, 0},
+         selection, "", {"North:2", ":3", "Acme:4"}, kNone, true},
+        {"one server", signedInfo({{"IU", "http://x/i.png"}, {"V", "3"}, {"SL", json::array({entry("A", "acme")})}}),
+         login, "", {"A:0"}, 0, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        remote().setRemoteTitle("Stored");
+        std::filesystem::remove_all(m_home.documents());
+        std::filesystem::create_directories(m_home.documents());
         remote().setServerListJsonString(
             json::array({{{"Sequence", 3}, {"ServerName", "Acme"}, {"Url", organisationUrl("acme")}}}).dump());
         settings().setServerSequence(kNone);
         row.run();
         EXPECT_EQ(callsOf(*m_screen), row.calls);
-        EXPECT_EQ(alertText(), row.calls == kNetworkAlert ? localizedString("m754") : "");
-        EXPECT_EQ(remote().remoteTitle(), row.title);
+        EXPECT_EQ(alertText(), row.alert);
         EXPECT_EQ(storedServers(), row.stored);
         EXPECT_EQ(settings().serverSequence(), row.chosen);
+        if (!row.saved) {
+            EXPECT_TRUE(nothingSaved());
+            continue;
+        }
+        remote().setServerListJsonString("[]");
+        settings().setServerSequence(-1);
+        remote().loadUserInfo();
+        settings().loadUserInfo();
+        EXPECT_EQ(storedServers(), row.stored) << "as saved";
+        EXPECT_EQ(settings().serverSequence(), row.chosen) << "as saved";
     }
     EXPECT_EQ(remote().remoteTitleIcon(), "http://x/i.png");
     EXPECT_EQ(remote().version(), "3");
