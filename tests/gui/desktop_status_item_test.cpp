@@ -74,13 +74,13 @@ TEST_F(StatusItemTest, RegistersWithAWatcherPresentAtStartAndAgainWithARestarted
     auto item = makeItem();
     ASSERT_TRUE(pumpUntil([&] { return item->isRegistered(); }));
     ASSERT_EQ(first->registrations().size(), 1u);
-    EXPECT_EQ(first->registrations()[0].service, item->busName());
+    EXPECT_EQ(first->registrations()[0], item->busName());
 
     first.reset();
     ASSERT_TRUE(pumpUntil([&] { return !item->isRegistered(); }));
     StatusNotifierWatcherFake second(watcherBus.get());
     ASSERT_TRUE(pumpUntil([&] { return item->isRegistered() && second.registrations().size() == 1; }));
-    EXPECT_EQ(second.registrations()[0].service, item->busName());
+    EXPECT_EQ(second.registrations()[0], item->busName());
 }
 
 TEST_F(StatusItemTest, IconFileIsSentAsAnArgbPixmapAndAnUnreadableOneFallsBackToTheName) {

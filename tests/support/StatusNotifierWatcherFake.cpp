@@ -6,7 +6,6 @@ constexpr const char* kWatcherXml = R"(
 <node>
   <interface name="org.kde.StatusNotifierWatcher">
     <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
-    <method name="RegisterStatusNotifierHost"><arg name="service" type="s" direction="in"/></method>
   </interface>
 </node>)";
 
@@ -30,23 +29,10 @@ StatusNotifierWatcherFake::~StatusNotifierWatcherFake() {
     if (m_registrationId) g_dbus_connection_unregister_object(m_connection, m_registrationId);
 }
 
-std::pair<std::string, std::string> StatusNotifierWatcherFake::lastItemAddress() const {
-    if (m_registrations.empty()) return {};
-    const auto& last = m_registrations.back();
-    // The protocol allows either a bus name (item at /StatusNotifierItem) or an object
-    // path on the caller's own connection.
-    if (!last.service.empty() && last.service.front() == '/') return {last.sender, last.service};
-    return {last.service, "/StatusNotifierItem"};
-}
-
-void StatusNotifierWatcherFake::handleMethodCall(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
-                                                 const gchar* methodName, GVariant* parameters,
-                                                 GDBusMethodInvocation* invocation, gpointer self) {
-    auto* watcher = static_cast<StatusNotifierWatcherFake*>(self);
-    if (g_strcmp0(methodName, "RegisterStatusNotifierItem") == 0) {
-        const gchar* service = nullptr;
-        g_variant_get(parameters, "(&s)", &service);
-        watcher->m_registrations.push_back({sender ? sender : "", service ? service : ""});
-    }
+void StatusNotifierWatcherFake::handleMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
+                                                 GVariant* parameters, GDBusMethodInvocation* invocation, gpointer self) {
+    const gchar* service = nullptr;
+    g_variant_get(parameters, "(&s)", &service);
+    static_cast<StatusNotifierWatcherFake*>(self)->m_registrations.emplace_back(service);
     g_dbus_method_invocation_return_value(invocation, nullptr);
 }
