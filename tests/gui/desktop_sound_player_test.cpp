@@ -1,8 +1,8 @@
-// The sound player with GStreamer writing into a fakesink: a generated WAV plays to its end,
-// plays again from the start after that, and bad files give a clear state instead of noise.
+// The sound player with GStreamer writing into a fakesink: the bundle's notification sound plays
+// to its end, plays again from the start after that, and bad files give a clear state instead
+// of noise.
 
-#include <cstdint>
-#include <fstream>
+#include <filesystem>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -13,22 +13,7 @@
 
 namespace {
 
-// A short mono 16-bit PCM tone at 8 kHz, like the bundle's notification sound.
-std::string writeWav(const std::string& path, std::uint32_t milliseconds) {
-    std::ofstream out(path, std::ios::binary);
-    auto put = [&](std::uint32_t value, int bytes) {
-        for (int index = 0; index < bytes; ++index) out.put(char((value >> (8 * index)) & 0xFF));
-    };
-    const std::uint32_t samples = 8 * milliseconds;
-    out.write("RIFF", 4);
-    put(36 + samples * 2, 4);
-    out.write("WAVEfmt ", 8);
-    put(16, 4), put(1, 2), put(1, 2), put(8000, 4), put(16000, 4), put(2, 2), put(16, 2);  // PCM, mono, rates, 16 bit
-    out.write("data", 4);
-    put(samples * 2, 4);
-    for (std::uint32_t index = 0; index < samples; ++index) put((index % 16) < 8 ? 8000 : std::uint16_t(-8000), 2);
-    return path;
-}
+const std::string kBundleSound = VELLOQ_SOURCE_DIR "/resources/sounds/Notify.wav";
 
 class SoundPlayerTest : public ::testing::Test {
 protected:
@@ -40,9 +25,10 @@ protected:
 
 }  // namespace
 
-TEST_F(SoundPlayerTest, PlaysAWavToItsEndAndFromTheStartAgainAfterFinishingRestartingOrStopping) {
-    ASSERT_TRUE(player.load(writeWav(home.path() + "/a.wav", 100)));
-    ASSERT_TRUE(player.load(writeWav(home.path() + "/Notify.wav", 200)));  // replaces the first sound
+TEST_F(SoundPlayerTest, PlaysTheSoundToItsEndAndFromTheStartAgainAfterFinishingRestartingOrStopping) {
+    std::filesystem::copy_file(kBundleSound, home.path() + "/Notify.wav");
+    ASSERT_TRUE(player.load(kBundleSound));
+    ASSERT_TRUE(player.load(home.path() + "/Notify.wav"));  // replaces the first sound
     EXPECT_EQ(player.path(), home.path() + "/Notify.wav");
     EXPECT_EQ(player.state(), SoundPlayer::State::Stopped);
     player.play();
