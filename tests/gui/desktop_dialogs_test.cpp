@@ -2,7 +2,6 @@
 // user (finds the dialog among the toplevels and answers it), and the answer comes back as a
 // button index.
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -18,23 +17,20 @@ namespace {
 // Retries every 20 ms until a message dialog is up, then answers it with response and records
 // its button labels; gives up after 5 s so that the test fails instead of hanging.
 void whenDialogShows(int response, std::vector<std::string>& labels) {
-    auto attempts = std::make_shared<int>(0);
-    Glib::signal_timeout().connect(
-        [response, &labels, attempts] {
-            for (auto* window : Gtk::Window::list_toplevels()) {
-                auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
-                if (!dialog || !dialog->get_visible()) continue;
-                for (auto* child : dialog->get_action_area()->get_children()) {
-                    if (auto* button = dynamic_cast<Gtk::Button*>(child)) labels.push_back(button->get_label());
-                }
-                dialog->response(response);
-                return false;
+    Glib::signal_timeout().connect([response, &labels, attempts = 0]() mutable {
+        for (auto* window : Gtk::Window::list_toplevels()) {
+            auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
+            if (!dialog || !dialog->get_visible()) continue;
+            for (auto* button : dialog->get_action_area()->get_children()) {
+                labels.push_back(static_cast<Gtk::Button*>(button)->get_label());
             }
-            if (++*attempts < 250) return true;
-            ADD_FAILURE() << "no dialog appeared";
+            dialog->response(response);
             return false;
-        },
-        20);
+        }
+        if (++attempts < 250) return true;
+        ADD_FAILURE() << "no dialog appeared";
+        return false;
+    }, 20);
 }
 
 class GtkDialogsTest : public ::testing::Test {
