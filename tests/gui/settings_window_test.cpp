@@ -182,9 +182,7 @@ TEST_F(SettingWindowTest, SaveConfirmsServerAndLanguageChangesAndKeepsOnlyWhatWa
         save().clicked();
         waitFor(flow.alerts.size(), flow.requests.size());
 
-        Strings alerts;
-        for (const auto& alert : m_dialogs.alerts()) alerts.push_back(alert.message);
-        EXPECT_EQ(alerts, flow.alerts);
+        EXPECT_EQ(m_dialogs.alerts(), flow.alerts);
         EXPECT_EQ(m_delegate.requests, flow.requests);
         // Nothing kept in memory differs from the files; a dropped change leaves the window as the user left it.
         EXPECT_EQ(settings().language(), flow.savedLanguage);

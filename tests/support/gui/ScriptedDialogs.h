@@ -1,7 +1,7 @@
 #pragma once
 // Dialogs answered by the test: each alert takes the next scripted button index and each open
-// panel the next scripted answer, in order. Every request is recorded. A request with no
-// scripted answer fails the test and answers -1 / nothing.
+// panel the next scripted answer, in order. Every request is recorded (an alert by its message).
+// A request with no scripted answer fails the test and answers -1 / nothing.
 
 #include <deque>
 #include <optional>
@@ -12,21 +12,13 @@
 
 class ScriptedDialogs : public Dialogs {
 public:
-    struct Alert {
-        std::string message;
-        AlertStyle style;
-        std::vector<std::string> buttons;
-        std::string informativeText;
-    };
-
     void answerAlert(int buttonIndex) { m_alertAnswers.push_back(buttonIndex); }
     void answerOpenPanel(std::optional<std::vector<std::string>> paths) {
         m_panelAnswers.push_back(std::move(paths));
     }
 
-    const std::vector<Alert>& alerts() const { return m_alerts; }
+    const std::vector<std::string>& alerts() const { return m_alerts; }
     const std::vector<OpenPanelOptions>& openPanels() const { return m_openPanels; }
-    bool allAnswersUsed() const { return m_alertAnswers.empty() && m_panelAnswers.empty(); }
 
     int showAlert(const std::string& message, AlertStyle style, const std::vector<std::string>& buttons,
                   const std::string& informativeText = "") override;
@@ -35,6 +27,6 @@ public:
 private:
     std::deque<int> m_alertAnswers;
     std::deque<std::optional<std::vector<std::string>>> m_panelAnswers;
-    std::vector<Alert> m_alerts;
+    std::vector<std::string> m_alerts;
     std::vector<OpenPanelOptions> m_openPanels;
 };
