@@ -1,5 +1,6 @@
 #include "support/TestSigningKey.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include <openssl/core_names.h>
@@ -50,10 +51,8 @@ std::string TestSigningKey::token(std::string_view payloadJson, std::string_view
 
 std::string base64UrlEncode(std::string_view bytes) {
     std::string text = Base64::base64StringFromData(Bytes(bytes.begin(), bytes.end())).value();
-    while (!text.empty() && text.back() == '=') text.pop_back();
-    for (char& character : text) {
-        if (character == '+') character = '-';
-        if (character == '/') character = '_';
-    }
+    text.erase(text.find_last_not_of('=') + 1);
+    std::replace(text.begin(), text.end(), '+', '-');
+    std::replace(text.begin(), text.end(), '/', '_');
     return text;
 }

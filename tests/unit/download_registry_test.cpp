@@ -16,15 +16,12 @@ namespace {
 
 using Status = Q7ZDownloadStatus;
 
-class FakeDownload : public Q7ZURLDownload {
-public:
-    explicit FakeDownload(const void* engineTransfer = nullptr) : m_engineTransfer(engineTransfer ? engineTransfer : this) {}
+struct FakeDownload : Q7ZURLDownload {
+    explicit FakeDownload(const void* engineTransfer = nullptr) : transfer(engineTransfer ? engineTransfer : this) {}
     void cancel() override { ++cancels; }
-    const void* identity() const override { return m_engineTransfer; }
+    const void* identity() const override { return transfer; }
+    const void* transfer;
     int cancels = 0;
-
-private:
-    const void* m_engineTransfer;
 };
 
 class DownloadRegistry : public ::testing::Test {
@@ -65,7 +62,6 @@ TEST_F(DownloadRegistry, KeepsNewestFirstThroughAddsAndRemovals) {
         std::vector<std::string> expected;
     };
     const std::vector<Step> steps = {
-        {"empty", [] {}, {}},
         {"A, B, C", [&] { add("A", Status::Finished), add("B", Status::Failed), add("C", Status::Downloading, transferC); },
          {"C:1", "B:3", "A:2"}},
         {"remove B by ID", [] { registry().removeDownloadDataWithRequestID("B"); }, {"C:1", "A:2"}},

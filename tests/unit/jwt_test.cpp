@@ -1,5 +1,6 @@
 // Signed token verification: statuses for each kind of bad input, the two key forms (PEM and
-// XML modulus/exponent) agreeing, and the exact SubjectPublicKeyInfo built from the XML form.
+// XML modulus/exponent) agreeing, the SubjectPublicKeyInfo built from the XML form (as OpenSSL
+// writes it, up to the largest two-byte length), and the lenient import of small keys.
 // Keys and tokens are made here with OpenSSL, so nothing depends on sample files.
 
 #include <gtest/gtest.h>
@@ -48,6 +49,10 @@ Q7ZJWTData verifiedWithXml(const Text& message, const TestSigningKey& key) {
     return xmlData(message, key.modulusBase64(), key.exponentBase64(), true);
 }
 
+std::string xmlKeyPem(const std::string& modulus, const std::string& exponent) {
+    return xmlData(nullopt, modulus, exponent).getPublicKeyFromXml();
+}
+
 Bytes pemBody(const std::string& pem) {
     const std::string begin = "-----BEGIN PUBLIC KEY-----\n", end = "\n-----END PUBLIC KEY-----";
     EXPECT_EQ(pem.rfind(begin, 0), 0u);
@@ -79,11 +84,9 @@ TEST(Jwt, StatusesAndResultsAgreeForBothKeyForms) {
         {"empty key", token, "", kOne},
         {"two parts", "a.b", pem, kOne},
         {"four parts", token + ".extra", pem, kOne},
-        {"no dots", "no dots at all", pem, kOne},
         {"three empty parts reach the key", "..", pem, kTwo},
         {"key text unusable", token, "not a key", kTwo},
         {"key body unusable", token, "-----BEGIN PUBLIC KEY-----\nAAAA\n-----END PUBLIC KEY-----", kTwo},
-        {"other key", token, otherKey.publicKeyPem(), kTwo},
         {"signed with other key", otherKey.token(kPayload), pem, kTwo},
         {"tampered payload", token.substr(0, firstDot + 1) + base64UrlEncode(R"({"n":2})") + token.substr(lastDot),
          pem, kTwo},
@@ -95,9 +98,7 @@ TEST(Jwt, StatusesAndResultsAgreeForBothKeyForms) {
         {"trailing line break", token + "\n", pem, kOk, true},
         {"trailing CR LF", token + "\r\n", pem, kOk, true},
         {"leading space is not trimmed", " " + token, pem, kTwo},
-        {"leading line break is not trimmed", "\n" + token, pem, kTwo},
         {"payload not JSON", signingKey().token("not json"), pem, kOk},
-        {"payload an array", signingKey().token("[1,2,3]"), pem, kOk},
     };
     for (const auto& row : cases) {
         SCOPED_TRACE(row.name);
@@ -113,8 +114,10 @@ TEST(Jwt, StatusesAndResultsAgreeForBothKeyForms) {
     EXPECT_EQ(ERR_peek_error(), 0ul) << "failed imports must not leave errors queued";
 }
 
-TEST(Jwt, XmlKeyMissingOrUnencodable) {
+// The XML form builds the structure OpenSSL writes, up to the largest two-byte outer length.
+TEST(Jwt, XmlKeyStructureOrMissingOrUnencodableKey) {
     const std::string n = signingKey().modulusBase64(), e = signingKey().exponentBase64();
+    EXPECT_EQ(pemBody(xmlKeyPem(n, e)), pemBody(signingKey().publicKeyPem()));
     const auto status = [](const Text& modulus, const Text& exponent) {
         return xmlData(signingKey().token(kPayload), modulus, exponent, true).decodeStatus();
     };
@@ -124,28 +127,13 @@ TEST(Jwt, XmlKeyMissingOrUnencodable) {
     // With a 3-byte exponent the outer length reaches 65535 at a modulus of 65501 bytes.
     const std::string largestModulus = Base64::base64StringFromData(Bytes(65501, 0xAB)).value();
     const std::string longModulus = Base64::base64StringFromData(Bytes(65502, 0xAB)).value();
-    EXPECT_EQ(xmlData(nullopt, n, longExponent).getPublicKeyFromXml(), "");
-    const Bytes largest = pemBody(xmlData(nullopt, largestModulus, e).getPublicKeyFromXml());
+    EXPECT_EQ(xmlKeyPem(n, longExponent), "");
+    const Bytes largest = pemBody(xmlKeyPem(largestModulus, e));
     ASSERT_GE(largest.size(), 4u);
     EXPECT_EQ(Bytes(largest.begin(), largest.begin() + 4), (Bytes{0x30, 0x82, 0xFF, 0xFF}));
-    EXPECT_EQ(xmlData(nullopt, longModulus, e).getPublicKeyFromXml(), "");
+    EXPECT_EQ(xmlKeyPem(longModulus, e), "");
     EXPECT_EQ(status(n, longExponent), kTwo);
     EXPECT_EQ(status(longModulus, e), kTwo);
-}
-
-TEST(Jwt, XmlKeyOf2048BitsBuildsThe294ByteStructure) {
-    const Bytes der = pemBody(xmlData(nullopt, signingKey().modulusBase64(), signingKey().exponentBase64())
-                                  .getPublicKeyFromXml());
-    const Bytes modulus = Base64::dataFromBase64String(signingKey().modulusBase64());
-    ASSERT_EQ(modulus.size(), 256u);
-    ASSERT_EQ(der.size(), 294u);
-    Bytes expected = {0x30, 0x82, 0x01, 0x22, 0x30, 0x0D, 0x06, 0x09, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01,
-                      0x01, 0x01, 0x05, 0x00, 0x03, 0x82, 0x01, 0x0F, 0x00, 0x30, 0x82, 0x01, 0x0A, 0x02, 0x82,
-                      0x01, 0x01, 0x00};
-    expected.insert(expected.end(), modulus.begin(), modulus.end());
-    expected.insert(expected.end(), {0x02, 0x03, 0x01, 0x00, 0x01});
-    EXPECT_EQ(der, expected);
-    EXPECT_EQ(der, pemBody(signingKey().publicKeyPem())) << "the same structure OpenSSL writes";
 }
 
 // A 512-bit modulus needs lengths below 128, which the XML form still writes as 0x81 xx: not
@@ -153,7 +141,7 @@ TEST(Jwt, XmlKeyOf2048BitsBuildsThe294ByteStructure) {
 // must still refuse damaged structures.
 TEST(Jwt, SmallKeyImportsLenientlyAndDamagedStructuresAreRefused) {
     const auto smallKey = TestSigningKey::generate(512);
-    const Bytes der = pemBody(xmlData(nullopt, smallKey.modulusBase64(), smallKey.exponentBase64()).getPublicKeyFromXml());
+    const Bytes der = pemBody(xmlKeyPem(smallKey.modulusBase64(), smallKey.exponentBase64()));
     ASSERT_GE(der.size(), 3u);
     EXPECT_EQ(der[0], 0x30);
     EXPECT_EQ(der[1], 0x81);
