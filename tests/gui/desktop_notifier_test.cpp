@@ -73,7 +73,7 @@ TEST_F(DesktopNotifierTest, NotificationReachesTheDaemonAndItsActionReachesTheHa
     EXPECT_TRUE(activations.empty());
 
     // The mock numbers notifications from 1 in the order they arrive.
-    ASSERT_TRUE(daemon.emitSignal(kDaemonName, "ActionInvoked", "us", g_variant_new("(us)", 1u, "default")));
+    ASSERT_TRUE(daemon.emitSignal(kDaemonName, "ActionInvoked", "us", g_variant_new_parsed("[<uint32 1>, <'default'>]")));
     ASSERT_TRUE(pumpUntil([&] { return !activations.empty(); }));
     EXPECT_EQ(activations, (std::vector<std::pair<std::string, std::string>>{{"showNotice", text}}));
     ASSERT_TRUE(waitForCalls("CloseNotification", 1));

@@ -51,13 +51,17 @@ protected:
         return std::make_unique<StatusItem>(options, StatusItem::Callbacks{[this] { ++activations; }, [this] { ++quits; }});
     }
 
-    GVariantPtr property(const StatusItem& item, const char* name) {
-        return getPropertyAndPump(tray.get(), item.busName(), StatusItem::kObjectPath, kItemInterface, name);
-    }
-
+    // A call on the item's menu, or on the item itself given the interface.
     BusCallResult call(const StatusItem& item, const char* method, GVariant* parameters, const char* interface = nullptr) {
         return callAndPump(tray.get(), item.busName(), interface ? StatusItem::kObjectPath : StatusItem::kMenuPath,
                            interface ? interface : "com.canonical.dbusmenu", method, parameters);
+    }
+
+    GVariantPtr property(const StatusItem& item, const char* name) {
+        auto result = call(item, "Get", g_variant_new("(ss)", kItemInterface, name), "org.freedesktop.DBus.Properties");
+        GVariant* value = nullptr;
+        if (result) g_variant_get(result.reply.get(), "(v)", &value);
+        return GVariantPtr(value);
     }
 
     GObjectPtr<GDBusConnection> tray = PrivateSessionBus::instance().connect();

@@ -36,13 +36,3 @@ BusCallResult callAndPump(GDBusConnection* connection, const std::string& busNam
     }
     return std::move(pending->result);
 }
-
-GVariantPtr getPropertyAndPump(GDBusConnection* connection, const std::string& busName, const std::string& objectPath,
-                               const std::string& interfaceName, const std::string& property) {
-    auto result = callAndPump(connection, busName, objectPath, "org.freedesktop.DBus.Properties", "Get",
-                              g_variant_new("(ss)", interfaceName.c_str(), property.c_str()));
-    if (!result) return nullptr;
-    GVariant* boxed = nullptr;
-    g_variant_get(result.reply.get(), "(v)", &boxed);
-    return GVariantPtr(boxed);
-}

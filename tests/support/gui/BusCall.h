@@ -20,7 +20,3 @@ struct BusCallResult {
 BusCallResult callAndPump(GDBusConnection* connection, const std::string& busName, const std::string& objectPath,
                           const std::string& interfaceName, const std::string& method, GVariant* parameters,
                           std::chrono::milliseconds timeout = std::chrono::seconds(5));
-
-// org.freedesktop.DBus.Properties.Get, answered as the unboxed value (null on failure).
-GVariantPtr getPropertyAndPump(GDBusConnection* connection, const std::string& busName, const std::string& objectPath,
-                               const std::string& interfaceName, const std::string& property);

@@ -12,15 +12,6 @@ constexpr const char* kMockInterface = "org.freedesktop.DBus.Mock";
 // dbusmock is installed for the system's own interpreter only.
 constexpr const char* kPython = "/usr/bin/python3";
 
-bool nameHasOwner(GDBusConnection* connection, const std::string& name) {
-    GVariantPtr reply(g_dbus_connection_call_sync(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                  "org.freedesktop.DBus", "NameHasOwner", g_variant_new("(s)", name.c_str()),
-                                                  G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE, 1000, nullptr, nullptr));
-    gboolean owned = FALSE;
-    if (reply) g_variant_get(reply.get(), "(b)", &owned);
-    return owned;
-}
-
 }  // namespace
 
 DbusMock::DbusMock(const std::vector<std::string>& arguments, std::string busName, std::string objectPath)
@@ -38,7 +29,10 @@ DbusMock::DbusMock(const std::vector<std::string>& arguments, std::string busNam
         ADD_FAILURE() << "cannot start dbusmock: " << failure->message;
         return;
     }
-    m_running = pumpUntil([this] { return nameHasOwner(m_connection.get(), m_busName); }, std::chrono::seconds(20));
+    const auto answers = [this] {
+        return static_cast<bool>(callAndPump(m_connection.get(), m_busName, "/", "org.freedesktop.DBus.Peer", "Ping", nullptr));
+    };
+    m_running = pumpUntil(answers, std::chrono::seconds(20));
     if (!m_running) ADD_FAILURE() << "dbusmock did not take " << m_busName;
 }
 
@@ -70,14 +64,7 @@ bool DbusMock::addMethod(const std::string& interfaceName, const std::string& me
 
 bool DbusMock::emitSignal(const std::string& interfaceName, const std::string& signal, const std::string& signature,
                           GVariant* arguments) {
-    GVariantBuilder boxed;
-    g_variant_builder_init(&boxed, G_VARIANT_TYPE("av"));
-    GVariantPtr tuple(g_variant_ref_sink(arguments));
-    for (gsize index = 0; index < g_variant_n_children(tuple.get()); ++index) {
-        GVariantPtr child(g_variant_get_child_value(tuple.get(), index));
-        g_variant_builder_add(&boxed, "v", child.get());
-    }
     return static_cast<bool>(callAndPump(m_connection.get(), m_busName, m_objectPath, kMockInterface, "EmitSignal",
-                                         g_variant_new("(sssav)", interfaceName.c_str(), signal.c_str(),
-                                                       signature.c_str(), &boxed)));
+                                         g_variant_new("(sss@av)", interfaceName.c_str(), signal.c_str(),
+                                                       signature.c_str(), arguments)));
 }

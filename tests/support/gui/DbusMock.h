@@ -25,7 +25,8 @@ public:
     // Adds a method whose Python code runs on each call (dbusmock's AddMethod).
     bool addMethod(const std::string& interfaceName, const std::string& method, const std::string& inSignature,
                    const std::string& code);
-    // Emits interfaceName.signal with the arguments (a floating tuple matching signature).
+    // Emits interfaceName.signal with the arguments, each boxed in a variant: a floating "av"
+    // (e.g. g_variant_new_parsed("[<uint32 1>, <'default'>]")) matching signature.
     bool emitSignal(const std::string& interfaceName, const std::string& signal, const std::string& signature,
                     GVariant* arguments);
 
