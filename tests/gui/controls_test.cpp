@@ -41,12 +41,8 @@ constexpr Rgba kParts[3][3] = {{0xFF0000FF, 0x00FF00FF, 0x0000FFFF},
                                {0xFF00FFFF, 0x808080FF, 0x000000FF}};
 constexpr EdgeInsets kInsets{.top = 1, .left = 2, .bottom = 2, .right = 1};
 
-guint8* pixel(const Glib::RefPtr<Gdk::Pixbuf>& image, int x, int y) {
-    return image->get_pixels() + y * image->get_rowstride() + x * image->get_n_channels();
-}
-
 Rgba pixelAt(const Glib::RefPtr<Gdk::Pixbuf>& image, int x, int y) {
-    const guint8* p = pixel(image, x, y);
+    const guint8* p = image->get_pixels() + y * image->get_rowstride() + x * image->get_n_channels();
     return (Rgba{p[0]} << 24) | (Rgba{p[1]} << 16) | (Rgba{p[2]} << 8) | (image->get_has_alpha() ? p[3] : 0xFF);
 }
 
@@ -62,12 +58,7 @@ Rgba expectedAt(int x, int y, int width, int height) {
 Glib::RefPtr<Gdk::Pixbuf> makeNinePartSource(bool withAlpha = true) {
     auto image = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, withAlpha, 8, 7, 5);
     for (int y = 0; y < 5; ++y) {
-        for (int x = 0; x < 7; ++x) {
-            guint8* p = pixel(image, x, y);
-            for (int channel = 0; channel < image->get_n_channels(); ++channel) {
-                p[channel] = (expectedAt(x, y, 7, 5) >> (24 - 8 * channel)) & 0xFF;
-            }
-        }
+        for (int x = 0; x < 7; ++x) Gdk::Pixbuf::create_subpixbuf(image, x, y, 1, 1)->fill(expectedAt(x, y, 7, 5));
     }
     return image;
 }
