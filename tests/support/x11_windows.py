@@ -11,7 +11,9 @@ from Xlib import X, display, protocol
 STATES = {X.IsViewable: "viewable", X.IsUnviewable: "unviewable", X.IsUnmapped: "unmapped"}
 
 
-def windows(dpy, pid, title):
+def main(command, pid, title):
+    dpy = display.Display()
+
     def value(window, name, kind=X.AnyPropertyType):
         reply = window.get_full_property(dpy.intern_atom(name), kind)
         return reply.value if reply else None
@@ -19,28 +21,19 @@ def windows(dpy, pid, title):
     for window in dpy.screen().root.query_tree().children:
         pids = value(window, "_NET_WM_PID")
         # GDK's hidden client-leader window has the title too, but no window type.
-        if not pids or pids[0] != pid or value(window, "_NET_WM_WINDOW_TYPE") is None:
+        if not pids or pids[0] != int(pid) or value(window, "_NET_WM_WINDOW_TYPE") is None:
             continue
         name = value(window, "_NET_WM_NAME", dpy.intern_atom("UTF8_STRING"))
-        if name is not None and name.decode("utf-8", "replace") == title:
-            yield window
-
-
-def main(command, pid, title):
-    dpy = display.Display()
-    delete = [dpy.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0]
-    for window in windows(dpy, int(pid), title):
+        if name is None or name.decode("utf-8", "replace") != title:
+            continue
         if command == "state":
             print(STATES[window.get_attributes().map_state])
-        elif command == "close":
-            event = protocol.event.ClientMessage(window=window, client_type=dpy.intern_atom("WM_PROTOCOLS"),
-                                                 data=(32, delete))
-            window.send_event(event, event_mask=X.NoEventMask)
         else:
-            return 2
+            data = (32, [dpy.intern_atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])
+            window.send_event(protocol.event.ClientMessage(window=window, client_type=dpy.intern_atom("WM_PROTOCOLS"),
+                                                           data=data), event_mask=X.NoEventMask)
     dpy.sync()
-    return 0
 
 
 if __name__ == "__main__":
-    sys.exit(main(*sys.argv[1:]))
+    main(*sys.argv[1:])
