@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/DesktopEntry.h"
+#include "platform/GObjectPtr.h"
 #include "platform/LoginItem.h"
 #include "support/TempHome.h"
 
@@ -29,8 +30,7 @@ std::vector<std::string> parseExec(std::string exec) {
 std::vector<std::string> execOf(const std::string& desktopFile) {
     std::unique_ptr<GKeyFile, decltype(&g_key_file_free)> file(g_key_file_new(), g_key_file_free);
     if (!g_key_file_load_from_file(file.get(), desktopFile.c_str(), G_KEY_FILE_NONE, nullptr)) return {"<unreadable>"};
-    std::unique_ptr<gchar, decltype(&g_free)> exec(
-        g_key_file_get_string(file.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, nullptr), g_free);
+    const GCharPtr exec(g_key_file_get_string(file.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, nullptr));
     return exec ? parseExec(exec.get()) : std::vector<std::string>{"<missing>"};
 }
 
@@ -61,9 +61,7 @@ TEST_F(LoginItemTest, EntryAppearsWithAQuotedExecForThePathAndDisappearsOnDisabl
         ASSERT_TRUE(item.setEnabled(true, helper));
         EXPECT_TRUE(item.isEnabled());
         EXPECT_EQ(execOf(item.desktopFilePath()), std::vector<std::string>{helper});
-        const std::string text = readFileText(item.desktopFilePath());
-        EXPECT_NE(text.find("Type=Application"), std::string::npos);
-        EXPECT_NE(text.find("Name=Velloq Parlor helper"), std::string::npos);
+        EXPECT_NE(readFileText(item.desktopFilePath()).find("Type=Application"), std::string::npos);
 
         EXPECT_TRUE(item.setEnabled(false, helper));
         EXPECT_FALSE(std::filesystem::exists(item.desktopFilePath()));
