@@ -18,9 +18,11 @@ auto readAll(const Q7ZAppSettingConfigSingleton& store) {
 }  // namespace
 
 void fuzzAppSettingConfig(const std::uint8_t* data, std::size_t size) {
+    // The home goes first: the store loads its file when it is first created.
+    const std::string file = processHome().documents() + "/Q7ZAppSettingConfig.plist";
     auto& store = Q7ZAppSettingConfigSingleton::getInstance();
-    FUZZ_CHECK(store.getFileName() == processHome().documents() + "/Q7ZAppSettingConfig.plist");
-    FUZZ_CHECK(writeFileText(store.getFileName(), std::string(reinterpret_cast<const char*>(data), size)));
+    FUZZ_CHECK(store.getFileName() == file);
+    FUZZ_CHECK(writeFileText(file, std::string(reinterpret_cast<const char*>(data), size)));
 
     store.loadUserInfo();
     // The downloads folder is expanded on load, so the literal never survives it.

@@ -17,9 +17,11 @@ auto readAll(const Q7ZRemoteConfigSingleton& config) {
 }  // namespace
 
 void fuzzRemoteConfig(const std::uint8_t* data, std::size_t size) {
+    // The home goes first: the store loads its file when it is first created.
+    const std::string file = processHome().documents() + "/Q7ZRemoteConfig.plist";
     auto& config = Q7ZRemoteConfigSingleton::getInstance();
-    FUZZ_CHECK(config.getFileName() == processHome().documents() + "/Q7ZRemoteConfig.plist");
-    FUZZ_CHECK(writeFileText(config.getFileName(), std::string(reinterpret_cast<const char*>(data), size)));
+    FUZZ_CHECK(config.getFileName() == file);
+    FUZZ_CHECK(writeFileText(file, std::string(reinterpret_cast<const char*>(data), size)));
 
     config.loadUserInfo();
     checkServerList(config);
