@@ -29,12 +29,12 @@ class FirstScreenTest : public ShellTestFixture, public ::testing::WithParamInte
 
 TEST_P(FirstScreenTest, ShowsTheScreenAndSavesTheSequence) {
     const FirstStart& start = GetParam();
-    const std::string settingsFile = documentsFile("Q7ZAppSettingConfig.plist");
+    const std::string settingsFile = m_home.documents() + "/Q7ZAppSettingConfig.plist";
     if (start.storedList) {
         PropertyList remote;
         for (const char* key : {"remoteTitle", "remoteTitleIcon", "version"}) remote.setString(key, "");
         remote.setString("serverListJsonString", *start.storedList);
-        ASSERT_TRUE(remote.writeAtomically(documentsFile("Q7ZRemoteConfig.plist")));
+        ASSERT_TRUE(remote.writeAtomically(m_home.documents() + "/Q7ZRemoteConfig.plist"));
     }
     if (start.storedSequence) {
         PropertyList settings;

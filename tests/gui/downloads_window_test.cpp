@@ -51,7 +51,7 @@ std::map<std::string, ShownRow> shownRows(Gtk::Window& window) {
     std::map<std::string, ShownRow> rows;
     for (Gtk::Widget* view : widgetTree(window)) {
         if (!view->get_mapped() || !dynamic_cast<Gtk::Layout*>(view->get_parent())) continue;
-        ShownRow row{view};
+        ShownRow row{view, {}, {}};
         for (Gtk::Widget* piece : widgetTree(*view)) {
             auto* button = dynamic_cast<Gtk::Button*>(piece);
             const char* kind = button ? "button " : dynamic_cast<Gtk::Label*>(piece) ? "label "

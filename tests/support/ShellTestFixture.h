@@ -4,7 +4,6 @@
 // it with the application's actions as GApplication exports them, and the programs the test
 // started. Members go in reverse order: the programs are reaped before the bus and the home go.
 
-#include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -26,11 +25,6 @@ class ShellTestFixture : public ::testing::Test {
 protected:
     static constexpr auto kStartLimit = 40s;
 
-    void SetUp() override {
-        m_connection = m_bus.connect();
-        ASSERT_TRUE(m_connection) << "cannot connect to " << m_bus.address();
-    }
-
     static bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds limit = 20s) {
         return pumpUntil(predicate, limit);
     }
@@ -47,8 +41,6 @@ protected:
         EXPECT_TRUE(shown) << "the application showed no screen in time";
         return shown ? &process : nullptr;
     }
-
-    std::string documentsFile(const std::string& name) const { return m_home.documents() + "/" + name; }
 
     GVariantPtr call(const std::string& busName, const std::string& objectPath, const char* interface,
                      const char* method, GVariant* parameters, const GVariantType* replyType) const {
@@ -88,7 +80,7 @@ protected:
 
     TempHome m_home;
     PrivateSessionBus m_bus;
-    GObjectPtr<GDBusConnection> m_connection;
+    GObjectPtr<GDBusConnection> m_connection = m_bus.connect();  // fails the test when it cannot
     std::vector<std::unique_ptr<BundleProcess>> m_processes;
 
 private:

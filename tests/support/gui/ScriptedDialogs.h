@@ -8,23 +8,40 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform/desktop/Dialogs.h"
 
 class ScriptedDialogs : public Dialogs {
 public:
     void answerAlert(int buttonIndex) { m_alertAnswers.push_back(buttonIndex); }
-    void answerOpenPanel(std::optional<std::vector<std::string>> paths) {
-        m_panelAnswers.push_back(std::move(paths));
-    }
+    void answerOpenPanel(std::optional<std::vector<std::string>> paths) { m_panelAnswers.push_back(std::move(paths)); }
 
     const std::vector<std::string>& alerts() const { return m_alerts; }
     const std::vector<OpenPanelOptions>& openPanels() const { return m_openPanels; }
 
-    int showAlert(const std::string& message, AlertStyle style, const std::vector<std::string>& buttons,
-                  const std::string& informativeText = "") override;
-    std::optional<std::vector<std::string>> runOpenPanel(const OpenPanelOptions& options) override;
+    int showAlert(const std::string& message, AlertStyle, const std::vector<std::string>&,
+                  const std::string& = "") override {
+        m_alerts.push_back(message);
+        return next(m_alertAnswers, "unexpected alert: " + message, -1);
+    }
+    std::optional<std::vector<std::string>> runOpenPanel(const OpenPanelOptions& options) override {
+        m_openPanels.push_back(options);
+        return next(m_panelAnswers, "unexpected open panel: " + options.title, std::nullopt);
+    }
 
 private:
+    template <class Answer, class Fallback>
+    static Answer next(std::deque<Answer>& answers, const std::string& failure, Fallback fallback) {
+        if (answers.empty()) {
+            ADD_FAILURE() << failure;
+            return fallback;
+        }
+        Answer answer = std::move(answers.front());
+        answers.pop_front();
+        return answer;
+    }
+
     std::deque<int> m_alertAnswers;
     std::deque<std::optional<std::vector<std::string>>> m_panelAnswers;
     std::vector<std::string> m_alerts;

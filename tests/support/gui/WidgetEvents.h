@@ -5,12 +5,36 @@
 #include <string>
 #include <vector>
 
+#include <gtkmm/container.h>
 #include <gtkmm/window.h>
 
 // The widget and everything inside it, depth first.
-std::vector<Gtk::Widget*> widgetTree(Gtk::Widget& root);
-std::string accessibleName(Gtk::Widget& widget);
+inline std::vector<Gtk::Widget*> widgetTree(Gtk::Widget& root) {
+    std::vector<Gtk::Widget*> tree{&root};
+    if (auto* container = dynamic_cast<Gtk::Container*>(&root)) {
+        container->foreach([&tree](Gtk::Widget& child) {
+            for (Gtk::Widget* widget : widgetTree(child)) tree.push_back(widget);
+        });
+    }
+    return tree;
+}
+
+inline std::string accessibleName(Gtk::Widget& widget) { return widget.get_accessible()->get_name(); }
 
 // The window gains (in) or loses the keyboard focus, as when the user switches windows.
-void sendFocusChange(Gtk::Window& window, bool in);
-void sendKeyPress(Gtk::Window& window, guint keyval);
+inline void sendFocusChange(Gtk::Window& window, bool in) {
+    GdkEvent* event = gdk_event_new(GDK_FOCUS_CHANGE);
+    event->focus_change.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->focus_change.in = in;
+    gtk_widget_send_focus_change(GTK_WIDGET(window.gobj()), event);
+    gdk_event_free(event);
+}
+
+inline void sendKeyPress(Gtk::Window& window, guint keyval) {
+    GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
+    event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
+    event->key.keyval = keyval;
+    gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(window.get_display()->gobj())));
+    gtk_widget_event(GTK_WIDGET(window.gobj()), event);
+    gdk_event_free(event);
+}
