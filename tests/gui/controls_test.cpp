@@ -109,37 +109,30 @@ void resizeTo(Gtk::Widget& widget, int width, int height) {
     ASSERT_TRUE(pumpUntil([&] { return widget.get_allocated_height() == height; }));
 }
 
-class CursorButtonTest : public GtkFixture {
-protected:
-    Glib::ustring title() { return static_cast<Gtk::Label*>(m_button.get_child())->get_label(); }
-    // A crossing event on the button's input window, as GDK sends when the pointer moves.
-    void cross(GdkEventType type) {
-        const auto window = m_button.get_event_window();
+// Without a highlight the owner's title stays while the pointer is inside.
+TEST_F(GtkFixture, CursorButtonSwapsTitlesWhileThePointerIsInside) {
+    Q7ZCursorButton button;
+    const auto shown = show(button);
+    // A crossing event on the button's input window, as GDK sends when the pointer moves; the title after it.
+    const auto titleAfter = [&button](GdkEventType type) {
         GdkEvent* event = gdk_event_new(type);
-        event->crossing.window = GDK_WINDOW(g_object_ref(window->gobj()));
+        event->crossing.window = GDK_WINDOW(g_object_ref(button.get_event_window()->gobj()));
         event->crossing.send_event = TRUE;
         event->crossing.detail = GDK_NOTIFY_NONLINEAR;
-        gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(window->get_display()->gobj())));
-        gtk_widget_event(GTK_WIDGET(m_button.gobj()), event);
+        gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+        gtk_widget_event(GTK_WIDGET(button.gobj()), event);
         gdk_event_free(event);
-    }
-    Q7ZCursorButton m_button;
-};
-
-// Without a highlight the owner's title stays while the pointer is inside.
-TEST_F(CursorButtonTest, SwapsTitlesWhileThePointerIsInside) {
+        return static_cast<Gtk::Label*>(button.get_child())->get_label();
+    };
     const struct { const char* label; const char* normal; std::optional<Glib::ustring> highlight; } cases[] = {
         {"report.pdf", "<span foreground=\"#3468D6\">report.pdf</span>", "<u>report.pdf</u>"},
         {"Save", "<b>Save</b>", std::nullopt}};
-    const auto shown = show(m_button);
     for (const auto& c : cases) {
-        m_button.set_label(c.label);
-        m_button.setNormalString(Glib::ustring(c.normal));
-        m_button.setHighlightString(c.highlight);
-        cross(GDK_ENTER_NOTIFY);
-        EXPECT_EQ(title(), c.highlight.value_or(c.label));
-        cross(GDK_LEAVE_NOTIFY);
-        EXPECT_EQ(title(), c.normal);
+        button.set_label(c.label);
+        button.setNormalString(Glib::ustring(c.normal));
+        button.setHighlightString(c.highlight);
+        EXPECT_EQ(titleAfter(GDK_ENTER_NOTIFY), c.highlight.value_or(c.label));
+        EXPECT_EQ(titleAfter(GDK_LEAVE_NOTIFY), c.normal);
     }
 }
 
