@@ -33,23 +33,16 @@ void whenDialogShows(int response, std::vector<std::string>& labels) {
     }, 20);
 }
 
-class GtkDialogsTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { GtkTestEnvironment::ensure(); }
-    GtkDialogs dialogs;
-};
-
 }  // namespace
 
-TEST_F(GtkDialogsTest, AlertAnswersTheChosenButtonFirstOneRightmostOrMinusOneWhenClosed) {
-    struct Case {
+TEST(GtkDialogsTest, AlertAnswersTheChosenButtonFirstOneRightmostOrMinusOneWhenClosed) {
+    GtkTestEnvironment::ensure();
+    GtkDialogs dialogs;
+    const struct {
         std::vector<std::string> buttons;
-        int response;
-        int answer;
+        int response, answer;
         std::vector<std::string> shown;  // left to right
-    };
-    const Case cases[] = {{{"Confirm", "Cancel"}, 1, 1, {"Cancel", "Confirm"}},
-                          {{}, Gtk::RESPONSE_DELETE_EVENT, -1, {"OK"}}};
+    } cases[] = {{{"Confirm", "Cancel"}, 1, 1, {"Cancel", "Confirm"}}, {{}, Gtk::RESPONSE_DELETE_EVENT, -1, {"OK"}}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.answer);
         std::vector<std::string> shown;

@@ -27,42 +27,27 @@ std::string argumentText(const GVariantPtr& arguments, gsize index) {
     return text.get();
 }
 
-class DesktopNotifierTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        // No portal and no GNOME Shell here, but say so: the choice must not depend on the machine.
-        g_setenv("GNOTIFICATION_BACKEND", "freedesktop", TRUE);
-        GtkTestEnvironment::ensure();
-        // One per program: the application's objects stay exported on the shared connection.
-        application = Gtk::Application::create("app.velloq.NotifierTest", Gio::APPLICATION_NON_UNIQUE);
-        application->register_application();
-    }
-
-    static void TearDownTestSuite() { application.reset(); }
-
-    void SetUp() override {
-        ASSERT_TRUE(daemon.isRunning());
-        ASSERT_TRUE(application && application->is_registered());
-        notifier = std::make_unique<DesktopNotifier>(
-            application, [this](const std::string& kind, const std::string& text) { activations.push_back({kind, text}); });
-    }
-
-    bool waitForCalls(const char* method, std::size_t count) {
-        return pumpUntil([&] { return daemon.methodCalls(method).size() == count; });
-    }
-
-    DbusMock daemon{{"--template", "notification_daemon"}, kDaemonName, "/org/freedesktop/Notifications"};
-    static inline Glib::RefPtr<Gtk::Application> application;
-    std::unique_ptr<DesktopNotifier> notifier;
-    std::vector<std::pair<std::string, std::string>> activations;
-};
-
 }  // namespace
 
-TEST_F(DesktopNotifierTest, NotificationReachesTheDaemonAndItsActionReachesTheHandlerWithKindAndText) {
+TEST(DesktopNotifierTest, NotificationReachesTheDaemonAndItsActionReachesTheHandlerWithKindAndText) {
+    // No portal and no GNOME Shell here, but say so: the choice must not depend on the machine.
+    g_setenv("GNOTIFICATION_BACKEND", "freedesktop", TRUE);
+    GtkTestEnvironment::ensure();
+    DbusMock daemon{{"--template", "notification_daemon"}, kDaemonName, "/org/freedesktop/Notifications"};
+    ASSERT_TRUE(daemon.isRunning());
+    auto application = Gtk::Application::create("app.velloq.NotifierTest", Gio::APPLICATION_NON_UNIQUE);
+    ASSERT_TRUE(application->register_application());
+    std::vector<std::pair<std::string, std::string>> activations;
+    DesktopNotifier notifier(application, [&](const std::string& kind, const std::string& text) {
+        activations.push_back({kind, text});
+    });
+    const auto waitForCalls = [&daemon](const char* method, std::size_t count) {
+        return pumpUntil([&] { return daemon.methodCalls(method).size() == count; });
+    };
+
     const std::string text = R"({"Name":"Ann","Content":"it's \"quoted\"","Url":""})";
-    const std::string first = notifier->post("Sales(Ann)", "Hello there", "showNotice", text);
-    const std::string second = notifier->post("Bob", "body", "showInviteNotice", "{}");
+    const std::string first = notifier.post("Sales(Ann)", "Hello there", "showNotice", text);
+    const std::string second = notifier.post("Bob", "body", "showInviteNotice", "{}");
     EXPECT_FALSE(first.empty());
     EXPECT_NE(first, second);
     ASSERT_TRUE(waitForCalls("Notify", 2));
@@ -79,6 +64,6 @@ TEST_F(DesktopNotifierTest, NotificationReachesTheDaemonAndItsActionReachesTheHa
     ASSERT_TRUE(waitForCalls("CloseNotification", 1));
     EXPECT_EQ(argumentText(daemon.methodCalls("CloseNotification")[0], 0), "1");
 
-    notifier->withdraw(second);
+    notifier.withdraw(second);
     EXPECT_TRUE(waitForCalls("CloseNotification", 2));
 }
