@@ -17,25 +17,27 @@
 
 namespace {
 
-// Stands in for the dock: every Update signal on the bus, written as "<app uri> <count>
-// visible|hidden [urgent]" for an object path under the launcher entry's own root.
-class DockListener {
-public:
-    DockListener() {
-        m_subscription = g_dbus_connection_signal_subscribe(
-            m_connection.get(), nullptr, "com.canonical.Unity.LauncherEntry", "Update", nullptr, nullptr,
-            G_DBUS_SIGNAL_FLAGS_NONE, &DockListener::onSignal, this, nullptr);
+const std::string kApp = "application://app.velloq.Parlor.desktop ";
+
+// The test stands in for the dock, listening on a connection of its own.
+class LauncherEntryTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { GtkTestEnvironment::ensure(); }
+
+    void SetUp() override {
+        m_subscription = g_dbus_connection_signal_subscribe(m_dock.get(), nullptr, "com.canonical.Unity.LauncherEntry",
+                                                            "Update", nullptr, nullptr, G_DBUS_SIGNAL_FLAGS_NONE,
+                                                            &onUpdate, &updates, nullptr);
         // The match rule must reach the bus before anything is emitted.
-        g_dbus_connection_flush_sync(m_connection.get(), nullptr, nullptr);
+        g_dbus_connection_flush_sync(m_dock.get(), nullptr, nullptr);
         pumpFor(std::chrono::milliseconds(50));
     }
-    ~DockListener() { g_dbus_connection_signal_unsubscribe(m_connection.get(), m_subscription); }
+    void TearDown() override { g_dbus_connection_signal_unsubscribe(m_dock.get(), m_subscription); }
 
-    std::vector<std::string> updates;
-
-private:
-    static void onSignal(GDBusConnection*, const gchar*, const gchar* objectPath, const gchar*, const gchar*,
-                         GVariant* parameters, gpointer self) {
+    // Every Update signal, written as "<app uri> <count> visible|hidden [urgent]", led by
+    // "<elsewhere> " for an object path outside the launcher entry's own root.
+    static void onUpdate(GDBusConnection*, const gchar*, const gchar* objectPath, const gchar*, const gchar*,
+                         GVariant* parameters, gpointer updates) {
         const gchar* uri = nullptr;
         GVariant* properties = nullptr;
         gint64 count = -1;
@@ -46,24 +48,15 @@ private:
         g_variant_lookup(properties, "count-visible", "b", &visible);
         g_variant_lookup(properties, "urgent", "b", &urgent);
         const bool underRoot = std::string(objectPath).rfind("/com/canonical/unity/launcherentry/", 0) == 0;
-        static_cast<DockListener*>(self)->updates.push_back(std::string(underRoot ? "" : "<elsewhere> ") + uri + " " +
-                                                            std::to_string(count) + (visible ? " visible" : " hidden") +
-                                                            (urgent ? " urgent" : ""));
+        static_cast<std::vector<std::string>*>(updates)->push_back(std::string(underRoot ? "" : "<elsewhere> ") + uri + " " +
+            std::to_string(count) + (visible ? " visible" : " hidden") + (urgent ? " urgent" : ""));
     }
 
-    GObjectPtr<GDBusConnection> m_connection = PrivateSessionBus::instance().connect();
+    bool waitForUpdates(std::size_t count) { return pumpUntil([&] { return updates.size() >= count; }); }
+
+    GObjectPtr<GDBusConnection> m_dock = PrivateSessionBus::instance().connect();
     guint m_subscription = 0;
-};
-
-const std::string kApp = "application://app.velloq.Parlor.desktop ";
-
-class LauncherEntryTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { GtkTestEnvironment::ensure(); }
-
-    bool waitForUpdates(std::size_t count) { return pumpUntil([&] { return dock.updates.size() >= count; }); }
-
-    DockListener dock;
+    std::vector<std::string> updates;
     LauncherEntry entry{"app.velloq.Parlor"};
 };
 
@@ -76,7 +69,7 @@ TEST_F(LauncherEntryTest, BadgeAndUrgencySignalsCarryTheValuesSent) {
     entry.setCount(0);
     entry.setCount(-4);  // a negative count hides the badge like zero
     ASSERT_TRUE(waitForUpdates(5));
-    EXPECT_EQ(dock.updates, (std::vector<std::string>{kApp + "5 visible", kApp + "5 visible urgent", kApp + "5 visible",
+    EXPECT_EQ(updates, (std::vector<std::string>{kApp + "5 visible", kApp + "5 visible urgent", kApp + "5 visible",
                                                       kApp + "0 hidden", kApp + "0 hidden"}));
     EXPECT_EQ(entry.count(), 0);
 }
@@ -106,5 +99,5 @@ TEST_F(LauncherEntryTest, AttentionMarksWindowAndLauncherUntilTheWindowIsFocused
     attention.request();
     EXPECT_FALSE(window.get_urgency_hint());
     pumpFor(std::chrono::milliseconds(100));
-    EXPECT_EQ(dock.updates, (std::vector<std::string>{kApp + "0 hidden urgent", kApp + "0 hidden"}));
+    EXPECT_EQ(updates, (std::vector<std::string>{kApp + "0 hidden urgent", kApp + "0 hidden"}));
 }
