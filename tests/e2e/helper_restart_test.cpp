@@ -1,7 +1,8 @@
 // The login-item helper inside the built bundle. A restart request quits the application and
 // the helper starts it again (a new process, and one instance only), while a plain quit starts
 // nothing; the helper starts the application only when none runs, and ends; a helper copied
-// outside any bundle starts nothing and stays. Every process the test causes stays in its process group and is reaped.
+// outside any bundle starts nothing and stays. Every process the test causes stays in its
+// process group and is reaped.
 
 #include <gtest/gtest.h>
 
