@@ -3,6 +3,7 @@
 #include <httplib.h>
 
 #include "DemoData.h"
+#include "WebAppFiles.h"
 
 namespace {
 
@@ -14,20 +15,28 @@ std::string escapeHtml(const std::string& text) {
             case '>': escaped += "&gt;"; break;
             case '&': escaped += "&amp;"; break;
             case '"': escaped += "&quot;"; break;
+            case '\'': escaped += "&#39;"; break;
             default: escaped += c;
         }
     }
     return escaped;
 }
 
-std::string loginPageHtml(const DemoOrganisation& organisation, const std::string& language) {
-    return "<!DOCTYPE html>\n<html lang=\"" + escapeHtml(language) + "\"><head><meta charset=\"utf-8\"><title>" +
-           escapeHtml(organisation.name) + "</title></head>\n<body><h1>" + escapeHtml(organisation.name) +
-           "</h1><form method=\"post\"><input name=\"user\" placeholder=\"user\"> "
-           "<input name=\"password\" type=\"password\"> <button>Sign in</button></form></body></html>\n";
+// Replaces every "{{name}}" in page with the HTML-escaped value.
+std::string fillPlaceholder(std::string page, const std::string& name, const std::string& value) {
+    const std::string placeholder = "{{" + name + "}}", escaped = escapeHtml(value);
+    for (auto at = page.find(placeholder); at != std::string::npos; at = page.find(placeholder, at + escaped.size()))
+        page.replace(at, placeholder.size(), escaped);
+    return page;
 }
 
-void answerLoginPage(const DemoData& data, const httplib::Request& request, httplib::Response& response) {
+std::string webAppPage(const WebAppFiles& webApp, const DemoOrganisation& organisation, const std::string& language) {
+    const std::string page = fillPlaceholder(*webApp.file("app.html"), "organisation", organisation.name);
+    return fillPlaceholder(page, "language", language.empty() ? "en-US" : language);
+}
+
+void answerLoginPage(const DemoData& data, const WebAppFiles& webApp, const httplib::Request& request,
+                     httplib::Response& response) {
     const DemoOrganisation* organisation = data.organisationWithBasePath(request.matches[1].str());
     if (!organisation) {
         response.status = 404;
@@ -36,16 +45,17 @@ void answerLoginPage(const DemoData& data, const httplib::Request& request, http
         response.status = 500;
         response.set_content("<html><body><h1>Server error</h1></body></html>\n", "text/html; charset=utf-8");
     } else {
-        response.set_content(loginPageHtml(*organisation, request.get_param_value("lang")), "text/html; charset=utf-8");
+        response.set_content(webAppPage(webApp, *organisation, request.get_param_value("lang")),
+                             "text/html; charset=utf-8");
     }
 }
 
 }  // namespace
 
-void addLoginPageRoutes(httplib::Server& server, const DemoData& data) {
+void addLoginPageRoutes(httplib::Server& server, const DemoData& data, const WebAppFiles& webApp) {
     static const char* const pattern = R"((/(?:.*/)?)VUD/Parlor/ParlorLogin\.aspx)";
-    auto handler = [&data](const httplib::Request& request, httplib::Response& response) {
-        answerLoginPage(data, request, response);
+    auto handler = [&data, &webApp](const httplib::Request& request, httplib::Response& response) {
+        answerLoginPage(data, webApp, request, response);
     };
     server.Get(pattern, handler);
     server.Post(pattern, handler);

@@ -2,6 +2,7 @@
 //   --port N    port to listen on; 0 picks a free one (default 18480)
 //   --bind HOST address to bind (default 127.0.0.1)
 //   --data DIR  data folder (default: the source tree's tools/demo-server/data)
+//   --webapp DIR  the sample web app's files (default: the source tree's tools/demo-server/webapp)
 //   --with-test-routes  also serve /test/ (odd answers for the program's HTTP tests)
 // Prints "listening on http://HOST:PORT/" once it accepts connections; ends on SIGTERM or SIGINT.
 
@@ -22,7 +23,10 @@
 #include "DemoData.h"
 #include "LoginPageRoutes.h"
 #include "PrivateCloudRoutes.h"
+#include "SampleResponseRoutes.h"
 #include "TestRoutes.h"
+#include "WebAppFiles.h"
+#include "WebAppRoutes.h"
 
 namespace {
 
@@ -30,6 +34,7 @@ struct Options {
     int port = 18480;
     std::string bindHost = "127.0.0.1";
     std::string dataFolder = VELLOQ_DEMO_DATA_DIR;
+    std::string webAppFolder = VELLOQ_DEMO_WEBAPP_DIR;
     bool withTestRoutes = false;
 };
 
@@ -54,6 +59,8 @@ std::optional<Options> parseOptions(int argc, char** argv) {
             options.bindHost = value;
         } else if (name == "--data") {
             options.dataFolder = value;
+        } else if (name == "--webapp") {
+            options.webAppFolder = value;
         } else {
             return std::nullopt;
         }
@@ -94,12 +101,15 @@ std::thread startSignalWaiter(const sigset_t& signals, httplib::Server& server, 
 int main(int argc, char** argv) {
     const std::optional<Options> options = parseOptions(argc, argv);
     if (!options) {
-        std::cerr << "usage: velloq-demo-server [--port N] [--bind HOST] [--data DIR] [--with-test-routes]\n";
+        std::cerr << "usage: velloq-demo-server [--port N] [--bind HOST] [--data DIR] [--webapp DIR]"
+                     " [--with-test-routes]\n";
         return 2;
     }
     DemoData data;
+    WebAppFiles webApp;
     try {
         data = DemoData::loadFromFolder(options->dataFolder);
+        webApp = WebAppFiles::loadFromFolder(options->webAppFolder);
     } catch (const std::exception& e) {
         std::cerr << "velloq-demo-server: " << e.what() << "\n";
         return 1;
@@ -113,7 +123,9 @@ int main(int argc, char** argv) {
 
     httplib::Server server;
     std::atomic<bool> stopping{false};
-    addLoginPageRoutes(server, data);
+    addLoginPageRoutes(server, data, webApp);
+    addWebAppRoutes(server, webApp);
+    addSampleResponseRoutes(server);
     addPrivateCloudRoutes(server, data);
     if (options->withTestRoutes) addTestRoutes(server, stopping);
 
