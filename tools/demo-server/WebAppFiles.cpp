@@ -37,8 +37,6 @@ std::string WebAppFiles::contentTypeOf(const std::string& name) {
         {".html", "text/html; charset=utf-8"},
         {".css", "text/css; charset=utf-8"},
         {".js", "text/javascript; charset=utf-8"},
-        {".svg", "image/svg+xml"},
-        {".json", "application/json; charset=utf-8"},
     };
     const auto found = byExtension.find(std::filesystem::path(name).extension().string());
     return found == byExtension.end() ? "application/octet-stream" : found->second;

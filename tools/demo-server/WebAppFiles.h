@@ -1,5 +1,5 @@
 #pragma once
-// The sample web app's static files (HTML, CSS, JavaScript, SVG), read once from their folder so
+// The sample web app's static files (HTML, CSS, JavaScript), read once from their folder so
 // that a missing or unreadable folder stops the server at start instead of at the first request.
 // The folder must hold app.html, the page served at every organisation's login path.
 

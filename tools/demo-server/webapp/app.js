@@ -52,15 +52,15 @@ const ParlorApp = (() => {
   ];
 
   let language = LANGUAGES.includes(document.documentElement.lang) ? document.documentElement.lang : 'en-US';
-  let openConversation = conversations[0];
+  let current = conversations[0];
   let windowActive = null;
-  const callsBeforeLoad = [];  // calls that came before the log existed
   let receivedCount = 0;
 
   const byId = (id) => document.getElementById(id);
   const text = (key) => TEXTS[key][LANGUAGES.indexOf(language)];
   const titleOf = (conversation) => (conversation.log ? text(conversation.log) : conversation.name);
   const clockTime = () => new Date().toTimeString().slice(0, 8);
+  const shortTime = () => clockTime().slice(0, 5);
 
   function element(tag, className, content) {
     const node = document.createElement(tag);
@@ -101,7 +101,7 @@ const ParlorApp = (() => {
     for (const conversation of conversations) {
       if (filter && !titleOf(conversation).toLowerCase().includes(filter)) continue;
       const last = conversation.messages[conversation.messages.length - 1];
-      const item = element('li', 'conversation-item' + (conversation === openConversation ? ' selected' : ''));
+      const item = element('li', 'conversation-item' + (conversation === current ? ' selected' : ''));
       item.append(element('span', 'avatar' + (conversation.log ? ' log' : ''), initials(titleOf(conversation))));
       const summary = element('div', 'item-summary');
       summary.append(element('span', 'item-title', titleOf(conversation)),
@@ -109,14 +109,14 @@ const ParlorApp = (() => {
       item.append(summary);
       if (conversation.unread) item.append(element('span', 'count', String(conversation.unread)));
       item.tabIndex = 0;
-      item.addEventListener('click', () => open(conversation));
-      item.addEventListener('keydown', (event) => { if (event.key === 'Enter') open(conversation); });
+      item.addEventListener('click', () => select(conversation));
+      item.addEventListener('keydown', (event) => { if (event.key === 'Enter') select(conversation); });
       list.append(item);
     }
   }
 
   function renderConversation() {
-    const conversation = openConversation;
+    const conversation = current;
     byId('conversation-title').textContent = titleOf(conversation);
     byId('conversation-avatar').textContent = initials(titleOf(conversation));
     byId('conversation-subtitle').textContent = conversation.log ? '' :
@@ -135,15 +135,15 @@ const ParlorApp = (() => {
     list.scrollTop = list.scrollHeight;
   }
 
-  function open(conversation) {
-    openConversation = conversation;
+  function select(conversation) {
+    current = conversation;
     conversation.unread = 0;
     renderConversationList();
     renderConversation();
   }
 
   function send(messageText) {
-    openConversation.messages.push({ from: 'me', time: clockTime().slice(0, 5), text: messageText });
+    current.messages.push({ from: 'me', time: shortTime(), text: messageText });
     renderConversationList();
     renderConversation();
   }
@@ -161,16 +161,13 @@ const ParlorApp = (() => {
 
   // ---- what the program's calls leave on screen ----
 
+  // A call that comes while the page still loads is shown once the log exists.
   function logCall(call, effect) {
-    const entry = { time: clockTime(), call, effect };
-    if (!byId('calls-log')) {
-      callsBeforeLoad.push(entry);
-      return;
-    }
-    showCall(entry);
+    const time = clockTime();
+    whenReady(() => showCall(time, call, effect));
   }
 
-  function showCall({ time, call, effect }) {
+  function showCall(time, call, effect) {
     const item = element('li', 'call');
     item.append(element('time', 'call-time', time), element('code', 'call-text', call));
     if (effect) item.append(element('span', 'call-effect', effect));
@@ -201,7 +198,7 @@ const ParlorApp = (() => {
     setActiveForm(active) {
       windowActive = active === true || active === 'true';
       logCall(`parlorMain.setActiveForm(${active})`, windowActive ? 'shown as active' : 'shown as in background');
-      if (byId('window-state')) renderWindowState();
+      whenReady(renderWindowState);
     },
     // The user changed the language or the server; the program restarts right after.
     setSessionLocale(locale) {
@@ -209,19 +206,18 @@ const ParlorApp = (() => {
         LANGUAGES.includes(locale) ? `texts now in ${locale}` : 'unknown language, texts unchanged');
       if (LANGUAGES.includes(locale)) {
         language = locale;
-        if (byId('language-code')) renderTexts();
+        whenReady(renderTexts);
       }
     },
     // The user confirmed logging out in the program.
     logout() {
       logCall('parlorMain.logout()', 'signed out');
-      const overlay = byId('signed-out');
-      if (overlay) overlay.hidden = false;
+      whenReady(() => { byId('signed-out').hidden = false; });
     },
     // A general notice without an address was clicked.
     openNoticeLog() {
       logCall('parlorMain.openNoticeLog()', 'opened the notices');
-      whenReady(() => open(conversations.find((item) => item.log === 'notices')));
+      whenReady(() => select(conversations.find((item) => item.log === 'notices')));
     },
     // An instant-message notice was clicked: a room's ID comes third, a person's second.
     initMessageList(channelType, id, roomId) {
@@ -231,15 +227,15 @@ const ParlorApp = (() => {
       whenReady(() => {
         const conversation = conversationFor(Number(channelType), String(wanted));
         if (conversation.messages.length === 0) {
-          conversation.messages.push({ from: 'Velloq Parlor', time: clockTime().slice(0, 5), text: text('openedFromNotice') });
+          conversation.messages.push({ from: 'Velloq Parlor', time: shortTime(), text: text('openedFromNotice') });
         }
-        open(conversation);
+        select(conversation);
       });
     },
     // An invitation notice was clicked.
     openInviteLog() {
       logCall('parlorMain.openInviteLog()', 'opened the invitations');
-      whenReady(() => open(conversations.find((item) => item.log === 'invitations')));
+      whenReady(() => select(conversations.find((item) => item.log === 'invitations')));
     },
   };
 
@@ -251,14 +247,13 @@ const ParlorApp = (() => {
   // A notice the page sent through the bridge lands in its log, as the server would keep it.
   function recordNotice(log, notice) {
     const conversation = conversations.find((item) => item.log === log);
-    conversation.messages.push({ from: notice.Name || '', time: clockTime().slice(0, 5), text: notice.Content || '' });
+    conversation.messages.push({ from: notice.Name || '', time: shortTime(), text: notice.Content || '' });
     conversation.unread = (conversation.unread || 0) + 1;
-    if (byId('conversation-list')) renderConversationList();
+    renderConversationList();
   }
 
   function start() {
     renderTexts();
-    callsBeforeLoad.splice(0).forEach(showCall);
     byId('search').addEventListener('input', renderConversationList);
     byId('composer').addEventListener('submit', (event) => {
       event.preventDefault();
@@ -280,6 +275,6 @@ const ParlorApp = (() => {
   }
 
   window.parlorMain = parlorMain;
-  whenReady(start);
-  return { recordNotice, toast };
+  whenReady(start);  // first, so that every later DOMContentLoaded action finds the page built
+  return { recordNotice };
 })();
