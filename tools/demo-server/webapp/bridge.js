@@ -38,23 +38,23 @@ const ParlorBridge = (() => {
       report(`${label}: ${NOT_AVAILABLE}`);
       return;
     }
-    const spec = OPERATIONS.find((item) => item.name === operation) || {};
+    const entry = OPERATIONS.find((item) => item.name === operation) || {};
     let answered = false;
-    if (spec.argument === 'callback') {
+    if (entry.argument === 'callback') {
       argument = (...values) => {
         answered = true;
         report(`${label} → callback(${values.map(describe).join(', ')})`);
       };
     }
     try {
-      if (spec.argument) target[operation](argument);
+      if (entry.argument) target[operation](argument);
       else target[operation]();
     } catch (error) {
       report(`${label}: threw ${error}`);
       return;
     }
-    if (spec.argument === 'json') report(`${label}(${argument}): called`);  // the text as sent, unescaped
-    else if (spec.argument !== 'callback') report(`${label}(${spec.argument ? describe(argument) : ''}): called`);
+    if (entry.argument === 'json') report(`${label}(${argument}): called`);  // the text as sent, unescaped
+    else if (entry.argument !== 'callback') report(`${label}(${entry.argument ? describe(argument) : ''}): called`);
     else if (!answered) report(`${label}: called, waiting for the callback`);
   }
 
