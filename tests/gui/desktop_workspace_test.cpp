@@ -1,6 +1,8 @@
 // The workspace against a private bus: name ownership as seen by NameHasOwner, a detached
 // program start observed through the file it writes, and "reveal" taken by a file manager
 // played by dbusmock, which takes its time to answer to show that the caller does not wait.
+// Addresses go to a handler registered in the test's home for mail and for a scheme of the
+// test's own, which the workspace must never hand over.
 
 #include <chrono>
 #include <filesystem>
@@ -27,7 +29,36 @@ protected:
     Workspace workspace;
 };
 
+// GLib reads the XDG folders once per process: the handler's home is filled before GTK
+// starts, and this suite comes first.
+class WorkspaceAddressTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        const std::string handler = processHome().path() + "/open-handler";
+        writeFileText(handler, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0-${1%%:*}\"\n");
+        std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
+        writeFileText(processHome().path() + "/.local/share/applications/open-handler.desktop",
+                      "[Desktop Entry]\nType=Application\nName=Open handler\nExec=" + handler +
+                          " %u\nMimeType=x-scheme-handler/mailto;x-scheme-handler/velloq-test;\n");
+        writeFileText(processHome().path() + "/.config/mimeapps.list",
+                      "[Default Applications]\nx-scheme-handler/mailto=open-handler.desktop\n"
+                      "x-scheme-handler/velloq-test=open-handler.desktop\n");
+        GtkTestEnvironment::ensure();
+    }
+    static std::string opened(const char* scheme) {
+        return readFileText(processHome().path() + "/open-handler-" + scheme);
+    }
+};
+
 }  // namespace
+
+TEST_F(WorkspaceAddressTest, AddressesOfOtherSchemesNeverReachTheirHandler) {
+    Workspace workspace;
+    EXPECT_FALSE(workspace.openUrl("velloq-test:run"));
+    ASSERT_TRUE(workspace.openUrl("mailto:ann@example.com"));
+    EXPECT_TRUE(pumpUntil([] { return opened("mailto") == "mailto:ann@example.com"; }));
+    EXPECT_EQ(opened("velloq-test"), "") << "a refused address reached its handler";
+}
 
 TEST_F(WorkspaceTest, NameHasOwnerAnswersForOwnedAndUnownedNames) {
     auto peer = PrivateSessionBus::instance().connect();

@@ -1,6 +1,9 @@
 #include "platform/desktop/Workspace.h"
 
+#include <algorithm>
+#include <array>
 #include <memory>
+#include <string_view>
 
 #include <giomm/appinfo.h>
 #include <giomm/file.h>
@@ -11,6 +14,14 @@
 namespace {
 
 std::string fileUri(const std::string& path) { return Gio::File::create_for_path(path)->get_uri(); }
+
+// Addresses the program hands to the desktop. Anything else (file, javascript, data, a
+// scheme some local program registered) could run or expose local things; files are opened
+// through openFile. g_uri_peek_scheme answers in lower case.
+bool isHandedToDesktop(const gchar* scheme) {
+    static constexpr std::array<std::string_view, 4> kSchemes = {"http", "https", "mailto", "zoommtg"};
+    return scheme && std::find(kSchemes.begin(), kSchemes.end(), scheme) != kSchemes.end();
+}
 
 bool launchDefault(const std::string& uri) {
     try {
@@ -24,7 +35,16 @@ bool launchDefault(const std::string& uri) {
 
 Workspace::Workspace(GDBusConnection* connection) : m_connection(SessionBus::resolve(connection)) {}
 
-bool Workspace::openUrl(const std::string& uri) { return !uri.empty() && launchDefault(uri); }
+bool Workspace::openUrl(const std::string& uri) {
+    if (uri.empty()) return false;
+    const char* scheme = g_uri_peek_scheme(uri.c_str());  // interned, never freed
+    if (!isHandedToDesktop(scheme)) {
+        g_warning("Not opening an address of scheme \"%s\": only web, mail and meeting addresses are opened",
+                  scheme ? scheme : "(none)");
+        return false;
+    }
+    return launchDefault(uri);
+}
 
 bool Workspace::openFile(const std::string& path) {
     return !path.empty() && g_file_test(path.c_str(), G_FILE_TEST_EXISTS) && launchDefault(fileUri(path));

@@ -15,6 +15,7 @@ public:
     // connection: null means the session bus.
     explicit Workspace(GDBusConnection* connection = nullptr);
 
+    // Only http, https, mailto and zoommtg addresses; others are refused with a warning.
     bool openUrl(const std::string& uri);
     bool openFile(const std::string& path);
     // Asks the file manager (org.freedesktop.FileManager1.ShowItems) to select the file,
