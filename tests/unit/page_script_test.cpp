@@ -42,7 +42,8 @@ TEST(PageScript, HostileTextArrivesIntactInOneCall) {
     gchar* output = nullptr;
     gint status = -1;
     ASSERT_TRUE(g_spawn_sync(nullptr, args.data(), nullptr, G_SPAWN_SEARCH_PATH, nullptr, nullptr, &output, nullptr,
-                             &status, nullptr));
+                             &status, nullptr))
+        << "node (Debian package nodejs) runs the calls";
     const std::string received = output;
     g_free(output);
     ASSERT_TRUE(g_spawn_check_wait_status(status, nullptr)) << received;
