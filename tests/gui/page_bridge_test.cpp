@@ -49,16 +49,12 @@ class PageBridgeTest : public testing::Test {
 protected:
     void SetUp() override {
         GtkTestEnvironment::ensure();
-        m_window = gtk_offscreen_window_new();
-        m_view = WEBKIT_WEB_VIEW(webkit_web_view_new());
-        gtk_container_add(GTK_CONTAINER(m_window), GTK_WIDGET(m_view));
-        gtk_widget_show_all(m_window);
-        m_bridge.attach(m_view);
+        m_view.reset(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));
+        m_bridge.attach(m_view.get());
         // The page dialog handling, connected after the bridge as the web host does.
-        g_signal_connect(m_view, "script-dialog", G_CALLBACK(on_view_script_dialog), &m_pageDialogs);
-        load(m_view);
+        g_signal_connect(m_view.get(), "script-dialog", G_CALLBACK(on_view_script_dialog), &m_pageDialogs);
+        load(m_view.get());
     }
-    void TearDown() override { gtk_widget_destroy(m_window); }
 
     static gboolean on_view_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog, int* seen) {
         webkit_script_dialog_prompt_set_text(dialog, "page dialog");
@@ -77,7 +73,7 @@ protected:
     // The script's value as text (an exception's message).
     std::string run(const std::string& script, WebKitWebView* view = nullptr) {
         std::string result;
-        webkit_web_view_evaluate_javascript(view ? view : m_view, script.c_str(), -1, nullptr, nullptr, nullptr,
+        webkit_web_view_evaluate_javascript(view ? view : m_view.get(), script.c_str(), -1, nullptr, nullptr, nullptr,
                                             &on_script_finished, &result);
         EXPECT_TRUE(pumpUntil([&] { return !result.empty(); })) << script;
         return result;
@@ -85,8 +81,7 @@ protected:
 
     RecordingHandler m_handler;
     Q7ZPageBridge m_bridge{m_handler};
-    GtkWidget* m_window = nullptr;
-    WebKitWebView* m_view = nullptr;
+    GObjectPtr<WebKitWebView> m_view;
     int m_pageDialogs = 0;
 };
 
@@ -120,7 +115,7 @@ TEST_F(PageBridgeTest, EveryOperationThroughEveryNameReachesTheHandlerAndAnswers
 }
 
 TEST_F(PageBridgeTest, OnlyTheElevenInEveryFrameMalformedCallsRefusedPlainPromptsLeftToThePage) {
-    GObjectPtr<WebKitWebView> popup(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new_with_related_view(m_view))));
+    GObjectPtr<WebKitWebView> popup(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new_with_related_view(m_view.get()))));
     m_bridge.attach(popup.get());
     load(popup.get());
     const std::pair<std::string, std::string> checks[] = {
