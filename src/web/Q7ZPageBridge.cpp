@@ -135,8 +135,13 @@ bool argumentFits(Argument expected, const json& call) {
     return false;
 }
 
-// The page's text can be long: enough of it to recognise in a debug message.
-std::string excerpt(std::string_view call) { return std::string(call.substr(0, 120)); }
+// The page's text can be long: enough of it to recognise in a debug message, cut between
+// characters.
+std::string excerpt(std::string_view call) {
+    std::size_t length = std::min<std::size_t>(call.size(), 120);
+    while (length < call.size() && (call[length] & 0xC0) == 0x80) --length;
+    return std::string(call.substr(0, length));
+}
 
 }  // namespace
 
