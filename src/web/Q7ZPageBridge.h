@@ -31,7 +31,8 @@ public:
 
     // Installs the script in the view's content manager (once per manager; a popup made with
     // webkit_web_view_new_with_related_view shares its opener's) and answers the view's bridge
-    // prompts. Pages loaded from now on get the three names.
+    // prompts. Pages loaded from now on get the three names. script-dialog handlers run in the
+    // order they were connected: attach before connecting the page dialog handling.
     void attach(WebKitWebView* view);
 
 private:
