@@ -1,5 +1,5 @@
 #pragma once
-// The one way the application shows modal alerts and open panels, so that tests can answer
+// The one way the application shows modal alerts, text inputs and open panels, so that tests can answer
 // them by script. GtkDialogs is the program's implementation.
 
 #include <optional>
@@ -18,6 +18,11 @@ struct OpenPanelOptions {
     std::string prompt;                          // label of the accepting button; empty: "Open"
 };
 
+struct TextInputAnswer {
+    int buttonIndex = -1;  // as showAlert answers it
+    std::string text;      // the field's text when the alert ended
+};
+
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
@@ -28,6 +33,11 @@ public:
     virtual int showAlert(const std::string& message, AlertStyle style,
                           const std::vector<std::string>& buttons,
                           const std::string& informativeText = "") = 0;
+
+    // Shows a modal warning alert with a one-line text field whose placeholder and first value
+    // are defaultText, and answers the chosen button as showAlert does with the field's text.
+    virtual TextInputAnswer runTextInput(const std::string& message, const std::string& defaultText,
+                                         const std::vector<std::string>& buttons) = 0;
 
     // Runs a modal open panel and answers the chosen paths, or nothing when cancelled.
     virtual std::optional<std::vector<std::string>> runOpenPanel(const OpenPanelOptions& options) = 0;

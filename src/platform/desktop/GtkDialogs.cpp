@@ -1,6 +1,8 @@
 #include "platform/desktop/GtkDialogs.h"
 
 #include <gtkmm/application.h>
+#include <gtkmm/box.h>
+#include <gtkmm/entry.h>
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/messagedialog.h>
 
@@ -40,8 +42,26 @@ Gtk::Window* GtkDialogs::parentWindow() const {
 int GtkDialogs::showAlert(const std::string& message, AlertStyle style, const std::vector<std::string>& buttons,
                           const std::string& informativeText) {
     Gtk::MessageDialog dialog(message, false, messageTypeFor(style), Gtk::BUTTONS_NONE, true);
-    if (auto* parent = parentWindow()) dialog.set_transient_for(*parent);
     if (!informativeText.empty()) dialog.set_secondary_text(informativeText);
+    return runWithButtons(dialog, buttons);
+}
+
+TextInputAnswer GtkDialogs::runTextInput(const std::string& message, const std::string& defaultText,
+                                         const std::vector<std::string>& buttons) {
+    Gtk::MessageDialog dialog(message, false, Gtk::MESSAGE_WARNING, Gtk::BUTTONS_NONE, true);
+    auto* field = Gtk::make_managed<Gtk::Entry>();
+    field->set_size_request(300, 24);
+    field->set_placeholder_text(defaultText);
+    field->set_text(defaultText);
+    field->set_activates_default(true);
+    dialog.get_message_area()->pack_start(*field, Gtk::PACK_SHRINK);
+    field->show();
+    const int index = runWithButtons(dialog, buttons);
+    return {index, field->get_text()};
+}
+
+int GtkDialogs::runWithButtons(Gtk::MessageDialog& dialog, const std::vector<std::string>& buttons) const {
+    if (auto* parent = parentWindow()) dialog.set_transient_for(*parent);
     const std::vector<std::string> labels = buttons.empty() ? std::vector<std::string>{"OK"} : buttons;
     // Added last to first: GTK lines them up left to right, and the first (default) goes at the right.
     for (int index = static_cast<int>(labels.size()) - 1; index >= 0; --index) {

@@ -2,6 +2,7 @@
 // Dialogs as GTK modal dialogs (Gtk::MessageDialog, Gtk::FileChooserDialog), transient for the
 // given parent or else for the application's active window.
 
+#include <gtkmm/messagedialog.h>
 #include <gtkmm/window.h>
 
 #include "platform/desktop/Dialogs.h"
@@ -14,10 +15,14 @@ public:
 
     int showAlert(const std::string& message, AlertStyle style, const std::vector<std::string>& buttons,
                   const std::string& informativeText = "") override;
+    TextInputAnswer runTextInput(const std::string& message, const std::string& defaultText,
+                                 const std::vector<std::string>& buttons) override;
     std::optional<std::vector<std::string>> runOpenPanel(const OpenPanelOptions& options) override;
 
 private:
     Gtk::Window* parentWindow() const;
+    // Runs the dialog with buttons (0 the default, at the right); answers the index or -1.
+    int runWithButtons(Gtk::MessageDialog& dialog, const std::vector<std::string>& buttons) const;
 
     Gtk::Window* m_parent;
 };

@@ -1,7 +1,8 @@
 #pragma once
-// Dialogs answered by the test: each alert takes the next scripted button index and each open
-// panel the next scripted answer, in order. Every request is recorded (an alert by its message).
-// A request with no scripted answer fails the test and answers -1 / nothing.
+// Dialogs answered by the test: each alert takes the next scripted button index, each text input
+// the next scripted button index and text, and each open panel the next scripted answer, in
+// order. Every request is recorded (an alert and a text input by its message). A request with
+// no scripted answer fails the test and answers -1 / nothing.
 
 #include <deque>
 #include <optional>
@@ -15,6 +16,7 @@
 class ScriptedDialogs : public Dialogs {
 public:
     void answerAlert(int buttonIndex) { m_alertAnswers.push_back(buttonIndex); }
+    void answerTextInput(int buttonIndex, std::string text) { m_textAnswers.push_back({buttonIndex, std::move(text)}); }
     void answerOpenPanel(std::optional<std::vector<std::string>> paths) { m_panelAnswers.push_back(std::move(paths)); }
 
     const std::vector<std::string>& alerts() const { return m_alerts; }
@@ -24,6 +26,11 @@ public:
                   const std::string& = "") override {
         m_alerts.push_back(message);
         return next(m_alertAnswers, "unexpected alert: " + message, -1);
+    }
+    TextInputAnswer runTextInput(const std::string& message, const std::string&,
+                                 const std::vector<std::string>&) override {
+        m_alerts.push_back(message);
+        return next(m_textAnswers, "unexpected text input: " + message, TextInputAnswer{});
     }
     std::optional<std::vector<std::string>> runOpenPanel(const OpenPanelOptions& options) override {
         m_openPanels.push_back(options);
@@ -43,6 +50,7 @@ private:
     }
 
     std::deque<int> m_alertAnswers;
+    std::deque<TextInputAnswer> m_textAnswers;
     std::deque<std::optional<std::vector<std::string>>> m_panelAnswers;
     std::vector<std::string> m_alerts;
     std::vector<OpenPanelOptions> m_openPanels;
