@@ -1,0 +1,120 @@
+// The page's dialogs, file inputs and opened windows in real web views: alert, confirm and
+// prompt are asked through the scripted dialogs and the page gets their answers (a cancelled
+// prompt the empty text); a before-unload question never shows anything; a file input gets the
+// chosen files, one or several as it allows, and keeps them on cancel; two windows opened in a
+// row share one popup window showing the second page, and window.close() drops it.
+
+#include <string>
+
+#include <gtest/gtest.h>
+#include <gtkmm/window.h>
+
+#include "support/MainLoopPump.h"
+#include "support/gui/GtkTestEnvironment.h"
+#include "support/gui/ScriptedDialogs.h"
+#include "web/Q7ZFileInputs.h"
+#include "web/Q7ZPageDialogs.h"
+#include "web/Q7ZPopupWindow.h"
+
+namespace {
+
+class PageWindowsTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { GtkTestEnvironment::ensure(); }
+    void SetUp() override {
+        m_main.set_title("Parlor");
+        g_signal_connect(m_view.get(), "script-dialog", G_CALLBACK(on_view_script_dialog), &m_askedTypes);
+        m_pageDialogs.attach(m_view.get());
+        m_fileInputs.attach(m_view.get());
+        m_popup.attach(m_view.get());
+        webkit_web_view_load_html(m_view.get(), "<input id=one type=file><input id=many type=file multiple>", "http://127.0.0.1/");
+        EXPECT_TRUE(pumpUntil([this] { return !webkit_web_view_is_loading(m_view.get()); }));
+    }
+    // Sees every dialog the engine asks for and leaves it to the handling under test.
+    static gboolean on_view_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog, std::string* types) {
+        *types += std::to_string(webkit_script_dialog_get_dialog_type(dialog));
+        return FALSE;
+    }
+    // The script's value as text (an exception's message).
+    std::string run(const std::string& script, WebKitWebView* view = nullptr) {
+        GObjectPtr<GAsyncResult> outcome;
+        webkit_web_view_evaluate_javascript(view ? view : m_view.get(), script.c_str(), -1, nullptr, nullptr, nullptr,
+            +[](GObject*, GAsyncResult* result, gpointer out) { static_cast<GObjectPtr<GAsyncResult>*>(out)->reset(G_ASYNC_RESULT(g_object_ref(result))); }, &outcome);
+        EXPECT_TRUE(pumpUntil([&] { return outcome != nullptr; })) << script;
+        GError* error = nullptr;
+        GObjectPtr<JSCValue> value(webkit_web_view_evaluate_javascript_finish(view ? view : m_view.get(), outcome.get(), &error));
+        const GErrorPtr failure(error);
+        return value ? GCharPtr(jsc_value_to_string(value.get())).get() : failure->message;
+    }
+    std::vector<Gtk::Window*> popups() {
+        std::vector<Gtk::Window*> shown;
+        for (auto* window : Gtk::Window::list_toplevels()) {
+            if (window != &m_main && window->get_visible() && window->get_title() == "Parlor") shown.push_back(window);
+        }
+        return shown;
+    }
+
+    ScriptedDialogs m_dialogs;
+    Q7ZPageDialogs m_pageDialogs{m_dialogs};
+    Q7ZFileInputs m_fileInputs{m_dialogs};
+    Gtk::Window m_main;
+    int m_served = 0;
+    Q7ZPopupWindow m_popup{m_main, [this](WebKitWebView*) { ++m_served; }};
+    GObjectPtr<WebKitWebView> m_view{WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new()))};
+    std::string m_askedTypes;
+};
+
+TEST_F(PageWindowsTest, AlertConfirmAndPromptAnswerThePageBeforeUnloadAsksNothing) {
+    const struct { const char* call; int button; const char* text; const char* pageSees; } rows[] = {
+        {"alert('Hello')", 0, nullptr, "undefined"},     {"confirm('Sure?')", 0, nullptr, "true"},
+        {"confirm('Sure?')", 1, nullptr, "false"},       {"confirm('Sure?')", -1, nullptr, "false"},
+        {"prompt('Name?', 'Ann')", 0, "Bob", R"("Bob")"}, {"prompt('Name?', 'Ann')", 1, "Bob", R"("")"},
+        {"prompt('Name?', 'Ann')", -1, "Bob", R"("")"},
+    };
+    for (const auto& row : rows) {
+        row.text ? m_dialogs.answerTextInput(row.button, row.text) : m_dialogs.answerAlert(row.button);
+        EXPECT_EQ(run(std::string("JSON.stringify(") + row.call + ")"), row.pageSees) << row.call;
+    }
+    EXPECT_EQ(m_dialogs.alerts(), (std::vector<std::string>{"Hello", "Sure?", "Sure?", "Sure?", "Name?", "Name?", "Name?"}));
+
+    m_askedTypes.clear();
+    run("onbeforeunload = event => { event.preventDefault(); return event.returnValue = 'Stay'; }; location.href = 'about:blank#left'");
+    EXPECT_TRUE(pumpUntil([this] { return run("location.href") == "about:blank#left"; }));
+    EXPECT_EQ(m_askedTypes, std::to_string(WEBKIT_SCRIPT_DIALOG_BEFORE_UNLOAD_CONFIRM));
+    EXPECT_EQ(m_dialogs.alerts().size(), 7u);
+}
+
+TEST_F(PageWindowsTest, FileInputsGetTheChosenFilesOneOrSeveralAndKeepThemOnCancel) {
+    const std::string readme = VELLOQ_SOURCE_DIR "/README.md", lists = VELLOQ_SOURCE_DIR "/CMakeLists.txt";
+    const struct { const char* input; std::optional<std::vector<std::string>> answer; const char* files; } rows[] = {
+        {"one", std::vector{readme}, "README.md"},
+        {"many", std::vector{readme, lists}, "README.md,CMakeLists.txt"},
+        {"many", std::nullopt, "README.md,CMakeLists.txt"},
+    };
+    for (const auto& row : rows) {
+        m_dialogs.answerOpenPanel(row.answer);
+        const std::string input = std::string("document.getElementById('") + row.input + "')";
+        run(input + ".click()");
+        const std::string names = "[..." + input + ".files].map(file => file.name).join()";
+        EXPECT_TRUE(pumpUntil([&] { return run(names) == row.files; })) << row.input << ": " << run(names);
+        const OpenPanelOptions& asked = m_dialogs.openPanels().back();
+        EXPECT_TRUE(asked.canChooseFiles && !asked.canChooseDirectories && asked.allowedExtensions.empty());
+        EXPECT_EQ(asked.allowsMultipleSelection, row.input == std::string("many"));
+    }
+    EXPECT_EQ(m_dialogs.openPanels().size(), 3u);
+}
+
+TEST_F(PageWindowsTest, WindowsOpenedInARowShareOnePopupShowingTheLastAndWindowCloseDropsIt) {
+    for (const char* page : {"one", "two"}) run(std::string("void window.open('http://127.0.0.1:65500/") + page + "')");
+    ASSERT_TRUE(pumpUntil([this] { return !popups().empty(); }));
+    pumpFor(std::chrono::milliseconds(200));
+    ASSERT_EQ(popups().size(), 1u);
+    EXPECT_EQ(m_served, 2);
+    auto* shown = WEBKIT_WEB_VIEW(gtk_bin_get_child(GTK_BIN(popups()[0]->gobj())));
+    EXPECT_STREQ(webkit_web_view_get_uri(shown), "http://127.0.0.1:65500/two");
+
+    run("window.close()", shown);
+    EXPECT_TRUE(pumpUntil([this] { return popups().empty(); }));
+}
+
+}  // namespace
