@@ -51,3 +51,13 @@ TEST(GtkDialogsTest, AlertAnswersTheChosenButtonFirstOneRightmostOrMinusOneWhenC
         EXPECT_EQ(shown, c.shown);
     }
 }
+
+TEST(GtkDialogsTest, TextInputAnswersTheChosenButtonWithTheFieldStartingAtTheDefaultText) {
+    GtkTestEnvironment::ensure();
+    std::vector<std::string> shown;
+    whenDialogShows(1, shown);
+    const TextInputAnswer answer = GtkDialogs().runTextInput("Name?", "Ann", {"Confirm", "Cancel"});
+    EXPECT_EQ(answer.buttonIndex, 1);
+    EXPECT_EQ(answer.text, "Ann");
+    EXPECT_EQ(shown, (std::vector<std::string>{"Cancel", "Confirm"}));
+}
