@@ -46,8 +46,8 @@ void Q7ZPopupWindow::close() {
     dropWhenIdle();
 }
 
-// The engine's request always carries the address it will load into the view answered here,
-// which is the page's own window being opened: every request gets its view.
+// The engine's navigation action always carries the request that it loads into the view
+// answered here, right after this returns; every request therefore gets a view.
 GtkWidget* Q7ZPopupWindow::on_view_create(WebKitWebView* opener, WebKitNavigationAction*, gpointer popup) {
     return GTK_WIDGET(static_cast<Q7ZPopupWindow*>(popup)->openView(opener));
 }

@@ -2,10 +2,13 @@
 // Dialogs as GTK modal dialogs (Gtk::MessageDialog, Gtk::FileChooserDialog), transient for the
 // given parent or else for the application's active window.
 
-#include <gtkmm/messagedialog.h>
 #include <gtkmm/window.h>
 
 #include "platform/desktop/Dialogs.h"
+
+namespace Gtk {
+class MessageDialog;
+}
 
 class GtkDialogs : public Dialogs {
 public:
