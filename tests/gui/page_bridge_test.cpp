@@ -11,6 +11,7 @@
 
 #include "support/MainLoopPump.h"
 #include "support/gui/GtkTestEnvironment.h"
+#include "support/gui/WebViewScripts.h"
 #include "web/Q7ZPageBridge.h"
 
 namespace {
@@ -49,7 +50,7 @@ class PageBridgeTest : public testing::Test {
 protected:
     void SetUp() override {
         GtkTestEnvironment::ensure();
-        m_view.reset(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));
+        m_view = WebViewScripts::newView();
         m_bridge.attach(m_view.get());
         // The page dialog handling, connected after the bridge as the web host does.
         g_signal_connect(m_view.get(), "script-dialog", G_CALLBACK(on_view_script_dialog), &m_pageDialogs);
@@ -61,22 +62,10 @@ protected:
         return ++*seen > 0;
     }
     static void load(WebKitWebView* view) {
-        webkit_web_view_load_html(view, R"(<p>host</p><iframe srcdoc="<p>inner</p>"></iframe>)", "http://127.0.0.1/parlor/");
-        EXPECT_TRUE(pumpUntil([view] { return !webkit_web_view_is_loading(view); }));
+        WebViewScripts::loadHtml(view, R"(<p>host</p><iframe srcdoc="<p>inner</p>"></iframe>)", "http://127.0.0.1/parlor/");
     }
-    static void on_script_finished(GObject* view, GAsyncResult* outcome, gpointer result) {
-        GError* error = nullptr;
-        GObjectPtr<JSCValue> value(webkit_web_view_evaluate_javascript_finish(WEBKIT_WEB_VIEW(view), outcome, &error));
-        *static_cast<std::string*>(result) = value ? GCharPtr(jsc_value_to_string(value.get())).get() : error->message;
-        if (error) g_error_free(error);
-    }
-    // The script's value as text (an exception's message).
     std::string run(const std::string& script, WebKitWebView* view = nullptr) {
-        std::string result;
-        webkit_web_view_evaluate_javascript(view ? view : m_view.get(), script.c_str(), -1, nullptr, nullptr, nullptr,
-                                            &on_script_finished, &result);
-        EXPECT_TRUE(pumpUntil([&] { return !result.empty(); })) << script;
-        return result;
+        return WebViewScripts::run(view ? view : m_view.get(), script);
     }
 
     RecordingHandler m_handler;

@@ -12,6 +12,7 @@
 #include "support/MainLoopPump.h"
 #include "support/gui/GtkTestEnvironment.h"
 #include "support/gui/ScriptedDialogs.h"
+#include "support/gui/WebViewScripts.h"
 #include "web/Q7ZFileInputs.h"
 #include "web/Q7ZPageDialogs.h"
 #include "web/Q7ZPopupWindow.h"
@@ -27,28 +28,16 @@ protected:
         m_pageDialogs.attach(m_view.get());
         m_fileInputs.attach(m_view.get());
         m_popup.attach(m_view.get());
-        webkit_web_view_load_html(m_view.get(), "<input id=one type=file><input id=many type=file multiple>",
-                                  "http://127.0.0.1/");
-        EXPECT_TRUE(pumpUntil([this] { return !webkit_web_view_is_loading(m_view.get()); }));
+        WebViewScripts::loadHtml(m_view.get(), "<input id=one type=file><input id=many type=file multiple>",
+                                 "http://127.0.0.1/");
     }
     // Sees every dialog the engine asks for and leaves it to the handling under test.
     static gboolean on_view_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog, std::string* types) {
         *types += std::to_string(webkit_script_dialog_get_dialog_type(dialog));
         return FALSE;
     }
-    // The script's value as text (an exception's message).
     std::string run(const std::string& script, WebKitWebView* view = nullptr) {
-        if (!view) view = m_view.get();
-        GObjectPtr<GAsyncResult> outcome;
-        webkit_web_view_evaluate_javascript(view, script.c_str(), -1, nullptr, nullptr, nullptr, &keep, &outcome);
-        EXPECT_TRUE(pumpUntil([&] { return outcome != nullptr; })) << script;
-        GError* error = nullptr;
-        GObjectPtr<JSCValue> value(webkit_web_view_evaluate_javascript_finish(view, outcome.get(), &error));
-        const GErrorPtr failure(error);
-        return value ? GCharPtr(jsc_value_to_string(value.get())).get() : failure->message;
-    }
-    static void keep(GObject*, GAsyncResult* result, gpointer outcome) {
-        static_cast<GObjectPtr<GAsyncResult>*>(outcome)->reset(G_ASYNC_RESULT(g_object_ref(result)));
+        return WebViewScripts::run(view ? view : m_view.get(), script);
     }
     std::vector<Gtk::Window*> popups() {
         auto windows = Gtk::Window::list_toplevels();
@@ -64,7 +53,7 @@ protected:
     Gtk::Window m_main;
     int m_served = 0;
     Q7ZPopupWindow m_popup{m_main, [this](WebKitWebView*) { ++m_served; }};
-    GObjectPtr<WebKitWebView> m_view{WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new()))};
+    GObjectPtr<WebKitWebView> m_view = WebViewScripts::newView();
     std::string m_askedTypes;
 };
 
