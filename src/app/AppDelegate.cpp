@@ -44,10 +44,6 @@ AppDelegate* AppDelegate::sharedDelegate() {
     return g_sharedDelegate;
 }
 
-std::string AppDelegate::loginItemHelperBundlePath() {
-    return LoginItemHelperPaths::bundlePath();
-}
-
 void AppDelegate::on_startup() {
     Gtk::Application::on_startup();
     addApplicationActions();

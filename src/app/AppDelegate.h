@@ -60,9 +60,6 @@ public:
     // Sets isRestart and quits; the helper starts the application again.
     void requestRestart();
 
-    // <main bundle>/Contents/Library/LoginItems/<helper name>.app
-    static std::string loginItemHelperBundlePath();
-
 protected:
     explicit AppDelegate(const std::string& applicationId);
 
