@@ -151,24 +151,17 @@ Q7ZPageBridge::Q7ZPageBridge(Q7ZPageBridgeHandler& handler)
                                       WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, nullptr, nullptr)) {}
 
 Q7ZPageBridge::~Q7ZPageBridge() {
-    for (const auto& [view, handlerId] : m_views) {
-        g_signal_handler_disconnect(view, handlerId);
-        g_object_weak_unref(G_OBJECT(view), &Q7ZPageBridge::on_view_finalized, this);
-    }
     for (const auto& manager : m_contentManagers) webkit_user_content_manager_remove_script(manager.get(), m_script.get());
 }
 
 void Q7ZPageBridge::attach(WebKitWebView* view) {
-    if (std::any_of(m_views.begin(), m_views.end(), [view](const auto& entry) { return entry.first == view; })) return;
     WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(view);
     if (std::none_of(m_contentManagers.begin(), m_contentManagers.end(),
                      [manager](const auto& known) { return known.get() == manager; })) {
         webkit_user_content_manager_add_script(manager, m_script.get());
         m_contentManagers.push_back(retainObject(manager));
     }
-    const gulong handlerId = g_signal_connect(view, "script-dialog", G_CALLBACK(&Q7ZPageBridge::on_view_script_dialog), this);
-    g_object_weak_ref(G_OBJECT(view), &Q7ZPageBridge::on_view_finalized, this);
-    m_views.emplace_back(view, handlerId);
+    m_connections.connect(view, "script-dialog", G_CALLBACK(&Q7ZPageBridge::on_view_script_dialog), this);
 }
 
 gboolean Q7ZPageBridge::on_view_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog, gpointer bridge) {
@@ -183,11 +176,6 @@ gboolean Q7ZPageBridge::on_view_script_dialog(WebKitWebView*, WebKitScriptDialog
     }
     // Never webkit_script_dialog_close() here: the engine completes the prompt itself.
     return TRUE;
-}
-
-void Q7ZPageBridge::on_view_finalized(gpointer bridge, GObject* view) {
-    auto& views = static_cast<Q7ZPageBridge*>(bridge)->m_views;
-    std::erase_if(views, [view](const auto& entry) { return G_OBJECT(entry.first) == view; });
 }
 
 std::optional<std::string> Q7ZPageBridge::answer(std::string_view call) {

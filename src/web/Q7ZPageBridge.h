@@ -21,6 +21,7 @@
 
 #include "platform/GObjectPtr.h"
 #include "web/Q7ZPageBridgeHandler.h"
+#include "web/Q7ZViewSignalConnections.h"
 
 class Q7ZPageBridge {
 public:
@@ -41,7 +42,6 @@ private:
     };
 
     static gboolean on_view_script_dialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer bridge);
-    static void on_view_finalized(gpointer bridge, GObject* view);
 
     // The prompt text for a call (the text after the marker), or nothing when it is refused.
     std::optional<std::string> answer(std::string_view call);
@@ -49,5 +49,5 @@ private:
     Q7ZPageBridgeHandler& m_handler;
     std::unique_ptr<WebKitUserScript, UserScriptUnref> m_script;
     std::vector<GObjectPtr<WebKitUserContentManager>> m_contentManagers;
-    std::vector<std::pair<WebKitWebView*, gulong>> m_views;  // with the script-dialog handler's id
+    Q7ZViewSignalConnections m_connections;
 };
