@@ -20,6 +20,7 @@
 #include "app/Q7ZMainWindow.h"
 #include "controls/Q7ZViewController.h"
 #include "platform/desktop/Attention.h"
+#include "platform/desktop/GtkDialogs.h"
 #include "platform/desktop/LauncherEntry.h"
 #include "platform/desktop/StatusItem.h"
 
@@ -38,6 +39,11 @@ public:
     static AppDelegate* sharedDelegate();
 
     Q7ZMainWindow* window() const { return m_window.get(); }
+    // The desktop's launcher entry (badge) and attention request; null before start-up.
+    LauncherEntry* launcherEntry() const { return m_launcherEntry.get(); }
+    Attention* attention() const { return m_attention.get(); }
+    // Modal alerts and panels of the application's screens.
+    Dialogs& dialogs() { return m_dialogs; }
     bool isRestart() const { return m_isRestart; }
     void setIsRestart(bool isRestart) { m_isRestart = isRestart; }
 
@@ -88,6 +94,7 @@ private:
     void on_window_is_active_changed();
     void on_current_screen_change_state(const Glib::VariantBase& requested);
 
+    GtkDialogs m_dialogs;
     std::unique_ptr<Q7ZMainWindow> m_window;
     std::unique_ptr<LauncherEntry> m_launcherEntry;
     std::unique_ptr<Attention> m_attention;

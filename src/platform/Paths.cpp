@@ -35,6 +35,18 @@ std::string homeDirectory() {
     return passwordDatabaseHome();
 }
 
+namespace {
+
+// The XDG variable when it holds an absolute path (the specification ignores relative ones),
+// else the home folder followed by fallback.
+std::string xdgBaseDirectory(const char* variable, const char* fallback) {
+    auto configured = environmentValue(variable);
+    if (configured && configured->front() == '/') return *configured;
+    return homeDirectory() + fallback;
+}
+
+}  // namespace
+
 std::string documentsDirectory() { return homeDirectory() + "/Documents"; }
 
 std::string downloadsDirectory() {
@@ -42,12 +54,12 @@ std::string downloadsDirectory() {
     return homeDirectory() + "/Downloads";
 }
 
-std::string userConfigBaseDirectory() {
-    auto configured = environmentValue("XDG_CONFIG_HOME");
-    if (configured && configured->front() == '/') return *configured;
-    return homeDirectory() + "/.config";
-}
+std::string userConfigBaseDirectory() { return xdgBaseDirectory("XDG_CONFIG_HOME", "/.config"); }
 
 std::string userConfigDirectory() { return userConfigBaseDirectory() + "/velloq-parlor"; }
+
+std::string userDataDirectory() { return xdgBaseDirectory("XDG_DATA_HOME", "/.local/share") + "/velloq-parlor"; }
+
+std::string userCacheDirectory() { return xdgBaseDirectory("XDG_CACHE_HOME", "/.cache") + "/velloq-parlor"; }
 
 }  // namespace Paths

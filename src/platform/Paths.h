@@ -18,5 +18,10 @@ std::string downloadsDirectory();
 std::string userConfigBaseDirectory();
 // <config base>/velloq-parlor
 std::string userConfigDirectory();
+// $XDG_DATA_HOME (absolute) or <home>/.local/share, followed by /velloq-parlor: the web
+// engine's cookies and site data.
+std::string userDataDirectory();
+// $XDG_CACHE_HOME (absolute) or <home>/.cache, followed by /velloq-parlor.
+std::string userCacheDirectory();
 
 }  // namespace Paths

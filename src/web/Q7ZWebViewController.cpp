@@ -1,5 +1,168 @@
 #include "web/Q7ZWebViewController.h"
 
-Q7ZWebViewController::Q7ZWebViewController() : m_nameLabel(className()) {
-    m_nameLabel.show();
+#include <glibmm/main.h>
+#include <gtkmm/window.h>
+
+#include "app/AppDelegate.h"
+#include "common/PageScript.h"
+#include "config/Q7ZACUtilityEndpoints.h"
+#include "config/Q7ZAppSettingConfigSingleton.h"
+#include "config/Q7ZRemoteConfigSingleton.h"
+#include "platform/Bundle.h"
+#include "platform/OsRelease.h"
+#include "platform/desktop/Workspace.h"
+#include "web/Q7ZWebContext.h"
+
+namespace {
+
+AppDelegate& appDelegate() { return *AppDelegate::sharedDelegate(); }
+
+Q7ZWebNotices::Desktop desktopOf(AppDelegate& application) {
+    return {Glib::wrap(G_APPLICATION(application.gobj()), true), application.window(), application.launcherEntry(),
+            application.attention()};
+}
+
+}  // namespace
+
+Q7ZWebViewController::Q7ZWebViewController() : Q7ZWebViewController(appDelegate().dialogs()) {}
+
+Q7ZWebViewController::Q7ZWebViewController(Dialogs& dialogs)
+    : m_dialogs(dialogs),
+      m_mainWindow(*appDelegate().window()),
+      m_webView(Q7ZWebContext::newWebView()),
+      m_bridge(*this),
+      m_pageDialogs(dialogs),
+      m_fileInputs(dialogs),
+      m_notices(desktopOf(appDelegate()), [this](const std::string& script) { evaluateScript(script); }),
+      m_popup(m_mainWindow, [this](WebKitWebView* view) { serveView(view); }) {
+    m_policy = std::make_unique<Q7ZWebPolicy>(m_webView.get(), m_popup, m_dialogs,
+                                              [this](WebKitURIRequest* request) { startDownloadFileWithUrlRequest(request); });
+    viewDidLoad();
+    // Once for the controller's life, however often the window is shown again.
+    m_foregroundObservation = NotificationCenter::defaultCenter().addObserver(
+        kWindowsForegroundNotification, [this](const std::string& object) { windowsForegroundStatusDidChange(object); });
+}
+
+Q7ZWebViewController::~Q7ZWebViewController() {
+    m_settingWindowDrop.disconnect();
+    m_popup.close();
+}
+
+void Q7ZWebViewController::viewDidLoad() {
+    m_mainWindow.resize(kMinimumContentWidth, kMinimumContentHeight);
+    m_rootView.set_size_request(kMinimumContentWidth, kMinimumContentHeight);
+    m_notices.resetNotifySound();
+    serveView(m_webView.get());
+    // Started before the window maps, so the engine's processes start while GTK finishes.
+    webkit_web_view_load_uri(m_webView.get(), Q7ZACUtility::getLoginPageUrl().c_str());
+    Gtk::Widget* webWidget = Glib::wrap(GTK_WIDGET(m_webView.get()));
+    webWidget->set_hexpand(true);
+    webWidget->set_vexpand(true);
+    m_rootView.pack_start(*webWidget, Gtk::PACK_EXPAND_WIDGET);
+    webWidget->show();
+}
+
+// The bridge first: its prompts must reach it before the page dialogs answer every prompt.
+void Q7ZWebViewController::serveView(WebKitWebView* view) {
+    m_bridge.attach(view);
+    m_pageDialogs.attach(view);
+    m_fileInputs.attach(view);
+    m_policy->attach(view);
+    m_popup.attach(view);
+}
+
+void Q7ZWebViewController::reloadWebView() { webkit_web_view_reload(m_webView.get()); }
+
+void Q7ZWebViewController::evaluateScript(const std::string& script) {
+    webkit_web_view_evaluate_javascript(m_webView.get(), script.c_str(), -1, nullptr, nullptr, nullptr, nullptr, nullptr);
+}
+
+// The object is the text "true" or "false", handed to the page as a boolean.
+void Q7ZWebViewController::windowsForegroundStatusDidChange(const std::string& object) {
+    if (object == "true" || object == "false") evaluateScript(PageScript::call("parlorMain.setActiveForm", {object == "true"}));
+    else evaluateScript(PageScript::call("parlorMain.setActiveForm", {object}));
+}
+
+Q7ZPageBridgeHandler::EnterpriseInfo Q7ZWebViewController::getEnterpriseInfo() {
+    const auto& remoteConfig = Q7ZRemoteConfigSingleton::getInstance();
+    return {remoteConfig.remoteTitle(), remoteConfig.remoteTitleIcon()};
+}
+
+void Q7ZWebViewController::noticeEvent() { m_notices.noticeEvent(); }
+
+void Q7ZWebViewController::showNotice(const std::string& jsonText) {
+    m_notices.showNotice(Q7ZDesktopNotifyType::Notice, jsonText);
+}
+
+void Q7ZWebViewController::showIMNotice(const std::string& jsonText) {
+    m_notices.showNotice(Q7ZDesktopNotifyType::IMNotice, jsonText);
+}
+
+void Q7ZWebViewController::showInviteNotice(const std::string& jsonText) {
+    m_notices.showNotice(Q7ZDesktopNotifyType::InviteNotice, jsonText);
+}
+
+void Q7ZWebViewController::changeBadge(std::optional<double> value) { m_notices.changeBadge(value); }
+
+// The program's build first, then the system in parentheses: "512(Debian GNU/Linux 12)".
+std::string Q7ZWebViewController::getOSVersion() {
+    const std::string build = Bundle::mainBundle().infoValue("CFBundleVersion").value_or("");
+    return build + "(" + OsRelease::nameAndVersion() + ")";
+}
+
+bool Q7ZWebViewController::checkIsZoomInstalled() { return Workspace().hasHandlerForScheme("zoommtg"); }
+
+void Q7ZWebViewController::openSettingWindow() {
+    if (!m_settingWindow) {
+        m_settingWindow = std::make_unique<Q7ZSettingWindow>(m_dialogs);
+        m_settingWindow->setSettingDelegate(this);
+    }
+    m_settingWindow->set_transient_for(m_mainWindow);
+    m_settingWindow->present();
+}
+
+void Q7ZWebViewController::navigateToLogoutPage() {
+    if (!confirm("m346")) return;
+    evaluateScript(PageScript::call("parlorMain.logout"));
+}
+
+void Q7ZWebViewController::exitApplication() {
+    if (confirm("m749")) appDelegate().quit();
+}
+
+bool Q7ZWebViewController::confirm(const char* messageKey) {
+    return m_dialogs.showAlert(localizedString(messageKey), AlertStyle::Warning,
+                               {localizedString("m9"), localizedString("m10")}) == 0;
+}
+
+void Q7ZWebViewController::settingWindowWillClose(Q7ZSettingWindow&) {
+    closeSettingWindow();
+    m_notices.resetNotifySound();
+}
+
+void Q7ZWebViewController::settingWindowWillCloseByChangeLanguage(Q7ZSettingWindow&) { restartWithSessionLocale(); }
+
+void Q7ZWebViewController::settingWindowWillCloseByChangeServer(Q7ZSettingWindow&) { restartWithSessionLocale(); }
+
+void Q7ZWebViewController::restartWithSessionLocale() {
+    evaluateScript(
+        PageScript::call("parlorMain.setSessionLocale", {Q7ZAppSettingConfigSingleton::getInstance().language()}));
+    closeSettingWindow();
+    appDelegate().requestRestart();
+}
+
+void Q7ZWebViewController::closeSettingWindow() {
+    if (!m_settingWindow) return;
+    m_settingWindow->hide();
+    m_closedSettingWindow = std::move(m_settingWindow);
+    if (!m_settingWindowDrop.connected())
+        m_settingWindowDrop = Glib::signal_idle().connect([this] {
+            m_closedSettingWindow.reset();
+            return false;
+        });
+}
+
+void Q7ZWebViewController::startDownloadFileWithUrlRequest(WebKitURIRequest* request) {
+    g_warning("%s is not a page and was not downloaded: page downloads are not available yet",
+              webkit_uri_request_get_uri(request));
 }

@@ -1,17 +1,95 @@
 #pragma once
-// The web host. For now it shows only its own name.
+// The web host: the main window's screen once a server is chosen. It hosts the organisation's
+// web application in one web view, loaded from the chosen server's login page in the
+// program's persistent web context, and serves that view and every popup view alike: the
+// scripting bridge (this class answers its eleven operations), the page's dialogs and file
+// inputs, the navigation policy and the one popup window. Notices, sound and badge go to
+// Q7ZWebNotices. It owns the settings window while open and is its delegate.
+//
+// The page learns from it when the main window comes forward or goes back
+// (parlorMain.setActiveForm), the session language before a restart, and a confirmed logout.
 
-#include <gtkmm/label.h>
+#include <memory>
+#include <string>
+
+#include <gtkmm/box.h>
+#include <webkit2/webkit2.h>
 
 #include "controls/Q7ZViewController.h"
+#include "platform/GObjectPtr.h"
+#include "platform/NotificationCenter.h"
+#include "platform/desktop/Dialogs.h"
+#include "settings/Q7ZSettingWindow.h"
+#include "settings/Q7ZSettingWindowDelegate.h"
+#include "web/Q7ZFileInputs.h"
+#include "web/Q7ZPageBridge.h"
+#include "web/Q7ZPageBridgeHandler.h"
+#include "web/Q7ZPageDialogs.h"
+#include "web/Q7ZPopupWindow.h"
+#include "web/Q7ZWebNotices.h"
+#include "web/Q7ZWebPolicy.h"
 
-class Q7ZWebViewController : public Q7ZViewController {
+class Q7ZMainWindow;
+
+class Q7ZWebViewController : public Q7ZViewController,
+                             public Q7ZPageBridgeHandler,
+                             public Q7ZSettingWindowDelegate {
 public:
-    Q7ZWebViewController();
+    static constexpr int kMinimumContentWidth = 800;
+    static constexpr int kMinimumContentHeight = 600;
 
-    Gtk::Widget& view() override { return m_nameLabel; }
+    // Alerts and panels through the application's dialogs. The application delegate and its
+    // main window must exist.
+    Q7ZWebViewController();
+    explicit Q7ZWebViewController(Dialogs& dialogs);
+    ~Q7ZWebViewController() override;
+
+    Gtk::Widget& view() override { return m_rootView; }
     std::string className() const override { return "Q7ZWebViewController"; }
+    bool respondsToReloadWebView() const override { return true; }
+    void reloadWebView() override;
+
+    EnterpriseInfo getEnterpriseInfo() override;
+    void noticeEvent() override;
+    void showNotice(const std::string& jsonText) override;
+    void showIMNotice(const std::string& jsonText) override;
+    void showInviteNotice(const std::string& jsonText) override;
+    void openSettingWindow() override;
+    void navigateToLogoutPage() override;
+    void exitApplication() override;
+    void changeBadge(std::optional<double> value) override;
+    std::string getOSVersion() override;
+    bool checkIsZoomInstalled() override;
+
+    void settingWindowWillClose(Q7ZSettingWindow& window) override;
+    void settingWindowWillCloseByChangeLanguage(Q7ZSettingWindow& window) override;
+    void settingWindowWillCloseByChangeServer(Q7ZSettingWindow& window) override;
 
 private:
-    Gtk::Label m_nameLabel;
+    void viewDidLoad();
+    // The bridge, policy, dialogs, file inputs and popup for a view of this controller.
+    void serveView(WebKitWebView* view);
+    // Runs script in the main view's page; its result and exceptions are of no interest.
+    void evaluateScript(const std::string& script);
+    void windowsForegroundStatusDidChange(const std::string& object);
+    bool confirm(const char* messageKey);
+    void closeSettingWindow();
+    void restartWithSessionLocale();
+    void startDownloadFileWithUrlRequest(WebKitURIRequest* request);
+
+    Dialogs& m_dialogs;
+    Q7ZMainWindow& m_mainWindow;
+    Gtk::Box m_rootView;
+    GObjectPtr<WebKitWebView> m_webView;
+    Q7ZPageBridge m_bridge;
+    Q7ZPageDialogs m_pageDialogs;
+    Q7ZFileInputs m_fileInputs;
+    Q7ZWebNotices m_notices;
+    Q7ZPopupWindow m_popup;
+    std::unique_ptr<Q7ZWebPolicy> m_policy;
+    std::unique_ptr<Q7ZSettingWindow> m_settingWindow;
+    // A closed settings window is dropped once the loop is idle: it closes from its own handler.
+    std::unique_ptr<Q7ZSettingWindow> m_closedSettingWindow;
+    sigc::connection m_settingWindowDrop;
+    NotificationCenter::Observation m_foregroundObservation;
 };

@@ -15,7 +15,10 @@ DesktopNotifier::DesktopNotifier(Glib::RefPtr<Gio::Application> application, Act
     m_application->add_action(m_action);
 }
 
-DesktopNotifier::~DesktopNotifier() { m_application->remove_action(kActionName); }
+DesktopNotifier::~DesktopNotifier() {
+    // A notifier made after this one has put its own action in place: leave that one.
+    if (m_application->lookup_action(kActionName) == m_action) m_application->remove_action(kActionName);
+}
 
 std::string DesktopNotifier::post(const std::string& title, const std::string& body, const std::string& kind,
                                   const std::string& text) {

@@ -1,0 +1,48 @@
+#pragma once
+// The page's notices, sound, badge and attention requests, on the desktop: notices become
+// desktop notifications (GNotification through the application) carrying their kind and the
+// page's text; a click on one brings the main window forward, hands the page script of its
+// kind to the owner and withdraws the notification. The sound is a GStreamer player reloaded
+// on request; the badge and the attention request go to the launcher entry and the window.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <giomm/application.h>
+
+#include "platform/desktop/Attention.h"
+#include "platform/desktop/DesktopNotifier.h"
+#include "platform/desktop/LauncherEntry.h"
+#include "platform/desktop/SoundPlayer.h"
+#include "web/policy/Q7ZNoticeRules.h"
+
+class Q7ZWebNotices {
+public:
+    struct Desktop {
+        Glib::RefPtr<Gio::Application> application;
+        Gtk::Window* mainWindow = nullptr;  // brought forward by a click
+        LauncherEntry* launcherEntry = nullptr;
+        Attention* attention = nullptr;
+    };
+    // Evaluates script in the main web view.
+    using ScriptRunner = std::function<void(const std::string& script)>;
+
+    Q7ZWebNotices(Desktop desktop, ScriptRunner runScript);
+
+    // Loads the sound the settings choose (the user's own file or the bundle's).
+    void resetNotifySound();
+    void noticeEvent();
+    void showNotice(Q7ZDesktopNotifyType type, const std::string& jsonText);
+    void changeBadge(std::optional<double> value);
+
+private:
+    void didActivateNotification(const std::string& kind, const std::string& text);
+
+    Desktop m_desktop;
+    ScriptRunner m_runScript;
+    Q7ZNoticeRules m_rules;
+    SoundPlayer m_notifySound;
+    std::unique_ptr<DesktopNotifier> m_notifier;
+};

@@ -1,0 +1,91 @@
+#include "web/Q7ZWebPolicy.h"
+
+#include "platform/Bundle.h"
+#include "platform/MainThread.h"
+
+Q7ZWebPolicy::Q7ZWebPolicy(WebKitWebView* mainView, Q7ZPopupWindow& popup, Dialogs& dialogs,
+                           PageDownloadStarter startPageDownload)
+    : m_mainView(mainView), m_popup(popup), m_dialogs(dialogs), m_startPageDownload(std::move(startPageDownload)) {}
+
+void Q7ZWebPolicy::attach(WebKitWebView* view) {
+    m_connections.connect(view, "decide-policy", G_CALLBACK(&Q7ZWebPolicy::on_view_decide_policy), this);
+    m_connections.connect(view, "load-failed", G_CALLBACK(&Q7ZWebPolicy::on_view_load_failed), this);
+}
+
+// A name that does not resolve for the moment (no DNS server to ask) or no route to any
+// network: the computer is offline. A name that does not exist, or a server that refuses or
+// does not answer, is the server's matter and stays silent.
+bool Q7ZWebPolicy::isNoNetworkError(const GError* error) {
+    if (!error) return false;
+    return g_error_matches(error, G_RESOLVER_ERROR, G_RESOLVER_ERROR_TEMPORARY_FAILURE) ||
+           g_error_matches(error, G_IO_ERROR, G_IO_ERROR_NETWORK_UNREACHABLE);
+}
+
+gboolean Q7ZWebPolicy::on_view_decide_policy(WebKitWebView* view, WebKitPolicyDecision* decision,
+                                             WebKitPolicyDecisionType type, gpointer policy) {
+    auto& self = *static_cast<Q7ZWebPolicy*>(policy);
+    self.carryOut(view, decision, self.decide(view, decision, type));
+    return TRUE;
+}
+
+Q7ZNavigationPolicy::Decision Q7ZWebPolicy::decide(WebKitWebView* view, WebKitPolicyDecision* decision,
+                                                   WebKitPolicyDecisionType type) const {
+    const bool isMainView = view == m_mainView;
+    if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+        auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+        const char* url = webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(response));
+        const char* mimeType = webkit_uri_response_get_mime_type(webkit_response_policy_decision_get_response(response));
+        return Q7ZNavigationPolicy::decideResponse(url ? url : "", mimeType ? mimeType : "", isMainView);
+    }
+    WebKitNavigationAction* action =
+        webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+    const char* url = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+    // The views keep no back-forward list: a step through the engine's history (the page's
+    // history.back(), a mouse's back button) to another document goes nowhere.
+    if (webkit_navigation_action_get_navigation_type(action) == WEBKIT_NAVIGATION_TYPE_BACK_FORWARD)
+        return {false, {}, false, false};
+    if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) {
+        const char* pageUrl = webkit_web_view_get_uri(view);
+        return Q7ZNavigationPolicy::decideNewWindow(url ? url : "", pageUrl ? pageUrl : "");
+    }
+    return Q7ZNavigationPolicy::decideNavigation(url ? url : "", isMainView);
+}
+
+void Q7ZWebPolicy::carryOut(WebKitWebView* view, WebKitPolicyDecision* decision,
+                            const Q7ZNavigationPolicy::Decision& what) {
+    if (!what.desktopUrl.empty()) m_workspace.openUrl(what.desktopUrl);
+    bool use = what.use;
+    if (what.startDownload) {
+        auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+        if (m_startPageDownload) m_startPageDownload(webkit_response_policy_decision_get_request(response));
+        // What the engine can show is shown as well; anything else would be drawn as text in
+        // place of the page, so the frame keeps what it showed.
+        use = webkit_response_policy_decision_is_mime_type_supported(response);
+    }
+    if (use) webkit_policy_decision_use(decision);
+    else webkit_policy_decision_ignore(decision);
+    // Only a popup's window is ever closed; the popup keeps the view until the loop is idle.
+    if (what.closeWindow && view != m_mainView) m_popup.close();
+}
+
+gboolean Q7ZWebPolicy::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer policy) {
+    auto& self = *static_cast<Q7ZWebPolicy*>(policy);
+    if (isNoNetworkError(error)) {
+        g_warning("no network connection: %s could not be loaded (%s)", uri, error->message);
+        self.showNoNetworkAlertLater();
+    } else if (!g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) &&
+               !g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) &&
+               !g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_CANNOT_SHOW_MIME_TYPE)) {
+        g_warning("the page %s could not be loaded: %s", uri, error ? error->message : "");
+    }
+    // Handled: the engine's own error page would replace what the frame shows.
+    return TRUE;
+}
+
+void Q7ZWebPolicy::showNoNetworkAlertLater() {
+    std::weak_ptr<int> alive = m_alive;
+    MainThread::runAsync([this, alive] {
+        if (alive.expired()) return;
+        m_dialogs.showAlert(localizedString("m754"), AlertStyle::Warning, {});
+    });
+}

@@ -1,0 +1,84 @@
+// The "no network connection" warning, with no network for real: before anything starts, this
+// program moves into a network namespace of its own that has only the loopback interface, so a
+// load of an outside address fails as it does on an offline computer (no route). The web
+// engine's processes and the demo server, started later, share the namespace. One warning per
+// failed load; a server that merely refuses the connection is not a missing network.
+
+#include <net/if.h>
+#include <sched.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <gtkmm/window.h>
+
+#include "platform/Bundle.h"
+#include "support/DemoServer.h"
+#include "support/MainLoopPump.h"
+#include "support/gui/GtkTestEnvironment.h"
+#include "support/gui/ScriptedDialogs.h"
+#include "support/gui/WebViewScripts.h"
+#include "web/Q7ZPopupWindow.h"
+#include "web/Q7ZWebPolicy.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Empty on success, else what failed.
+std::string enterOfflineNamespace() {
+    if (unshare(CLONE_NEWNET) != 0) return std::string("unshare(CLONE_NEWNET): ") + std::strerror(errno);
+    const int probe = socket(AF_INET, SOCK_DGRAM, 0);
+    ifreq loopback{};
+    std::strncpy(loopback.ifr_name, "lo", IFNAMSIZ - 1);
+    const bool up = probe >= 0 && ioctl(probe, SIOCGIFFLAGS, &loopback) == 0 &&
+                    (loopback.ifr_flags |= IFF_UP, ioctl(probe, SIOCSIFFLAGS, &loopback) == 0);
+    const std::string failure = up ? "" : std::string("bringing up the loopback interface: ") + std::strerror(errno);
+    if (probe >= 0) close(probe);
+    return failure;
+}
+
+// Before main: no thread may exist yet when the namespace changes.
+const std::string g_offlineFailure = enterOfflineNamespace();
+
+class OfflineTest : public testing::Test {
+protected:
+    static void SetUpTestSuite() { GtkTestEnvironment::ensure(); }
+    void SetUp() override {
+        ASSERT_EQ(g_offlineFailure, "") << "this test needs a network namespace of its own";
+        m_policy.attach(m_view.get());
+    }
+    // Loads url and waits until the load has ended and queued work has run.
+    void load(const std::string& url) {
+        webkit_web_view_load_uri(m_view.get(), url.c_str());
+        ASSERT_TRUE(pumpUntil([this] { return !webkit_web_view_is_loading(m_view.get()); }, 20s)) << url;
+        pumpFor(300ms);
+    }
+
+    ScriptedDialogs m_dialogs;
+    Gtk::Window m_main;
+    GObjectPtr<WebKitWebView> m_view = WebViewScripts::newView();
+    Q7ZPopupWindow m_popup{m_main, [](WebKitWebView*) {}};
+    Q7ZWebPolicy m_policy{m_view.get(), m_popup, m_dialogs, nullptr};
+};
+
+TEST_F(OfflineTest, EachLoadThatFindsNoNetworkWarnsOnceAndOtherFailuresStaySilent) {
+    DemoServer server;
+    m_dialogs.answerAlert(0);
+    m_dialogs.answerAlert(0);
+    load("http://192.0.2.1/VUD/Parlor/ParlorLogin.aspx");
+    EXPECT_EQ(m_dialogs.alerts(), std::vector<std::string>{localizedString("m754")});
+
+    load("http://127.0.0.1:1/");  // refused: the server's matter
+    load(server.url("test/status/500"));
+    EXPECT_EQ(m_dialogs.alerts().size(), 1u);
+
+    load("http://192.0.2.1/again");
+    EXPECT_EQ(m_dialogs.alerts().size(), 2u);
+}
+
+}  // namespace
