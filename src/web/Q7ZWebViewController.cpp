@@ -53,6 +53,7 @@ void Q7ZWebViewController::viewDidLoad() {
     m_rootView.set_size_request(kMinimumContentWidth, kMinimumContentHeight);
     m_notices.resetNotifySound();
     serveView(m_webView.get());
+    g_signal_connect(m_webView.get(), "load-changed", G_CALLBACK(&Q7ZWebViewController::on_webView_load_changed), nullptr);
     // Started before the window maps, so the engine's processes start while GTK finishes.
     webkit_web_view_load_uri(m_webView.get(), Q7ZACUtility::getLoginPageUrl().c_str());
     Gtk::Widget* webWidget = Glib::wrap(GTK_WIDGET(m_webView.get()));
@@ -69,6 +70,10 @@ void Q7ZWebViewController::serveView(WebKitWebView* view) {
     m_fileInputs.attach(view);
     m_policy->attach(view);
     m_popup.attach(view);
+}
+
+void Q7ZWebViewController::on_webView_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer) {
+    if (event == WEBKIT_LOAD_FINISHED) g_debug("the page %s has loaded", webkit_web_view_get_uri(view));
 }
 
 void Q7ZWebViewController::reloadWebView() { webkit_web_view_reload(m_webView.get()); }

@@ -67,6 +67,7 @@ public:
 
 private:
     void viewDidLoad();
+    static void on_webView_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer);
     // The bridge, policy, dialogs, file inputs and popup for a view of this controller.
     void serveView(WebKitWebView* view);
     // Runs script in the main view's page; its result and exceptions are of no interest.

@@ -14,7 +14,7 @@
 #include "app/AppDelegate.h"
 #include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
-#include "web/Q7ZWebViewController.h"
+#include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
 #include "support/TempHome.h"
 #include "support/gui/GtkTestEnvironment.h"
 #include "support/gui/WidgetEvents.h"
@@ -97,7 +97,7 @@ TEST_F(AppShellTest, ReloadIsEnabledOnlyForAScreenThatAnswersIt) {
         return stringOf(s_application->get_action_state_variant(AppDelegate::kCurrentScreenActionName));
     };
     EXPECT_EQ(currentScreen(), "Q7ZWebViewController");
-    EXPECT_FALSE(reloadAction->get_enabled()) << "the placeholder web host does not reload";
+    EXPECT_TRUE(reloadAction->get_enabled()) << "the web host reloads its page";
 
     auto& screen = s_application->placeScreen<ReloadableScreen>();
     EXPECT_EQ(currentScreen(), "ReloadableScreen");
@@ -109,7 +109,7 @@ TEST_F(AppShellTest, ReloadIsEnabledOnlyForAScreenThatAnswersIt) {
     // Replaced twice before the loop is idle: every replaced screen lives until then.
     const int destroyedBefore = ReloadableScreen::s_destroyed;
     window().setContentViewController(std::make_unique<ReloadableScreen>());
-    s_application->placeScreen<Q7ZWebViewController>();
+    s_application->placeScreen<Q7ZEnterEnterpriseCodeViewController>();
     EXPECT_FALSE(reloadAction->get_enabled());
     EXPECT_EQ(ReloadableScreen::s_destroyed, destroyedBefore);
     EXPECT_TRUE(pumpUntil([&] { return ReloadableScreen::s_destroyed == destroyedBefore + 2; }));
