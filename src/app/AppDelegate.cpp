@@ -92,8 +92,10 @@ void AppDelegate::applicationDidFinishLaunching() {
     m_launcherEntry = std::make_unique<LauncherEntry>(get_id());
     m_attention = std::make_unique<Attention>(*m_window, m_launcherEntry.get());
     dressMainWindow();
-    setMenuBar();
+    // The first screen before the menus and the status item: the web host starts loading its
+    // page at once, and the engine's processes start while the rest of start-up runs.
     placeFirstScreen();
+    setMenuBar();
     m_window->show();
     m_attention->request();
 }

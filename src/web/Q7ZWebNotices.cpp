@@ -15,8 +15,17 @@ Q7ZWebNotices::Q7ZWebNotices(Desktop desktop, ScriptRunner runScript)
 }
 
 void Q7ZWebNotices::resetNotifySound() {
-    m_notifySound.stop();
-    if (const auto path = m_rules.soundPath()) m_notifySound.load(*path);
+    if (m_notifySound) m_notifySound->stop();
+    m_soundIsStale = true;
+}
+
+SoundPlayer& Q7ZWebNotices::loadedSound() {
+    if (!m_notifySound) m_notifySound = std::make_unique<SoundPlayer>();
+    if (m_soundIsStale) {
+        m_soundIsStale = false;
+        if (const auto path = m_rules.soundPath()) m_notifySound->load(*path);
+    }
+    return *m_notifySound;
 }
 
 void Q7ZWebNotices::noticeEvent() {
@@ -27,7 +36,7 @@ void Q7ZWebNotices::noticeEvent() {
             resetNotifySound();
             [[fallthrough]];
         case Q7ZNoticeRules::SoundAction::Play:
-            m_notifySound.play();
+            loadedSound().play();
             break;
     }
     if (m_desktop.attention) m_desktop.attention->request();

@@ -2,8 +2,10 @@
 // The page's notices, sound, badge and attention requests, on the desktop: notices become
 // desktop notifications (GNotification through the application) carrying their kind and the
 // page's text; a click on one brings the main window forward, hands the page script of its
-// kind to the owner and withdraws the notification. The sound is a GStreamer player reloaded
-// on request; the badge and the attention request go to the launcher entry and the window.
+// kind to the owner and withdraws the notification. The sound is a GStreamer player, made and
+// loaded when the page first asks for the sound after a reset (starting GStreamer takes the
+// main thread for a while, which start-up should not wait for). The badge and the attention
+// request go to the launcher entry and the window.
 
 #include <functional>
 #include <memory>
@@ -31,7 +33,8 @@ public:
 
     Q7ZWebNotices(Desktop desktop, ScriptRunner runScript);
 
-    // Loads the sound the settings choose (the user's own file or the bundle's).
+    // The sound the settings choose (the user's own file or the bundle's) is loaded afresh
+    // before it next plays.
     void resetNotifySound();
     void noticeEvent();
     void showNotice(Q7ZDesktopNotifyType type, const std::string& jsonText);
@@ -39,10 +42,12 @@ public:
 
 private:
     void didActivateNotification(const std::string& kind, const std::string& text);
+    SoundPlayer& loadedSound();
 
     Desktop m_desktop;
     ScriptRunner m_runScript;
     Q7ZNoticeRules m_rules;
-    SoundPlayer m_notifySound;
+    std::unique_ptr<SoundPlayer> m_notifySound;
+    bool m_soundIsStale = true;
     std::unique_ptr<DesktopNotifier> m_notifier;
 };

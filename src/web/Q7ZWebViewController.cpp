@@ -51,7 +51,6 @@ Q7ZWebViewController::~Q7ZWebViewController() {
 void Q7ZWebViewController::viewDidLoad() {
     m_mainWindow.resize(kMinimumContentWidth, kMinimumContentHeight);
     m_rootView.set_size_request(kMinimumContentWidth, kMinimumContentHeight);
-    m_notices.resetNotifySound();
     serveView(m_webView.get());
     g_signal_connect(m_webView.get(), "load-changed", G_CALLBACK(&Q7ZWebViewController::on_webView_load_changed), nullptr);
     // Started before the window maps, so the engine's processes start while GTK finishes.
