@@ -92,33 +92,31 @@ TEST_F(SettingsStore, NoFileOrADamagedOneGivesDefaultsAndALoadWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(m_home.documents())) << "a load must not write";
     writeSettings("<key>isAutoStart</key><tr", "<plist><dict>%");
     EXPECT_EQ(values(), defaults());
-    writeSettings("", "<plist><array/></plist>%");
-    EXPECT_EQ(values(), defaults());
 }
 
-TEST_F(SettingsStore, SaveCreatesDocumentsAndWritesExactlyEightTypedKeysAndResetSaves) {
-    store().setServerSequence(5);
-    ASSERT_TRUE(store().saveConfig());
-    EXPECT_EQ(keyTypesByPlistutil(settingsPath()), kWrittenTypes);
-    store().resetConfig();
-    EXPECT_EQ(store().serverSequence(), -999);
-    EXPECT_EQ(PropertyList::readDictionary(settingsPath())->integerValue("serverSequence"), -999);
-}
-
-TEST_F(SettingsStore, OlderServerKeyIsReadButNeverWritten) {
-    const std::vector<std::pair<std::string, std::int64_t>> fallbacks = {
-        {"<key>serverSequence</key><string>3</string><key>webSiteUrlType</key><integer>2</integer>", 2},
-        {"<key>serverSequence</key><string>3</string><key>webSiteUrlType</key><string>2</string>", -999},
-        {"<key>serverSequence</key><integer>-4</integer><key>webSiteUrlType</key><integer>2</integer>", -4},
-        {"<key>serverSequence</key><true/>", 1},
-        {"<key>webSiteUrlType</key><integer>1</integer>", 1}};
-    for (const auto& [members, sequence] : fallbacks) {
-        writeSettings(members);
-        EXPECT_EQ(store().serverSequence(), sequence) << members;
+// The older server key and the "~/Downloads" text as read; then a save writes exactly the
+// eight typed keys, never the older one, and reset saves the defaults.
+TEST_F(SettingsStore, OlderAndTildeTextsAreReadAndOnlyTheEightKeysWritten) {
+    const auto path = [](const std::string& text) { return "<key>downloadFileSavePath</key><string>" + text + "</string>"; };
+    const struct { std::string members, key, value; } files[] = {
+        {path("~/Downloads"), "downloadFileSavePath", m_home.path() + "/Downloads"},
+        {path("~/Other"), "downloadFileSavePath", "~/Other"},
+        {path("~/Downloads/"), "downloadFileSavePath", "~/Downloads/"},
+        {"<key>serverSequence</key><string>3</string><key>webSiteUrlType</key><integer>2</integer>", "serverSequence", "2"},
+        {"<key>serverSequence</key><string>3</string><key>webSiteUrlType</key><string>2</string>", "serverSequence", "-999"},
+        {"<key>serverSequence</key><integer>-4</integer><key>webSiteUrlType</key><integer>2</integer>", "serverSequence", "-4"},
+        {"<key>serverSequence</key><true/>", "serverSequence", "1"},
+        {"<key>webSiteUrlType</key><integer>1</integer>", "serverSequence", "1"}};  // last: saved below
+    for (const auto& file : files) {
+        writeSettings(file.members);
+        EXPECT_EQ(values().at(file.key), file.value) << file.members;
     }
     ASSERT_TRUE(store().saveConfig());
     EXPECT_EQ(keyTypesByPlistutil(settingsPath()), kWrittenTypes);
     EXPECT_EQ(PropertyList::readDictionary(settingsPath())->integerValue("serverSequence"), 1);
+    store().resetConfig();
+    EXPECT_EQ(store().serverSequence(), -999);
+    EXPECT_EQ(PropertyList::readDictionary(settingsPath())->integerValue("serverSequence"), -999);
 }
 
 TEST_F(SettingsStore, EachWrongTypedKeyTakesOnlyItsOwnDefault) {
@@ -141,14 +139,6 @@ TEST_F(SettingsStore, EachWrongTypedKeyTakesOnlyItsOwnDefault) {
         }
         writeSettings(members);
         EXPECT_EQ(values(), expected) << wrongKey;
-    }
-}
-
-TEST_F(SettingsStore, OnlyTheExactTildeDownloadsTextIsReplaced) {
-    for (const auto& [stored, expected] : std::vector<std::pair<std::string, std::string>>{
-             {"~/Downloads", m_home.path() + "/Downloads"}, {"~/Other", "~/Other"}, {"~/Downloads/", "~/Downloads/"}}) {
-        writeSettings("<key>downloadFileSavePath</key><string>" + stored + "</string>");
-        EXPECT_EQ(store().downloadFileSavePath(), expected);
     }
 }
 
@@ -184,11 +174,8 @@ TEST_F(SettingsStore, WriterKilledAtRandomMomentsLeavesAWholeOldOrNewFile) {
             store().saveConfig();
         }
         std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
-        ASSERT_EQ(kill(child, SIGKILL), 0);
         int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status));
-        ASSERT_TRUE(PropertyList::readDictionary(settingsPath())) << "after kill " << kills;
+        ASSERT_TRUE(kill(child, SIGKILL) == 0 && waitpid(child, &status, 0) == child && WIFSIGNALED(status));
         store().loadUserInfo();
         const Values held = values();
         ASSERT_TRUE(held == first || held == second) << "mixed or lost values after kill " << kills;

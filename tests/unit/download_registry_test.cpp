@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -15,6 +16,7 @@
 namespace {
 
 using Status = Q7ZDownloadStatus;
+using Strings = std::vector<std::string>;
 
 struct FakeDownload : Q7ZURLDownload {
     explicit FakeDownload(const void* engineTransfer = nullptr) : transfer(engineTransfer ? engineTransfer : this) {}
@@ -24,49 +26,42 @@ struct FakeDownload : Q7ZURLDownload {
     int cancels = 0;
 };
 
+Q7ZDownloadDataSingleton& registry() { return Q7ZDownloadDataSingleton::getInstance(); }
+
+void add(const std::string& id, Status status, std::shared_ptr<FakeDownload> download = {}) {
+    auto record = std::make_shared<Q7ZDownloadData>();
+    record->setRequestID(id);
+    record->setCurrentstatus(status);
+    record->setUrlDownload(std::move(download));
+    registry().addDownloadData(record);
+}
+
+// "ID:state" of every record, newest first.
+Strings listed() {
+    Strings entries;
+    for (const auto& record : registry().getAllDownloadDataArray())
+        entries.push_back(record->requestID() + ":" + std::to_string(static_cast<int>(record->currentstatus())));
+    return entries;
+}
+
 class DownloadRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
         MainThread::adoptCurrentThread();
         for (const auto& record : registry().getAllDownloadDataArray()) registry().removeDownloadDataWithRequestID(record->requestID());
     }
-
-    static Q7ZDownloadDataSingleton& registry() { return Q7ZDownloadDataSingleton::getInstance(); }
-
-    std::shared_ptr<Q7ZDownloadData> add(const std::string& id, Status status, std::shared_ptr<FakeDownload> download = {}) {
-        auto record = std::make_shared<Q7ZDownloadData>();
-        record->setRequestID(id);
-        record->setCurrentstatus(status);
-        record->setUrlDownload(std::move(download));
-        registry().addDownloadData(record);
-        return record;
-    }
-
-    // "ID:state" of every record, newest first.
-    static std::vector<std::string> listed() {
-        std::vector<std::string> entries;
-        for (const auto& record : registry().getAllDownloadDataArray()) {
-            entries.push_back(record->requestID() + ":" + std::to_string(static_cast<int>(record->currentstatus())));
-        }
-        return entries;
-    }
 };
 
 TEST_F(DownloadRegistry, KeepsNewestFirstThroughAddsAndRemovals) {
     const auto transferC = std::make_shared<FakeDownload>();
-    const FakeDownload otherHandleOnC(transferC.get());
-    const FakeDownload unknown;
-    struct Step {
-        const char* what;
-        std::function<void()> act;
-        std::vector<std::string> expected;
-    };
-    const std::vector<Step> steps = {
+    const FakeDownload otherHandleOnC(transferC.get()), unknown;
+    const struct { const char* what; std::function<void()> act; Strings expected; } steps[] = {
         {"A, B, C", [&] { add("A", Status::Finished), add("B", Status::Failed), add("C", Status::Downloading, transferC); },
          {"C:1", "B:3", "A:2"}},
-        {"remove B by ID", [] { registry().removeDownloadDataWithRequestID("B"); }, {"C:1", "A:2"}},
-        {"unknown ID and transfer", [&] { registry().removeDownloadDataWithRequestID("Z"), registry().removeDownloadDataWithURLDownload(&unknown); },
-         {"C:1", "A:2"}},
+        {"remove B by ID, unknown ID and transfer", [&] {
+             registry().removeDownloadDataWithRequestID("B"), registry().removeDownloadDataWithRequestID("Z");
+             registry().removeDownloadDataWithURLDownload(&unknown);
+         }, {"C:1", "A:2"}},
         {"A again moves up, once", [&] { add("A", Status::Finished); }, {"A:2", "C:1"}},
         {"remove C by another handle on its transfer", [&] { registry().removeDownloadDataWithURLDownload(&otherHandleOnC); },
          {"A:2"}},
@@ -75,32 +70,28 @@ TEST_F(DownloadRegistry, KeepsNewestFirstThroughAddsAndRemovals) {
         step.act();
         EXPECT_EQ(listed(), step.expected) << step.what;
     }
-    // Late events of the removed transfer find no record.
+    // Late events of the removed transfer find no record, nor does a record without a transfer match none.
     EXPECT_EQ(registry().getDownloadDataWithURLDownload(transferC.get()), nullptr);
     EXPECT_EQ(registry().getDownloadDataWithURLDownload(nullptr), nullptr);
 }
 
 TEST_F(DownloadRegistry, LogoutCancelsRunningTransfersThenClearsThoseNoLongerRunning) {
-    const auto running = std::make_shared<FakeDownload>();
-    const auto finished = std::make_shared<FakeDownload>();
-    const auto failed = std::make_shared<FakeDownload>();
+    const auto running = std::make_shared<FakeDownload>(), finished = std::make_shared<FakeDownload>(),
+               failed = std::make_shared<FakeDownload>(), late = std::make_shared<FakeDownload>();
     add("page", Status::Finished);
     add("running", Status::Downloading, running);
     add("finished", Status::Finished, finished);
     add("failed", Status::Failed, failed);
-
     registry().cancelAllDownloader();
-    EXPECT_EQ(listed(), (std::vector<std::string>{"failed:3", "finished:2", "running:3", "page:2"}));
-    EXPECT_EQ(running->cancels, 1);
-    EXPECT_EQ(finished->cancels + failed->cancels, 0);
+    EXPECT_EQ(listed(), (Strings{"failed:3", "finished:2", "running:3", "page:2"}));
+    EXPECT_EQ(std::make_tuple(running->cancels, finished->cancels, failed->cancels), std::make_tuple(1, 0, 0));
 
     // Started after the cancel, and a second record on the finished transfer still running:
     // neither goes, nor does the page download's record, which has no transfer.
-    const auto late = std::make_shared<FakeDownload>();
     add("late", Status::Downloading, late);
     add("sameTransfer", Status::Downloading, finished);
     registry().cleanAllNoDownloadingHistory();
-    EXPECT_EQ(listed(), (std::vector<std::string>{"sameTransfer:1", "late:1", "page:2"}));
+    EXPECT_EQ(listed(), (Strings{"sameTransfer:1", "late:1", "page:2"}));
     EXPECT_EQ(late->cancels, 0);
 }
 

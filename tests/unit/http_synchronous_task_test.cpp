@@ -64,28 +64,23 @@ TEST_F(HttpTest, SendsTheMethodAndBodyWithItsOwnLengthWhateverLengthTheCallerCla
                                   .method = method,
                                   .headers = {{"Content-Length", "999"}, {"Content-Type", "application/x-www-form-urlencoded"}},
                                   .body = Bytes(text.begin(), text.end())});
+        const auto& headers = echo["headers"];
         EXPECT_EQ(echo["method"], method);
         EXPECT_EQ(echo["body"], body);
-        EXPECT_EQ(echo["headers"]["content-length"], std::to_string(text.size()));
-        EXPECT_EQ(echo["headers"]["content-type"], "application/x-www-form-urlencoded");
-        EXPECT_EQ(echo["headers"].value("cache-control", "") + echo["headers"].value("pragma", ""), "no-cacheno-cache");
+        EXPECT_EQ(headers["content-length"], std::to_string(text.size()));
+        EXPECT_EQ(headers.value("cache-control", "") + headers.value("pragma", ""), "no-cacheno-cache");
     }
     // The form post counts UTF-8 bytes: U+4E2D is one character, three bytes.
     const auto echo = nlohmann::json::parse(doHttpPostWithUrl(server->url("test/echo"), "name=\xE4\xB8\xAD"));
     EXPECT_EQ(echo["method"], "POST");
     EXPECT_EQ(echo["headers"]["content-type"], "application/x-www-form-urlencoded");
     EXPECT_EQ(echo["headers"]["content-length"], "8");
-    EXPECT_EQ(echo["bodyLength"], 8);
 }
 
 // Each failure ends within its time limit and a little more, with its own code and no response;
 // a refused URL, method or header never reaches a connection.
 TEST_F(HttpTest, FailuresEndQuicklyWithoutAResponse) {
-    std::string closedPort;
-    {
-        DemoServer gone;  // its port is closed once it stops
-        closedPort = gone.url("x");
-    }
+    const std::string closedPort = DemoServer().url("x");  // its port is closed once it stops
     const std::string echo = server->url("test/echo");
     const struct {
         const char* name;
@@ -109,11 +104,8 @@ TEST_F(HttpTest, FailuresEndQuicklyWithoutAResponse) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        UrlRequest request;
-        request.url = row.url;
-        request.method = row.method;
-        request.headers = row.headers;
-        request.timeoutSeconds = row.timeoutSeconds;
+        const UrlRequest request{
+            .url = row.url, .method = row.method, .headers = row.headers, .body = {}, .timeoutSeconds = row.timeoutSeconds};
         UrlResponse response;
         response.statusCode = 7;
         UrlError error;
@@ -125,10 +117,9 @@ TEST_F(HttpTest, FailuresEndQuicklyWithoutAResponse) {
         EXPECT_EQ(response.statusCode, 0);
     }
     EXPECT_EQ(doHttpPostWithUrl(server->url("test/oversized-stream?mib=9"), ""), "");
-    const auto underLimit = SynchronousTask::sendSynchronousDataTaskWithURL(
-        server->url("test/oversized-stream?mib=7"), nullptr, nullptr);
-    ASSERT_TRUE(underLimit.has_value());
-    EXPECT_GE(underLimit->size(), 7u * 1024 * 1024);
+    const auto underLimit =
+        SynchronousTask::sendSynchronousDataTaskWithURL(server->url("test/oversized-stream?mib=7"), nullptr, nullptr);
+    EXPECT_GE(underLimit.value_or(Bytes()).size(), 7u * 1024 * 1024);
 }
 
 }  // namespace
