@@ -65,8 +65,7 @@ protected:
     }
 
     GObjectPtr<GDBusConnection> tray = PrivateSessionBus::instance().connect();
-    int activations = 0;
-    int quits = 0;
+    int activations = 0, quits = 0;
 };
 
 }  // namespace
@@ -77,14 +76,13 @@ TEST_F(StatusItemTest, RegistersWithAWatcherPresentAtStartAndAgainWithARestarted
     ASSERT_TRUE(pumpUntil([&] { return first->ownsName(); }));
     auto item = makeItem();
     ASSERT_TRUE(pumpUntil([&] { return item->isRegistered(); }));
-    ASSERT_EQ(first->registrations().size(), 1u);
-    EXPECT_EQ(first->registrations()[0], item->busName());
+    EXPECT_EQ(first->registrations(), std::vector<std::string>{item->busName()});
 
     first.reset();
     ASSERT_TRUE(pumpUntil([&] { return !item->isRegistered(); }));
     StatusNotifierWatcherFake second(watcherBus.get());
     ASSERT_TRUE(pumpUntil([&] { return item->isRegistered() && second.registrations().size() == 1; }));
-    EXPECT_EQ(second.registrations()[0], item->busName());
+    EXPECT_EQ(second.registrations(), std::vector<std::string>{item->busName()});
 }
 
 TEST_F(StatusItemTest, IconFileIsSentAsAnArgbPixmapAndAnUnreadableOneFallsBackToTheName) {
@@ -140,12 +138,9 @@ TEST_F(StatusItemTest, ActivateAndMenuClicksSingleOrBatchedReachShowAndQuitAndOt
     EXPECT_EQ(activations + quits, 0);
 
     ASSERT_TRUE(call(*item, "Activate", g_variant_new("(ii)", 10, 20), kItemInterface));
-    EXPECT_TRUE(pumpUntil([&] { return activations == 1; }));
     ASSERT_TRUE(call(*item, "Event", menuEvent(1, "clicked")));
-    EXPECT_TRUE(pumpUntil([&] { return activations == 2; }));
     ASSERT_TRUE(call(*item, "Event", menuEvent(2, "clicked")));
-    EXPECT_TRUE(pumpUntil([&] { return quits == 1; }));
-    EXPECT_EQ(activations, 2);
+    EXPECT_TRUE(pumpUntil([&] { return activations == 2 && quits == 1; }));
 
     // Batched events: known items run, unknown ones come back as errors.
     auto batch = call(*item, "EventGroup",

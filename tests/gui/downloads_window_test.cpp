@@ -23,20 +23,16 @@
 namespace {
 
 using Status = Q7ZDownloadStatus;
+using Strings = std::vector<std::string>;
+using Record = std::shared_ptr<Q7ZDownloadData>;
 
-class RecordingDelegate : public Q7ZDownloaderWindowDelegate, public Q7ZDownloadDataDelegate {
-public:
-    std::vector<std::string> requests;
+struct RecordingDelegate : Q7ZDownloaderWindowDelegate, Q7ZDownloadDataDelegate {
+    Strings requests;
     void downloaderWindowWillClose(Q7ZDownloaderWindow&) override { requests.push_back("close window"); }
-    void downloaderOpenFileWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override { add("open", data); }
-    void downloaderOpenFileFolderWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override { add("folder", data); }
-    void downloaderCancelWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override { add("cancel", data); }
-    void downloaderCleanWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override { add("clean", data); }
-
-private:
-    void add(const std::string& request, const std::shared_ptr<Q7ZDownloadData>& data) {
-        requests.push_back(request + " " + data->requestID());
-    }
+    void downloaderOpenFileWithDownloadData(const Record& data) override { requests.push_back("open " + data->requestID()); }
+    void downloaderOpenFileFolderWithDownloadData(const Record& data) override { requests.push_back("folder " + data->requestID()); }
+    void downloaderCancelWithDownloadData(const Record& data) override { requests.push_back("cancel " + data->requestID()); }
+    void downloaderCleanWithDownloadData(const Record& data) override { requests.push_back("clean " + data->requestID()); }
 };
 
 // A row as the user sees it: "button <name>", "label <name>", "bar <name>" of its shown controls.
@@ -94,7 +90,7 @@ protected:
     };
 
     RecordingDelegate m_delegate;
-    std::map<std::string, std::shared_ptr<Q7ZDownloadData>> m_records;
+    std::map<std::string, Record> m_records;
     std::unique_ptr<Q7ZDownloaderWindow> m_window;
 };
 
@@ -105,7 +101,7 @@ TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
         Status status;
         int height;
         std::set<std::string> shownBesideNameAndSize;
-        std::vector<std::string> requestsOfAllClicks;
+        Strings requestsOfAllClicks;
     } expected[] = {
         {Status::None, 110, {}, {}},
         {Status::Downloading, 130, {"bar", cancel}, {"cancel"}},
@@ -117,30 +113,30 @@ TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
     // First as registered; then with every record moved on to another state and the table
     // only reloaded, as the web host does on progress and state events.
     for (const int shift : {0, 1, 3}) {
-        for (std::size_t index = 0; index < kRecords.size(); ++index) {
+        for (std::size_t index = 0; index < kRecords.size(); ++index)
             m_records[kRecords[index].first]->setCurrentstatus(expected[(index + shift) % kRecords.size()].status);
-        }
         m_window->reloadTableView();
         drainPending();
         for (std::size_t index = 0; index < kRecords.size(); ++index) {
             const auto& id = kRecords[index].first;
             const auto& state = expected[(index + shift) % kRecords.size()];
             const std::string name = id + ".pdf";
+            SCOPED_TRACE(id + " shift " + std::to_string(shift));
             ShownRow row;
             ASSERT_TRUE(pumpUntil([&] {
                 row = shownRows(*m_window)[name];
                 return row.view && row.view->get_allocated_height() == state.height;
-            })) << id << " shift " << shift;
+            }));
             std::set<std::string> pieces = state.shownBesideNameAndSize;
             pieces.insert({"button " + name, "label 1.5 KB"});
             if (pieces.erase("bar")) pieces.insert("bar " + name);
-            EXPECT_EQ(row.pieces, pieces) << id << " shift " << shift;
+            EXPECT_EQ(row.pieces, pieces);
 
             m_delegate.requests.clear();
             for (Gtk::Button* button : row.buttons) button->clicked();
-            std::vector<std::string> requests;
+            Strings requests;
             for (const auto& request : state.requestsOfAllClicks) requests.push_back(request + " " + id);
-            EXPECT_EQ(m_delegate.requests, requests) << id << " shift " << shift;
+            EXPECT_EQ(m_delegate.requests, requests);
         }
     }
 }
@@ -149,32 +145,29 @@ TEST_F(DownloadsWindowTest, TabReadsRowByRowAndClosingGoesThroughTheDelegate) {
     // Newest first: other, missing, failed, finished, running, none; the window starts on the
     // first control and Tab comes round to it again.
     const std::string close = localizedString("RemoveFromList");
-    const std::vector<std::string> order = {"other.pdf",   "missing.pdf", close, "failed.pdf", close,
-                                            "finished.pdf", localizedString("m3227"), close, "running.pdf",
-                                            localizedString("m10"), "none.pdf", "other.pdf"};
+    const Strings order = {"other.pdf",    "missing.pdf",           close, "failed.pdf", close,
+                           "finished.pdf", localizedString("m3227"), close, "running.pdf",
+                           localizedString("m10"), "none.pdf", "other.pdf"};
     // Only some rows in sight: Tab scrolls to the next one.
     m_window->resize(500, 350);
     ASSERT_TRUE(pumpUntil([this] { return shownRows(*m_window).size() < kRecords.size(); }));
     sendFocusChange(*m_window, true);  // as the desktop gives it to the window the user works in
-    std::vector<std::string> focused;
-    for (std::size_t step = 0; step < order.size(); ++step) {
-        if (step > 0) m_window->child_focus(Gtk::DIR_TAB_FORWARD);
+    Strings focused;
+    for (std::size_t step = 0; step < order.size(); ++step, m_window->child_focus(Gtk::DIR_TAB_FORWARD))
         focused.push_back(m_window->get_focus() ? accessibleName(*m_window->get_focus()) : "");
-    }
     EXPECT_EQ(focused, order);
 
     sendKeyPress(*m_window, GDK_KEY_Escape);
     m_window->close();
     pumpFor(std::chrono::milliseconds(200));
-    EXPECT_EQ(m_delegate.requests, (std::vector<std::string>{"close window", "close window"}));
+    EXPECT_EQ(m_delegate.requests, (Strings{"close window", "close window"}));
     EXPECT_TRUE(m_window->get_visible());
 
     m_delegate.requests.clear();
     m_window->setDownloaderDelegate(nullptr);
     m_window->close();
-    for (auto& [name, row] : shownRows(*m_window)) {
+    for (auto& [name, row] : shownRows(*m_window))
         for (Gtk::Button* button : row.buttons) button->clicked();
-    }
     pumpFor(std::chrono::milliseconds(200));
     EXPECT_TRUE(m_delegate.requests.empty());
 }

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 #include <gtkmm.h>
+#include <nlohmann/json.hpp>
 
 #include <filesystem>
 #include <memory>
@@ -61,12 +62,11 @@ protected:
         auto& remote = Q7ZRemoteConfigSingleton::getInstance();
         remote.loadUserInfo();
         settings().loadUserInfo();
-        const auto entry = [](int sequence, const char* name, const char* path) {
-            return "{\"Sequence\":" + std::to_string(sequence) + ",\"ServerName\":\"" + name + "\",\"Url\":\"" +
-                   s_server->url(path) + "\",\"IsCnUrl\":0}";
-        };
-        remote.setServerListJsonString("[" + entry(0, "Acme", "orgs/acme/") + "," + entry(1, "North", "orgs/north/") +
-                                       "," + entry(2, "Down", "orgs/down/") + "]");
+        auto list = nlohmann::json::array();
+        for (const char* name : {"Acme", "North", "Down"})
+            list.push_back({{"Sequence", list.size()}, {"ServerName", name}, {"IsCnUrl", 0},
+                            {"Url", s_server->url("orgs/" + Glib::ustring(name).lowercase() + "/")}});
+        remote.setServerListJsonString(list.dump());
         settings().setServerSequence(0);
         settings().setLanguage("en-US");
         ASSERT_TRUE(remote.saveConfig() && settings().saveConfig());
@@ -78,8 +78,7 @@ protected:
         m_window->show();
     }
 
-    template <class Control>
-    Control& control(const std::string& key) {
+    template <class Control> Control& control(const std::string& key) {
         for (Gtk::Widget* widget : widgetTree(*m_window)) {
             auto* found = dynamic_cast<Control*>(widget);
             if (found && accessibleName(*found) == localizedString(key)) return *found;
@@ -91,11 +90,6 @@ protected:
     // Item -1 clicks the check box named by key, any other item selects that pop-up item.
     void edit(const std::string& key, int item) {
         item < 0 ? control<Gtk::CheckButton>(key).clicked() : popUp(key).set_active(item);
-    }
-    // "Other..." on a path pop-up, the open panel answered with the path or cancelled.
-    void choosePath(const std::string& key, std::optional<std::string> answer) {
-        m_dialogs.answerOpenPanel(answer ? std::optional<Strings>(Strings{*answer}) : std::nullopt);
-        popUp(key).set_active(1);
     }
     // Runs the main loop until the alerts and requests counted have come, and a little longer.
     void waitFor(std::size_t alerts, std::size_t requests) {
@@ -127,11 +121,12 @@ TEST_F(SettingWindowTest, SaveIsEnabledExactlyWhileAValueDiffersFromTheStore) {
         EXPECT_FALSE(save().get_sensitive()) << c.key;
     }
 
-    // A cancelled panel goes back to the file shown before, none at first.
-    const struct { std::optional<std::string> answer; const char* shown; bool saveEnabled; } panels[] = {
-        {std::nullopt, "", false}, {"/sounds/Ding.ogg", "Ding.ogg", true}, {std::nullopt, "Ding.ogg", true}};
+    // "Other..." on the sound pop-up: a cancelled panel goes back to the file shown before, none at first.
+    const struct { std::optional<Strings> answer; const char* shown; bool saveEnabled; } panels[] = {
+        {std::nullopt, "", false}, {Strings{"/sounds/Ding.ogg"}, "Ding.ogg", true}, {std::nullopt, "Ding.ogg", true}};
     for (const auto& panel : panels) {
-        choosePath("m83", panel.answer);
+        m_dialogs.answerOpenPanel(panel.answer);
+        popUp("m83").set_active(1);
         EXPECT_EQ(popUp("m83").get_active_row_number(), 0);
         EXPECT_EQ(popUp("m83").get_active_text(), panel.shown);
         EXPECT_EQ(save().get_sensitive(), panel.saveEnabled);
