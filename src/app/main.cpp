@@ -9,10 +9,12 @@
 #include "app/AppDelegate.h"
 #include "platform/BundleEx.h"
 #include "config/LanguageCodes.h"
+#include "config/Q7ZACUtilityEndpoints.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "platform/Bundle.h"
 #include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
+#include "web/Q7ZWebContext.h"
 
 namespace {
 
@@ -47,6 +49,7 @@ void applyStoredLanguage() {
 int main(int argc, char* argv[]) {
     MainThread::adoptCurrentThread();
     applyStoredLanguage();
+    Q7ZWebContext::warmUpFor(Q7ZACUtility::getServerUrl());
     // Desktops match windows to the .desktop file named after the application id.
     Glib::set_prgname(BuildConfig::kAppId);
     Glib::set_application_name(localizedString("m753"));

@@ -34,6 +34,13 @@ WebKitWebContext* shared() {
     return context;
 }
 
+void warmUpFor(const std::string& url) {
+    GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
+    const char* host = uri ? g_uri_get_host(uri) : nullptr;
+    if (host && *host) webkit_web_context_prefetch_dns(shared(), host);
+    if (uri) g_uri_unref(uri);
+}
+
 WebKitWebView* newWebView() {
     return WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new_with_context(shared())));
 }
