@@ -30,6 +30,8 @@ TEST_F(HelperTest, RestartRequestStartsOneNewInstanceThroughTheHelperAndQuitting
 
     ASSERT_TRUE(activateAction("quit"));
     EXPECT_TRUE(waitUntil([&] { return application->runningInGroup(BundleProcess::applicationExecutable()).empty(); }));
+    // The bus drops the ended instance's name a moment after it exits; then no other may come.
+    EXPECT_TRUE(waitUntil([&] { return !applicationOwner(); }));
     EXPECT_FALSE(waitUntil([&] { return applicationOwner().has_value(); }, 2s));
     EXPECT_TRUE(application->runningInGroup(BundleProcess::helperExecutable()).empty());
 }
