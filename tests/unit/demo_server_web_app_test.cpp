@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "config/SynchronousTask.h"
@@ -13,13 +14,14 @@
 
 namespace {
 
-std::string contentTypeOf(const UrlResponse& response) {
+// The value of the header named lowerCaseName, compared without regard to case.
+std::optional<std::string> headerOf(const UrlResponse& response, const std::string& lowerCaseName) {
     for (const auto& [name, value] : response.headers) {
         std::string lower = name;
         std::transform(lower.begin(), lower.end(), lower.begin(), [](unsigned char c) { return std::tolower(c); });
-        if (lower == "content-type") return value;
+        if (lower == lowerCaseName) return value;
     }
-    return {};
+    return std::nullopt;
 }
 
 TEST(DemoServerWebApp, AnswersEachRouteWithItsStatusAndContentType) {
@@ -53,8 +55,40 @@ TEST(DemoServerWebApp, AnswersEachRouteWithItsStatusAndContentType) {
         const auto body = SynchronousTask::sendSynchronousDataTaskWithRequest(request, &response, nullptr);
         ASSERT_TRUE(body);
         EXPECT_EQ(response.statusCode, row.status);
-        EXPECT_EQ(contentTypeOf(response), row.contentType);
+        EXPECT_EQ(headerOf(response, "content-type"), row.contentType);
         EXPECT_NE(std::string(body->begin(), body->end()).find(row.bodyPart), std::string::npos);
+    }
+}
+
+// A name reaches ShowName as sent, decoded once; the streamed answers are exactly as long as announced.
+TEST(DemoServerWebApp, AnswersEachDownloadWithItsNameAndLength) {
+    const DemoServer server;
+    // "-": no such header; length 0: as long as Content-Length says.
+    const struct { const char *path, *showName, *disposition; long status; std::size_t length; } rows[] = {
+        {"report.pdf", "-", "-", 200, 0},
+        {"named?name=..%2F..%2F.bashrc", "../../.bashrc", "-", 200, 25},
+        {"named?name=a%2520b+c.txt", "a%20b+c.txt", "-", 200, 23},
+        {"plain", "Quarterly report.pdf", "-", 200, 0},
+        {"encoded-once", "Meeting%20files%20%E6%9C%83%E8%AD%B0.zip", "-", 200, 0},
+        {"encoded-twice", "Meeting%2520files%2520%25E6%259C%2583%25E8%25AD%25B0.zip", "-", 200, 0},
+        {"disposition", "-", "attachment; filename=\"notes.txt\"", 200, 0},
+        {"missing", "-", "-", 404, 0},
+        {"large?mib=1", "large.bin", "-", 200, 1024 * 1024},
+        {"slow?kib=20&ms=10", "slow.bin", "-", 200, 20 * 1024},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.path);
+        UrlResponse response;
+        const auto body =
+            SynchronousTask::sendSynchronousDataTaskWithURL(server.url("downloads/") + row.path, &response, nullptr);
+        ASSERT_TRUE(body);
+        EXPECT_EQ(response.statusCode, row.status);
+        EXPECT_EQ(headerOf(response, "showname").value_or("-"), row.showName);
+        EXPECT_EQ(headerOf(response, "content-disposition").value_or("-"), row.disposition);
+        EXPECT_EQ(headerOf(response, "content-length"), std::to_string(body->size()));
+        if (row.length) {
+            EXPECT_EQ(body->size(), row.length);
+        }
     }
 }
 

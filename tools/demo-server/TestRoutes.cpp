@@ -8,6 +8,7 @@
 #include <nlohmann/json.hpp>
 
 #include "FormBody.h"
+#include "RequestParams.h"
 
 namespace {
 
@@ -15,14 +16,6 @@ using Handler = httplib::Server::Handler;
 
 constexpr long kMaxSlowMilliseconds = 20000;
 constexpr std::size_t kMiB = 1024 * 1024;
-
-long numberParam(const httplib::Request& request, const std::string& name, long fallback) {
-    try {
-        return request.has_param(name.c_str()) ? std::stol(request.get_param_value(name.c_str())) : fallback;
-    } catch (const std::exception&) {
-        return fallback;
-    }
-}
 
 void addGetAndPost(httplib::Server& server, const std::string& pattern, Handler handler) {
     server.Get(pattern, handler);

@@ -21,6 +21,7 @@
 #include <httplib.h>
 
 #include "DemoData.h"
+#include "DownloadRoutes.h"
 #include "LoginPageRoutes.h"
 #include "PrivateCloudRoutes.h"
 #include "SampleResponseRoutes.h"
@@ -126,6 +127,7 @@ int main(int argc, char** argv) {
     addLoginPageRoutes(server, data, webApp);
     addWebAppRoutes(server, webApp);
     addSampleResponseRoutes(server);
+    addDownloadRoutes(server, stopping);
     addPrivateCloudRoutes(server, data);
     if (options->withTestRoutes) addTestRoutes(server, stopping);
 
