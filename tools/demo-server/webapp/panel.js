@@ -1,7 +1,7 @@
 // The demo panel: a control for everything a page may ask of the desktop program (each bridge
 // operation through each of its three names, notices, badge values, windows, a meeting link,
-// responses of several types, dialogs, file inputs, leaving the page, a subframe), each showing
-// what came of it in its section's output line.
+// responses of several types, downloads, dialogs, file inputs, leaving the page, a subframe),
+// each showing what came of it in its section's output line.
 'use strict';
 
 (() => {
@@ -146,6 +146,38 @@
     }
   }
 
+  // ---- downloads ----
+
+  // Plain links: following one is a navigation, so the program's response policy decides.
+  const DOWNLOADS = [
+    ['report.pdf', 'PDF named by its address'],
+    ['plain', 'ShowName "Quarterly report.pdf"'],
+    ['encoded-once', 'ShowName "Meeting files 會議.zip", percent-encoded once'],
+    ['encoded-twice', 'the same name, percent-encoded twice'],
+    ['disposition', 'Content-Disposition "notes.txt", no ShowName'],
+    [`named?name=${encodeURIComponent('../../.bashrc')}`, 'ShowName "../../.bashrc": must stay in the folder'],
+    [`named?name=${encodeURIComponent('/etc/x')}`, 'ShowName "/etc/x": must stay in the folder'],
+    ['missing', '404: a failed row, no file'],
+    ['large?mib=1024', '1 GiB, as fast as loopback allows'],
+    ['slow', '1 MiB over about 13 s, time to cancel it'],
+  ];
+
+  function buildDownloadLinks() {
+    for (const [route, note] of DOWNLOADS) {
+      const link = document.createElement('a');
+      link.href = `/downloads/${route}`;
+      const code = document.createElement('code');
+      code.textContent = decodeURIComponent(route);
+      link.append(code);
+      const description = document.createElement('span');
+      description.className = 'note';
+      description.textContent = note;
+      const item = document.createElement('li');
+      item.append(link, description);
+      byId('download-links').append(item);
+    }
+  }
+
   // ---- dialogs, files, leaving ----
 
   function wireDialogs() {
@@ -191,7 +223,14 @@
       toggle.setAttribute('aria-expanded', String(open));
     };
     toggle.addEventListener('click', () => setOpen(panel.hidden));
-    setOpen(location.hash === '#demo-panel');
+    // "#demo-panel" opens the panel; the id of one of its groups opens that group as well.
+    const target = document.getElementById(location.hash.slice(1));
+    const group = target && target.matches('#demo-panel > details') ? target : null;
+    setOpen(location.hash === '#demo-panel' || group !== null);
+    if (group) {
+      group.open = true;
+      group.scrollIntoView();
+    }
   }
 
   document.addEventListener('DOMContentLoaded', () => {
@@ -199,6 +238,7 @@
     buildBridgeTable();
     buildBadgeButtons();
     buildResponseLinks();
+    buildDownloadLinks();
     wireWindows();
     wireDialogs();
     wireFileInputs();
