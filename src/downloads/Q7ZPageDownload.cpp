@@ -1,0 +1,328 @@
+#include "downloads/Q7ZPageDownload.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string_view>
+#include <utility>
+
+#include <curl/curl.h>
+#include <fcntl.h>
+#include <glib.h>
+#include <unistd.h>
+
+#include "config/Q7ZACUtilityEndpoints.h"
+#include "platform/GObjectPtr.h"
+
+namespace {
+
+using CurlHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+using CurlUrl = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
+using CurlText = std::unique_ptr<char, decltype(&curl_free)>;
+using Outcome = Q7ZPageDownload::Result::Outcome;
+
+constexpr long kMaxRedirects = 10;
+constexpr long kConnectTimeoutSeconds = 15;
+// A transfer slower than one byte a second for a minute is a dead server, not a slow one.
+constexpr long kLowSpeedBytesPerSecond = 1;
+constexpr long kLowSpeedSeconds = 60;
+// Large reads mean few write calls: loopback transfers are bound by them, not by the network.
+constexpr long kReceiveBufferBytes = 512 * 1024;
+// Past this many numbered names the folder is treated as unusable rather than searched on.
+constexpr int kMaxCollisionCounter = 10000;
+constexpr const char* kFallbackFileName = "download";
+
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// The address without its query and fragment, which may carry what is not for a log.
+std::string addressForLog(const std::string& url) { return url.substr(0, url.find_first_of("?#")); }
+
+void warnAbout(const Q7ZPageDownload::Request& request, const std::string& problem) {
+    g_warning("page download GET %s: %s", addressForLog(request.url).c_str(), problem.c_str());
+}
+
+std::string decodedOrSame(const std::string& text) {
+    auto decoded = Q7ZACUtility::getUrlDecodeString(text);
+    return decoded && !decoded->empty() ? *decoded : text;
+}
+
+// The last component after any '/' or '\', without control characters (NUL included), as
+// valid UTF-8; "." and ".." name no file of their own.
+std::string safePathComponent(std::string_view name) {
+    if (const auto separator = name.find_last_of("/\\"); separator != std::string_view::npos)
+        name.remove_prefix(separator + 1);
+    std::string kept;
+    for (const char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte != 0x7F) kept += c;
+    }
+    const GCharPtr valid(g_utf8_make_valid(kept.data(), static_cast<gssize>(kept.size())));
+    kept = valid.get();
+    return kept.empty() || kept == "." || kept == ".." ? kFallbackFileName : kept;
+}
+
+// The name an answer announced, decoded twice as far as that gives text, as a safe file name.
+std::string fileNameForAnnouncedName(const std::string& name) {
+    return safePathComponent(decodedOrSame(decodedOrSame(name)));
+}
+
+// The first name, then "<stem>-<counter>.<extension>". A leading dot starts no extension:
+// ".profile" goes on as ".profile-1", and a name without extension gets no trailing dot.
+std::string collisionCandidate(const std::string& firstName, int counter) {
+    if (counter == 0) return firstName;
+    const auto dot = firstName.rfind('.');
+    if (dot == std::string::npos || dot == 0 || dot + 1 == firstName.size())
+        return firstName + "-" + std::to_string(counter);
+    return firstName.substr(0, dot) + "-" + std::to_string(counter) + firstName.substr(dot);
+}
+
+// --- the temporary file ---------------------------------------------------------------------
+
+// An exclusively created hidden file in the destination folder, removed unless it was placed.
+class TemporaryFile {
+public:
+    explicit TemporaryFile(const std::string& folder) : m_path(folder + "/.velloq-download-XXXXXX") {
+        m_fd = mkostemp(m_path.data(), O_CLOEXEC);
+        if (m_fd < 0) m_path.clear();
+    }
+    ~TemporaryFile() {
+        closeFile();
+        if (!m_path.empty()) ::unlink(m_path.c_str());
+    }
+    TemporaryFile(const TemporaryFile&) = delete;
+    TemporaryFile& operator=(const TemporaryFile&) = delete;
+
+    bool isOpen() const { return m_fd >= 0; }
+    const std::string& path() const { return m_path; }
+
+    // Writes all of data; false (errno set) on a disk failure.
+    bool write(const char* data, std::size_t length) {
+        while (length > 0) {
+            const ssize_t written = ::write(m_fd, data, length);
+            if (written < 0 && errno == EINTR) continue;
+            if (written <= 0) return false;
+            data += written;
+            length -= static_cast<std::size_t>(written);
+        }
+        return true;
+    }
+    bool closeFile() {
+        const int fd = std::exchange(m_fd, -1);
+        return fd < 0 || ::close(fd) == 0;
+    }
+    // The file now lives under another name: nothing left to remove.
+    void forget() { m_path.clear(); }
+
+private:
+    std::string m_path;
+    int m_fd = -1;
+};
+
+struct BodySink {
+    TemporaryFile& file;
+    int writeError = 0;
+};
+
+std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* userdata) {
+    auto* sink = static_cast<BodySink*>(userdata);
+    if (sink->file.write(data, size * count)) return size * count;
+    sink->writeError = errno ? errno : EIO;
+    return 0;
+}
+
+// --- the transfer ---------------------------------------------------------------------------
+
+bool isHeaderTextSafe(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == text.npos; }
+
+void applyRequestOptions(CURL* curl, const Q7ZPageDownload::Request& request) {
+    curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+    if (!request.cookieHeader.empty()) curl_easy_setopt(curl, CURLOPT_COOKIE, request.cookieHeader.c_str());
+    if (!request.userAgent.empty()) curl_easy_setopt(curl, CURLOPT_USERAGENT, request.userAgent.c_str());
+    if (!request.referer.empty()) curl_easy_setopt(curl, CURLOPT_REFERER, request.referer.c_str());
+}
+
+// No overall time or size limit: a file may be large. A dead server ends the transfer through
+// the connect time-out and the low-speed limit instead.
+void applyTransportOptions(CURL* curl, char* errorBuffer) {
+    curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // time-outs without SIGALRM: safe on any thread
+    curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, kConnectTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, kLowSpeedBytesPerSecond);
+    curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, kLowSpeedSeconds);
+    curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, kReceiveBufferBytes);
+    curl_easy_setopt(curl, CURLOPT_ERRORBUFFER, errorBuffer);
+}
+
+// A header of the last answer (after redirects), its name matched without regard to case.
+std::optional<std::string> lastAnswerHeader(CURL* curl, const char* name) {
+    curl_header* header = nullptr;
+    if (curl_easy_header(curl, name, 0, CURLH_HEADER, -1, &header) != CURLHE_OK || !header) return std::nullopt;
+    return std::string(header->value);
+}
+
+std::string unquoted(std::string_view value) {
+    if (value.size() < 2 || value.front() != '"' || value.back() != '"') return std::string(value);
+    std::string text;
+    for (std::size_t i = 1; i + 1 < value.size(); ++i) {
+        if (value[i] == '\\' && i + 2 < value.size()) ++i;
+        text += value[i];
+    }
+    return text;
+}
+
+// filename* (RFC 5987, charset''percent-encoded text) wins over filename.
+std::optional<std::string> contentDispositionFileName(std::string_view header) {
+    std::optional<std::string> plain, extended;
+    std::size_t start = 0;
+    while (start < header.size()) {
+        auto end = header.find(';', start);
+        if (end == header.npos) end = header.size();
+        auto parameter = header.substr(start, end - start);
+        start = end + 1;
+        parameter.remove_prefix(std::min(parameter.find_first_not_of(" \t"), parameter.size()));
+        const auto equals = parameter.find('=');
+        if (equals == parameter.npos) continue;
+        std::string key(parameter.substr(0, equals));
+        key.erase(key.find_last_not_of(" \t") + 1);
+        const auto value = parameter.substr(equals + 1);
+        if (g_ascii_strcasecmp(key.c_str(), "filename") == 0) {
+            plain = unquoted(value);
+        } else if (g_ascii_strcasecmp(key.c_str(), "filename*") == 0) {
+            const auto quotes = value.find("''");
+            if (quotes != value.npos) extended = Q7ZACUtility::getUrlDecodeString(value.substr(quotes + 2));
+        }
+    }
+    return extended ? extended : plain;
+}
+
+std::string lastPathComponentOf(const char* url) {
+    CurlUrl handle(curl_url(), curl_url_cleanup);
+    char* path = nullptr;
+    if (!handle || !url || curl_url_set(handle.get(), CURLUPART_URL, url, 0) != CURLUE_OK ||
+        curl_url_get(handle.get(), CURLUPART_PATH, &path, 0) != CURLUE_OK)
+        return {};
+    const CurlText pathText(path, curl_free);
+    const std::string_view text(pathText.get());
+    return std::string(text.substr(text.rfind('/') + 1));
+}
+
+// The name the answer announces: "ShowName", else the suggested name.
+std::string announcedName(CURL* curl) {
+    if (auto showName = lastAnswerHeader(curl, "ShowName")) return *showName;
+    if (auto disposition = lastAnswerHeader(curl, "Content-Disposition"))
+        if (auto name = contentDispositionFileName(*disposition); name && !name->empty()) return *name;
+    char* effectiveUrl = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effectiveUrl);
+    return lastPathComponentOf(effectiveUrl);
+}
+
+// What one transfer leaves for judging its outcome.
+struct Transfer {
+    const Q7ZPageDownload::Request& request;
+    BodySink sink;
+    int closeError = 0;
+    char errorBuffer[CURL_ERROR_SIZE] = {};
+
+    std::string curlMessage(CURLcode code) const { return *errorBuffer ? errorBuffer : curl_easy_strerror(code); }
+};
+
+// --- placing the file -----------------------------------------------------------------------
+
+// Moves from onto to unless to exists (EEXIST then). Where the file system cannot rename
+// without replacing, a hard link claims the name just as atomically.
+bool moveWithoutReplacing(const std::string& from, const std::string& to) {
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+    if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP) return false;
+    if (::link(from.c_str(), to.c_str()) != 0) return false;
+    ::unlink(from.c_str());
+    return true;
+}
+
+// The path the file was placed at; nullopt (errno set) when no name could be claimed.
+std::optional<std::string> placeUnderFreeName(TemporaryFile& file, const std::string& folder,
+                                              const std::string& firstName) {
+    for (int counter = 0; counter <= kMaxCollisionCounter; ++counter) {
+        const std::string path = folder + "/" + collisionCandidate(firstName, counter);
+        if (moveWithoutReplacing(file.path(), path)) {
+            file.forget();
+            return path;
+        }
+        if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// The outcome of a transfer that got an answer, the file placed when it is a saved 200.
+Q7ZPageDownload::Result concludeAnswered(CURL* curl, CURLcode code, const Transfer& transfer,
+                                         const std::string& folder, Q7ZPageDownload::Result result) {
+    const auto& request = transfer.request;
+    result.outcome = Outcome::Failed;
+    if (code != CURLE_OK) {
+        warnAbout(request, "transfer failed: " + (transfer.sink.writeError ? std::strerror(transfer.sink.writeError)
+                                                                             : transfer.curlMessage(code)));
+    } else if (result.statusCode != 200) {
+        warnAbout(request, "answered with status " + std::to_string(result.statusCode));
+    } else if (transfer.closeError) {
+        warnAbout(request, std::string("cannot write the file: ") + std::strerror(transfer.closeError));
+    } else {
+        const std::string firstName = fileNameForAnnouncedName(announcedName(curl));
+        if (auto placed = placeUnderFreeName(transfer.sink.file, folder, firstName)) {
+            result.outcome = Outcome::Saved;
+            result.savedPath = std::move(*placed);
+        } else {
+            warnAbout(request, "cannot save " + firstName + " in " + folder + ": " + std::strerror(errno));
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
+Q7ZPageDownload::Result Q7ZPageDownload::fetch(const Request& request, const std::string& folder) {
+    Result result;
+    if (!isHeaderTextSafe(request.cookieHeader) || !isHeaderTextSafe(request.userAgent) ||
+        !isHeaderTextSafe(request.referer)) {
+        warnAbout(request, "refused: a header value holds a line break");
+        return result;
+    }
+    TemporaryFile file(folder);
+    if (!file.isOpen()) {
+        warnAbout(request, "cannot create a file in " + folder + ": " + std::strerror(errno));
+        result.outcome = Outcome::Failed;
+        return result;
+    }
+    initialiseCurlOnce();
+    CurlHandle curl(curl_easy_init(), curl_easy_cleanup);
+    if (!curl) {
+        warnAbout(request, "cannot create a request");
+        return result;
+    }
+    Transfer transfer{request, BodySink{file}};
+    applyRequestOptions(curl.get(), request);
+    applyTransportOptions(curl.get(), transfer.errorBuffer);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, writeBody);
+    curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &transfer.sink);
+    const CURLcode code = curl_easy_perform(curl.get());
+    if (!file.closeFile()) transfer.closeError = errno;
+
+    curl_easy_getinfo(curl.get(), CURLINFO_RESPONSE_CODE, &result.statusCode);
+    curl_off_t contentLength = -1;
+    curl_easy_getinfo(curl.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &contentLength);
+    result.expectedSize = contentLength;
+    if (result.statusCode == 0) {
+        warnAbout(request, "no answer: " + transfer.curlMessage(code));
+        return result;
+    }
+    return concludeAnswered(curl.get(), code, transfer, folder, std::move(result));
+}

@@ -1,0 +1,38 @@
+#pragma once
+// One page download: the page's request made again with libcurl on the calling (worker)
+// thread, the body written into a hidden temporary file inside the destination folder, then
+// moved onto a free, safe name in that folder. Placing the file is a rename on one file system
+// that never replaces an existing file, so two downloads of one name both keep their files.
+
+#include <cstdint>
+#include <string>
+
+class Q7ZPageDownload {
+public:
+    struct Request {
+        std::string url;
+        std::string cookieHeader{};  // "a=b; c=d", the web view's cookies for url; may be empty
+        std::string userAgent{};     // may be empty
+        std::string referer{};       // may be empty
+    };
+
+    struct Result {
+        enum class Outcome {
+            NoResponse,  // no HTTP answer at all: dropped without a record
+            Failed,      // an answer, but no file was saved (status not 200, transfer or disk failure)
+            Saved,       // the file lies at savedPath
+        };
+        Outcome outcome = Outcome::NoResponse;
+        long statusCode = 0;           // of the last answer after redirects; 0 without one
+        std::string savedPath;         // only when Saved
+        std::int64_t expectedSize = -1;  // the answer's Content-Length; -1 when it does not tell
+    };
+
+    // Blocks the calling thread until the transfer has ended. folder must exist and be
+    // writable; nothing but the final file is left in it. The file is named by the answer's
+    // "ShowName" header, else its suggested name (Content-Disposition, else the address's last
+    // path component), percent-decoded twice where that gives text, cut to one safe path
+    // component ("download" when nothing usable is left); a taken name goes on as name-1.ext,
+    // name-2.ext, and so on.
+    static Result fetch(const Request& request, const std::string& folder);
+};
