@@ -150,16 +150,16 @@
 
   // Plain links: following one is a navigation, so the program's response policy decides.
   const DOWNLOADS = [
-    ['report.pdf', 'PDF named by its address'],
+    ['report.pdf', 'a PDF named by its address'],
     ['plain', 'ShowName "Quarterly report.pdf"'],
-    ['encoded-once', 'ShowName "Meeting files 會議.zip", percent-encoded once'],
-    ['encoded-twice', 'the same name, percent-encoded twice'],
-    ['disposition', 'Content-Disposition "notes.txt", no ShowName'],
-    [`named?name=${encodeURIComponent('../../.bashrc')}`, 'ShowName "../../.bashrc": must stay in the folder'],
-    [`named?name=${encodeURIComponent('/etc/x')}`, 'ShowName "/etc/x": must stay in the folder'],
+    ['encoded-once', 'ShowName "Meeting files 會議.zip", encoded once'],
+    ['encoded-twice', 'the same ShowName, encoded twice'],
+    ['disposition', 'Content-Disposition "notes.txt"'],
+    [`named?name=${encodeURIComponent('../../.bashrc')}`, 'unsafe ShowName, stays in the folder'],
+    [`named?name=${encodeURIComponent('/etc/x')}`, 'absolute ShowName, stays in the folder'],
     ['missing', '404: a failed row, no file'],
     ['large?mib=1024', '1 GiB, as fast as loopback allows'],
-    ['slow', '1 MiB over about 13 s, time to cancel it'],
+    ['slow', '1 MiB in about 13 s, time to cancel it'],
   ];
 
   function buildDownloadLinks() {
