@@ -54,15 +54,11 @@ Q7ZNavigationPolicy::Decision Q7ZWebPolicy::decide(WebKitWebView* view, WebKitPo
 void Q7ZWebPolicy::carryOut(WebKitWebView* view, WebKitPolicyDecision* decision,
                             const Q7ZNavigationPolicy::Decision& what) {
     if (!what.desktopUrl.empty()) m_workspace.openUrl(what.desktopUrl);
-    bool use = what.use;
-    if (what.startDownload) {
-        auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
-        if (m_startPageDownload) m_startPageDownload(webkit_response_policy_decision_get_request(response));
-        // What the engine can show is shown as well; anything else would be drawn as text in
-        // place of the page, so the frame keeps what it showed.
-        use = webkit_response_policy_decision_is_mime_type_supported(response);
-    }
-    if (use) webkit_policy_decision_use(decision);
+    // A downloaded response is not shown as well: the frame keeps its page. (Shown in the
+    // main view, it would replace the web app, with no way back to it.)
+    if (what.startDownload && m_startPageDownload)
+        m_startPageDownload(webkit_response_policy_decision_get_request(WEBKIT_RESPONSE_POLICY_DECISION(decision)));
+    if (what.use && !what.startDownload) webkit_policy_decision_use(decision);
     else webkit_policy_decision_ignore(decision);
     // Only a popup's window is ever closed; the popup keeps the view until the loop is idle.
     if (what.closeWindow && view != m_mainView) m_popup.close();

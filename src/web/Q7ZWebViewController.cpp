@@ -34,6 +34,7 @@ Q7ZWebViewController::Q7ZWebViewController(Dialogs& dialogs)
       m_pageDialogs(dialogs),
       m_fileInputs(dialogs),
       m_notices(desktopOf(appDelegate()), [this](const std::string& script) { evaluateScript(script); }),
+      m_downloads(dialogs, appDelegate().launcherEntry()),
       m_popup(m_mainWindow, [this](WebKitWebView* view) { serveView(view); }) {
     m_policy = std::make_unique<Q7ZWebPolicy>(m_webView.get(), m_popup, m_dialogs,
                                               [this](WebKitURIRequest* request) { startDownloadFileWithUrlRequest(request); });
@@ -128,6 +129,7 @@ void Q7ZWebViewController::openSettingWindow() {
 void Q7ZWebViewController::navigateToLogoutPage() {
     if (!confirm("m346")) return;
     evaluateScript(PageScript::call("parlorMain.logout"));
+    m_downloads.cancelAndClearEngineDownloads();
 }
 
 void Q7ZWebViewController::exitApplication() {
@@ -167,6 +169,5 @@ void Q7ZWebViewController::closeSettingWindow() {
 }
 
 void Q7ZWebViewController::startDownloadFileWithUrlRequest(WebKitURIRequest* request) {
-    g_warning("%s is not a page and was not downloaded: page downloads are not available yet",
-              webkit_uri_request_get_uri(request));
+    m_downloads.startPageDownload(m_webView.get(), request);
 }

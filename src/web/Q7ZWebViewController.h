@@ -4,7 +4,8 @@
 // program's persistent web context, and serves that view and every popup view alike: the
 // scripting bridge (this class answers its eleven operations), the page's dialogs and file
 // inputs, the navigation policy and the one popup window. Notices, sound and badge go to
-// Q7ZWebNotices. It owns the settings window while open and is its delegate.
+// Q7ZWebNotices, downloads and the downloads window to Q7ZWebDownloads. It owns the settings
+// window while open and is its delegate.
 //
 // The page learns from it when the main window comes forward or goes back
 // (parlorMain.setActiveForm), the session language before a restart, and a confirmed logout.
@@ -26,6 +27,7 @@
 #include "web/Q7ZPageBridgeHandler.h"
 #include "web/Q7ZPageDialogs.h"
 #include "web/Q7ZPopupWindow.h"
+#include "web/Q7ZWebDownloads.h"
 #include "web/Q7ZWebNotices.h"
 #include "web/Q7ZWebPolicy.h"
 
@@ -86,6 +88,7 @@ private:
     Q7ZPageDialogs m_pageDialogs;
     Q7ZFileInputs m_fileInputs;
     Q7ZWebNotices m_notices;
+    Q7ZWebDownloads m_downloads;
     Q7ZPopupWindow m_popup;
     std::unique_ptr<Q7ZWebPolicy> m_policy;
     std::unique_ptr<Q7ZSettingWindow> m_settingWindow;

@@ -12,6 +12,7 @@
 
 #include "platform/desktop/Workspace.h"
 #include "support/TempHome.h"
+#include "support/gui/AddressHandlers.h"
 #include "support/gui/DbusMock.h"
 #include "support/gui/GtkTestEnvironment.h"
 #include "support/MainLoopPump.h"
@@ -34,20 +35,10 @@ protected:
 class WorkspaceAddressTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        const std::string handler = processHome().path() + "/open-handler";
-        writeFileText(handler, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0-${1%%:*}\"\n");
-        std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
-        writeFileText(processHome().path() + "/.local/share/applications/open-handler.desktop",
-                      "[Desktop Entry]\nType=Application\nName=Open handler\nExec=" + handler +
-                          " %u\nMimeType=x-scheme-handler/mailto;x-scheme-handler/velloq-test;\n");
-        writeFileText(processHome().path() + "/.config/mimeapps.list",
-                      "[Default Applications]\nx-scheme-handler/mailto=open-handler.desktop\n"
-                      "x-scheme-handler/velloq-test=open-handler.desktop\n");
+        registerAddressHandlers();
         GtkTestEnvironment::ensure();
     }
-    static std::string opened(const char* scheme) {
-        return readFileText(processHome().path() + "/open-handler-" + scheme);
-    }
+    static std::string opened(const char* scheme) { return openedAddress(scheme); }
 };
 
 }  // namespace

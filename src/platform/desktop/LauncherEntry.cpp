@@ -1,5 +1,7 @@
 #include "platform/desktop/LauncherEntry.h"
 
+#include <algorithm>
+
 #include "platform/SessionBus.h"
 
 namespace {
@@ -30,6 +32,13 @@ void LauncherEntry::setUrgent(bool urgent) {
     emitUpdate();
 }
 
+void LauncherEntry::setProgress(std::optional<double> progress) {
+    if (progress) progress = std::clamp(*progress, 0.0, 1.0);
+    if (progress == m_progress) return;
+    m_progress = progress;
+    emitUpdate();
+}
+
 void LauncherEntry::emitUpdate() {
     if (!m_connection) return;
     GVariantBuilder properties;
@@ -37,6 +46,8 @@ void LauncherEntry::emitUpdate() {
     g_variant_builder_add(&properties, "{sv}", "count", g_variant_new_int64(m_count));
     g_variant_builder_add(&properties, "{sv}", "count-visible", g_variant_new_boolean(m_count > 0));
     g_variant_builder_add(&properties, "{sv}", "urgent", g_variant_new_boolean(m_urgent));
+    g_variant_builder_add(&properties, "{sv}", "progress", g_variant_new_double(m_progress.value_or(0.0)));
+    g_variant_builder_add(&properties, "{sv}", "progress-visible", g_variant_new_boolean(m_progress.has_value()));
     // A dock that is not running simply does not hear it; there is nothing to report.
     g_dbus_connection_emit_signal(m_connection.get(), nullptr, m_objectPath.c_str(), kInterface, "Update",
                                   g_variant_new("(sa{sv})", m_appUri.c_str(), &properties), nullptr);

@@ -1,0 +1,357 @@
+#include "web/Q7ZWebDownloads.h"
+
+#include <unistd.h>
+
+#include <thread>
+#include <vector>
+
+#include <glib/gstdio.h>
+#include <glibmm/convert.h>
+#include <glibmm/main.h>
+#include <glibmm/miscutils.h>
+#include <gtkmm/recentmanager.h>
+#include <libsoup/soup.h>
+
+#include "config/Q7ZACUtilityEndpoints.h"
+#include "config/Q7ZAppSettingConfigSingleton.h"
+#include "downloads/Q7ZDownloadDataSingleton.h"
+#include "downloads/Q7ZPageDownload.h"
+#include "platform/Bundle.h"
+#include "platform/MainThread.h"
+#include "web/Q7ZEngineDownload.h"
+#include "web/Q7ZWebContext.h"
+
+namespace {
+
+using DownloadDataPtr = std::shared_ptr<Q7ZDownloadData>;
+
+bool exists(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_EXISTS); }
+
+Q7ZDownloadDataSingleton& registry() { return Q7ZDownloadDataSingleton::getInstance(); }
+
+// The engine refuses to replace a file: a taken name gets a number, "report-1.pdf".
+std::string freePath(const std::string& folder, const std::string& name) {
+    const std::string safeName = name.empty() || name == "." || name == ".." ? "download" : name;
+    std::string path = Glib::build_filename(folder, safeName);
+    const std::string::size_type dot = safeName.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot > 0;
+    const std::string stem = hasExtension ? safeName.substr(0, dot) : safeName;
+    const std::string extension = hasExtension ? safeName.substr(dot) : "";
+    for (int counter = 1; exists(path); ++counter)
+        path = Glib::build_filename(folder, stem + "-" + std::to_string(counter) + extension);
+    return path;
+}
+
+// The expected size: the "Content-Length" header when the answer has one, else the engine's
+// own figure; -1 when unknown.
+std::int64_t expectedSize(WebKitURIResponse* response) {
+    if (SoupMessageHeaders* headers = webkit_uri_response_get_http_headers(response)) {
+        if (const char* length = soup_message_headers_get_one(headers, "Content-Length")) {
+            char* end = nullptr;
+            const long long value = g_ascii_strtoll(length, &end, 10);
+            if (end && end != length && *end == '\0' && value >= 0) return value;
+        }
+    }
+    const guint64 length = webkit_uri_response_get_content_length(response);
+    return length > 0 ? static_cast<std::int64_t>(length) : -1;
+}
+
+}  // namespace
+
+// Follows the engine's downloads of the program's web context and turns their events into
+// record changes. Downloads may outlive this: their handlers are disconnected when it goes.
+class Q7ZWebDownloads::EngineEvents {
+public:
+    explicit EngineEvents(Q7ZWebDownloads& owner) : m_owner(owner) {
+        m_startedHandler = g_signal_connect(Q7ZWebContext::shared(), "download-started",
+                                            G_CALLBACK(&EngineEvents::on_context_download_started), this);
+    }
+    ~EngineEvents() {
+        g_signal_handler_disconnect(Q7ZWebContext::shared(), m_startedHandler);
+        for (WebKitDownload* download : m_downloads) {
+            g_signal_handlers_disconnect_by_data(download, this);
+            g_object_weak_unref(G_OBJECT(download), &EngineEvents::on_download_finalized, this);
+        }
+    }
+    EngineEvents(const EngineEvents&) = delete;
+    EngineEvents& operator=(const EngineEvents&) = delete;
+
+private:
+    static void on_context_download_started(WebKitWebContext*, WebKitDownload* download, gpointer events) {
+        auto& self = *static_cast<EngineEvents*>(events);
+        self.m_downloads.push_back(download);
+        g_object_weak_ref(G_OBJECT(download), &EngineEvents::on_download_finalized, events);
+        g_signal_connect(download, "notify::response", G_CALLBACK(&EngineEvents::on_download_response), events);
+        g_signal_connect(download, "decide-destination", G_CALLBACK(&EngineEvents::on_download_decide_destination), events);
+        g_signal_connect(download, "created-destination", G_CALLBACK(&EngineEvents::on_download_created_destination),
+                         events);
+        g_signal_connect(download, "received-data", G_CALLBACK(&EngineEvents::on_download_received_data), events);
+        g_signal_connect(download, "failed", G_CALLBACK(&EngineEvents::on_download_failed), events);
+        g_signal_connect(download, "finished", G_CALLBACK(&EngineEvents::on_download_finished), events);
+    }
+
+    static void on_download_finalized(gpointer events, GObject* download) {
+        auto& downloads = static_cast<EngineEvents*>(events)->m_downloads;
+        std::erase(downloads, reinterpret_cast<WebKitDownload*>(download));
+    }
+
+    // Every response makes a record of its own.
+    static void on_download_response(GObject* object, GParamSpec*, gpointer events) {
+        auto* download = WEBKIT_DOWNLOAD(object);
+        WebKitURIResponse* response = webkit_download_get_response(download);
+        if (!response) return;
+        auto record = std::make_shared<Q7ZDownloadData>();
+        record->setRequestID(Q7ZACUtility::getUUIDString());
+        record->setUrlDownload(std::make_shared<Q7ZEngineDownload>(download));
+        record->setTotalDataLenght(expectedSize(response));
+        record->setCurrentstatus(Q7ZDownloadStatus::Downloading);
+        registry().addDownloadData(record);
+        static_cast<EngineEvents*>(events)->m_owner.updateLauncherProgress();
+    }
+
+    static gboolean on_download_decide_destination(WebKitDownload* download, gchar* suggestedName, gpointer events) {
+        const std::string folder = static_cast<EngineEvents*>(events)->m_owner.engineDownloadFolder();
+        const std::string name = Glib::path_get_basename(suggestedName ? suggestedName : "");
+        const GCharPtr uri(g_filename_to_uri(freePath(folder, name).c_str(), nullptr, nullptr));
+        if (uri) webkit_download_set_destination(download, uri.get());
+        return TRUE;
+    }
+
+    static void on_download_created_destination(WebKitDownload* download, gchar* uri, gpointer events) {
+        if (const DownloadDataPtr record = recordOf(download)) {
+            const GCharPtr path(g_filename_from_uri(uri, nullptr, nullptr));
+            record->setSavePathString(path ? path.get() : "");
+        }
+        static_cast<EngineEvents*>(events)->m_owner.showDownloaderWindow();
+    }
+
+    static void on_download_received_data(WebKitDownload* download, guint64 length, gpointer events) {
+        const DownloadDataPtr record = recordOf(download);
+        if (!record) return;
+        record->setCountDataLenght(record->countDataLenght() + static_cast<std::int64_t>(length));
+        auto& owner = static_cast<EngineEvents*>(events)->m_owner;
+        owner.reloadTableView();
+        owner.updateLauncherProgress();
+    }
+
+    static void on_download_failed(WebKitDownload* download, GError* error, gpointer events) {
+        auto& self = *static_cast<EngineEvents*>(events);
+        self.m_failed.push_back(download);
+        if (!g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER))
+            g_warning("the download of %s failed: %s", webkit_uri_request_get_uri(webkit_download_get_request(download)),
+                      error ? error->message : "");
+        if (const DownloadDataPtr record = recordOf(download)) record->setCurrentstatus(Q7ZDownloadStatus::Failed);
+        self.m_owner.reloadTableView();
+        self.m_owner.updateLauncherProgress();
+    }
+
+    // Also emitted after a failure, which stands.
+    static void on_download_finished(WebKitDownload* download, gpointer events) {
+        auto& self = *static_cast<EngineEvents*>(events);
+        if (std::erase(self.m_failed, download) > 0) return;
+        const DownloadDataPtr record = recordOf(download);
+        if (record) record->setCurrentstatus(Q7ZDownloadStatus::Finished);
+        self.m_owner.reloadTableView();
+        self.m_owner.updateLauncherProgress();
+        if (record) announceFinishedFile(record->savePathString());
+    }
+
+    static DownloadDataPtr recordOf(WebKitDownload* download) {
+        const Q7ZEngineDownload handle(download);
+        return registry().getDownloadDataWithURLDownload(&handle);
+    }
+
+    Q7ZWebDownloads& m_owner;
+    gulong m_startedHandler = 0;
+    std::vector<WebKitDownload*> m_downloads;  // followed, not owned
+    std::vector<WebKitDownload*> m_failed;
+};
+
+Q7ZWebDownloads::Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher)
+    : m_dialogs(dialogs), m_launcher(launcher), m_engineEvents(std::make_unique<EngineEvents>(*this)) {}
+
+Q7ZWebDownloads::~Q7ZWebDownloads() {
+    m_windowDrop.disconnect();
+    if (m_downloaderWindow) m_downloaderWindow->setDownloaderDelegate(nullptr);
+}
+
+void Q7ZWebDownloads::startPageDownload(WebKitWebView* view, WebKitURIRequest* request) {
+    const std::string url = webkit_uri_request_get_uri(request);
+    const std::optional<std::string> folder = settlePageDownloadFolder();
+    if (!folder) return;
+    WebKitCookieManager* cookies = webkit_website_data_manager_get_cookie_manager(
+        webkit_web_context_get_website_data_manager(webkit_web_view_get_context(view)));
+    struct PendingFetch {
+        std::weak_ptr<Q7ZWebDownloads*> owner;
+        Q7ZPageDownload::Request request;
+        std::string folder;
+    };
+    const char* page = webkit_web_view_get_uri(view);
+    Q7ZPageDownload::Request fetch{url, "", webkit_settings_get_user_agent(webkit_web_view_get_settings(view)),
+                                   page ? page : ""};
+    webkit_cookie_manager_get_cookies(
+        cookies, url.c_str(), nullptr,
+        [](GObject* manager, GAsyncResult* result, gpointer data) {
+            const std::unique_ptr<PendingFetch> pending(static_cast<PendingFetch*>(data));
+            GList* found = webkit_cookie_manager_get_cookies_finish(WEBKIT_COOKIE_MANAGER(manager), result, nullptr);
+            GSList* list = nullptr;
+            for (GList* item = found; item; item = item->next) list = g_slist_prepend(list, item->data);
+            list = g_slist_reverse(list);
+            const GCharPtr header(list ? soup_cookies_to_cookie_header(list) : nullptr);
+            g_slist_free(list);
+            g_list_free_full(found, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
+            pending->request.cookieHeader = header ? header.get() : "";
+            if (auto owner = pending->owner.lock()) (*owner)->fetchWithCookies(pending->request, pending->folder);
+        },
+        new PendingFetch{m_self, std::move(fetch), *folder});
+}
+
+// The configured folder when it can be written to; else the one the user picks this time
+// (the setting stays), or none when the user cancels.
+std::optional<std::string> Q7ZWebDownloads::settlePageDownloadFolder() {
+    const std::string configured = Q7ZAppSettingConfigSingleton::getInstance().downloadFileSavePath();
+    m_fileSavePath = configured;
+    if (exists(configured) && g_access(configured.c_str(), W_OK) == 0) return configured;
+    OpenPanelOptions options;
+    options.canChooseFiles = false;
+    options.canChooseDirectories = true;
+    options.directory = configured;
+    options.prompt = localizedString("m12");
+    const auto chosen = m_dialogs.runOpenPanel(options);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    m_fileSavePath = chosen->front();
+    return chosen->front();
+}
+
+// The worker owns copies of what it needs and reports back only while this lives.
+void Q7ZWebDownloads::fetchWithCookies(const Q7ZPageDownload::Request& request, const std::string& folder) {
+    std::thread([owner = std::weak_ptr<Q7ZWebDownloads*>(m_self), request, folder] {
+        const Q7ZPageDownload::Result result = Q7ZPageDownload::fetch(request, folder);
+        if (result.outcome == Q7ZPageDownload::Result::Outcome::NoResponse) return;
+        auto record = std::make_shared<Q7ZDownloadData>();
+        record->setRequestID(Q7ZACUtility::getUUIDString());
+        if (result.outcome == Q7ZPageDownload::Result::Outcome::Saved) {
+            record->setSavePathString(result.savedPath);
+            record->setTotalDataLenght(result.expectedSize);
+            record->setCurrentstatus(Q7ZDownloadStatus::Finished);
+        } else {
+            record->setCurrentstatus(Q7ZDownloadStatus::Failed);
+        }
+        MainThread::runSync([&] {
+            if (auto alive = owner.lock()) (*alive)->pageDownloadDidEnd(record);
+        });
+    }).detach();
+}
+
+void Q7ZWebDownloads::pageDownloadDidEnd(const std::shared_ptr<Q7ZDownloadData>& record) {
+    if (record->currentstatus() == Q7ZDownloadStatus::Finished) announceFinishedFile(record->savePathString());
+    registry().addDownloadData(record);
+    showDownloaderWindow();
+}
+
+std::string Q7ZWebDownloads::engineDownloadFolder() {
+    auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
+    if (!m_fileSavePath) m_fileSavePath = settings.downloadFileSavePath();
+    if (!exists(*m_fileSavePath)) {
+        g_warning("the download folder %s does not exist; the default folder is used from now on", m_fileSavePath->c_str());
+        settings.resetDownloadFileSavePath();
+        settings.saveConfig();
+        m_fileSavePath = settings.downloadFileSavePath();
+        g_mkdir_with_parents(m_fileSavePath->c_str(), 0755);
+    }
+    return *m_fileSavePath;
+}
+
+// The desktop's recent files list the finished download, as browsers' downloads do.
+void Q7ZWebDownloads::announceFinishedFile(const std::string& path) {
+    if (path.empty()) return;
+    const GCharPtr uri(g_filename_to_uri(path.c_str(), nullptr, nullptr));
+    if (uri) Gtk::RecentManager::get_default()->add_item(uri.get());
+}
+
+void Q7ZWebDownloads::showDownloaderWindow() {
+    if (m_downloaderWindow) {
+        m_downloaderWindow->updateData();
+        m_downloaderWindow->reloadTableView();
+    } else {
+        m_downloaderWindow = std::make_unique<Q7ZDownloaderWindow>();
+        m_downloaderWindow->setDownloaderDelegate(this);
+    }
+    m_downloaderWindow->present();
+}
+
+void Q7ZWebDownloads::reloadTableView() {
+    if (m_downloaderWindow) m_downloaderWindow->reloadTableView();
+}
+
+void Q7ZWebDownloads::cancelAndClearEngineDownloads() {
+    closeDownloaderWindow();
+    registry().cancelAllDownloader();
+    registry().cleanAllNoDownloadingHistory();
+    updateLauncherProgress();
+}
+
+void Q7ZWebDownloads::downloaderWindowWillClose(Q7ZDownloaderWindow&) { closeDownloaderWindow(); }
+
+void Q7ZWebDownloads::closeDownloaderWindow() {
+    if (!m_downloaderWindow) return;
+    m_downloaderWindow->setDownloaderDelegate(nullptr);
+    m_downloaderWindow->hide();
+    m_closedWindow = std::move(m_downloaderWindow);
+    if (!m_windowDrop.connected())
+        m_windowDrop = Glib::signal_idle().connect([this] {
+            m_closedWindow.reset();
+            return false;
+        });
+}
+
+bool Q7ZWebDownloads::fileIsPresent(const std::shared_ptr<Q7ZDownloadData>& data) {
+    if (exists(data->savePathString())) return true;
+    data->setCurrentstatus(Q7ZDownloadStatus::FileMissing);
+    reloadTableView();
+    return false;
+}
+
+void Q7ZWebDownloads::downloaderOpenFileWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) {
+    if (fileIsPresent(data)) m_workspace.openFile(data->savePathString());
+}
+
+void Q7ZWebDownloads::downloaderOpenFileFolderWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) {
+    if (fileIsPresent(data)) m_workspace.revealFile(data->savePathString());
+}
+
+void Q7ZWebDownloads::downloaderCancelWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) {
+    if (data->urlDownload()) data->urlDownload()->cancel();
+    data->setCurrentstatus(Q7ZDownloadStatus::Failed);
+    registry().removeDownloadDataWithRequestID(data->requestID());
+    if (m_downloaderWindow) {
+        m_downloaderWindow->updateData();
+        m_downloaderWindow->reloadTableView();
+    }
+    updateLauncherProgress();
+}
+
+void Q7ZWebDownloads::downloaderCleanWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) {
+    registry().removeDownloadDataWithRequestID(data->requestID());
+    if (m_downloaderWindow) {
+        m_downloaderWindow->updateData();
+        m_downloaderWindow->reloadTableView();
+    }
+}
+
+// The share of the bytes of running engine downloads received so far; hidden when none runs.
+void Q7ZWebDownloads::updateLauncherProgress() {
+    if (!m_launcher) return;
+    bool running = false;
+    std::int64_t received = 0;
+    std::int64_t expected = 0;
+    for (const DownloadDataPtr& record : registry().getAllDownloadDataArray()) {
+        if (record->currentstatus() != Q7ZDownloadStatus::Downloading) continue;
+        running = true;
+        if (record->totalDataLenght() <= 0) continue;
+        received += std::min(record->countDataLenght(), record->totalDataLenght());
+        expected += record->totalDataLenght();
+    }
+    if (!running) m_launcher->setProgress(std::nullopt);
+    else m_launcher->setProgress(expected > 0 ? static_cast<double>(received) / static_cast<double>(expected) : 0.0);
+}

@@ -1,0 +1,74 @@
+#pragma once
+// The web host's downloads: the page downloads that its response policy starts (a response
+// that is not a page is fetched again on a worker thread, with the view's cookies, into the
+// download folder), the engine's own downloads (e.g. the context menu's download commands),
+// both as records in the download registry; the downloads window and what its rows ask; and
+// the combined progress of running downloads on the launcher icon.
+//
+// Main thread only; a fetch's worker hands its result back through MainThread.
+
+#include <memory>
+#include <optional>
+#include <string>
+
+#include <sigc++/connection.h>
+#include <webkit2/webkit2.h>
+
+#include "downloads/Q7ZDownloadData.h"
+#include "downloads/Q7ZPageDownload.h"
+#include "downloads/window/Q7ZDownloaderWindow.h"
+#include "platform/desktop/Dialogs.h"
+#include "platform/desktop/LauncherEntry.h"
+#include "platform/desktop/Workspace.h"
+
+class Q7ZWebDownloads : public Q7ZDownloaderWindowDelegate, public Q7ZDownloadDataDelegate {
+public:
+    // Both borrowed; launcher may be null. Engine downloads of the program's web context are
+    // followed from now on.
+    Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher);
+    ~Q7ZWebDownloads() override;
+    Q7ZWebDownloads(const Q7ZWebDownloads&) = delete;
+    Q7ZWebDownloads& operator=(const Q7ZWebDownloads&) = delete;
+
+    // Settles the folder (asking the user when the configured one cannot be written), then
+    // fetches the request's address on a worker thread.
+    void startPageDownload(WebKitWebView* view, WebKitURIRequest* request);
+    void showDownloaderWindow();
+    // Logging out: the window closes, running engine downloads are cancelled and every
+    // record of one is cleared; page downloads' records stay.
+    void cancelAndClearEngineDownloads();
+
+    void downloaderWindowWillClose(Q7ZDownloaderWindow& window) override;
+    void downloaderOpenFileWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override;
+    void downloaderOpenFileFolderWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override;
+    void downloaderCancelWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override;
+    void downloaderCleanWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) override;
+
+private:
+    class EngineEvents;
+
+    std::optional<std::string> settlePageDownloadFolder();
+    void fetchWithCookies(const Q7ZPageDownload::Request& request, const std::string& folder);
+    void pageDownloadDidEnd(const std::shared_ptr<Q7ZDownloadData>& record);
+    // The folder an engine download goes to: this run's folder, else the configured one, which
+    // is reset to the default (and saved) when it does not exist.
+    std::string engineDownloadFolder();
+    static void announceFinishedFile(const std::string& path);
+    // False (and the row marked FileMissing) when the record's file has gone.
+    bool fileIsPresent(const std::shared_ptr<Q7ZDownloadData>& data);
+    void reloadTableView();
+    void closeDownloaderWindow();
+    void updateLauncherProgress();
+
+    Dialogs& m_dialogs;
+    LauncherEntry* m_launcher;
+    Workspace m_workspace;
+    std::optional<std::string> m_fileSavePath;
+    std::unique_ptr<Q7ZDownloaderWindow> m_downloaderWindow;
+    // A closed window goes once the loop is idle: it asks to close from its own handler.
+    std::unique_ptr<Q7ZDownloaderWindow> m_closedWindow;
+    sigc::connection m_windowDrop;
+    std::unique_ptr<EngineEvents> m_engineEvents;
+    // Hand-backs of fetches run only while this lives.
+    std::shared_ptr<Q7ZWebDownloads*> m_self = std::make_shared<Q7ZWebDownloads*>(this);
+};

@@ -1,0 +1,144 @@
+// Downloads through the web host (see WebHostFixture): the page navigates to the demo server's
+// download routes, so the response policy starts page downloads, and the engine downloads
+// addresses as its context menu's download commands do. Observed as the user sees them: the
+// files in the download folder, the records the downloads window lists, the settings store and
+// the launcher entry's progress.
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "downloads/Q7ZDownloadDataSingleton.h"
+#include "platform/Bundle.h"
+#include "platform/Paths.h"
+#include "support/gui/WebHostFixture.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+namespace fs = std::filesystem;
+
+class WebDownloadsTest : public WebHostFixture {
+protected:
+    void SetUp() override {
+        WebHostFixture::SetUp();
+        for (const auto& record : registry().getAllDownloadDataArray()) registry().removeDownloadDataWithRequestID(record->requestID());
+        m_folder = processHome().path() + "/downloads-" + testing::UnitTest::GetInstance()->current_test_info()->name();
+        fs::create_directories(m_folder);
+        settings().setDownloadFileSavePath(m_folder);
+    }
+
+    static Q7ZDownloadDataSingleton& registry() { return Q7ZDownloadDataSingleton::getInstance(); }
+    static Q7ZAppSettingConfigSingleton& settings() { return Q7ZAppSettingConfigSingleton::getInstance(); }
+    // The newest record once there are count of them.
+    std::shared_ptr<Q7ZDownloadData> newestOf(std::size_t count) {
+        EXPECT_TRUE(pumpUntil([&] { return registry().getAllDownloadDataArray().size() == count; }, 10s)) << count;
+        const auto records = registry().getAllDownloadDataArray();
+        return records.size() == count ? records.front() : nullptr;
+    }
+    std::size_t filesIn(const std::string& folder) {
+        return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
+    }
+    bool downloadsWindowIsShown() {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels())
+            if (dynamic_cast<Q7ZDownloaderWindow*>(window) && window->get_visible()) return true;
+        return false;
+    }
+
+    std::string m_folder;
+};
+
+TEST_F(WebDownloadsTest, PageDownloadsSaveUnderSafeDecodedNamesWithoutReplacingAndA404WritesNothing) {
+    struct Row {
+        std::string route;
+        std::string savedName;  // "" for a Failed record
+    };
+    const Row rows[] = {
+        {"downloads/named?name=report.pdf", "report.pdf"},
+        {"downloads/named?name=report.pdf", "report-1.pdf"},
+        {"downloads/named?name=report.pdf", "report-2.pdf"},
+        {"downloads/plain", "Quarterly report.pdf"},
+        {"downloads/encoded-twice", "Meeting files 會議.zip"},
+        {"downloads/named?name=..%2F..%2F.bashrc", ".bashrc"},
+        {"downloads/missing", ""},
+    };
+    std::size_t count = 0;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.route);
+        run("location.href = '" + s_server->url(row.route) + "'");
+        const auto record = newestOf(++count);
+        ASSERT_TRUE(record);
+        if (row.savedName.empty()) {
+            EXPECT_EQ(record->currentstatus(), Q7ZDownloadStatus::Failed);
+            EXPECT_EQ(filesIn(m_folder), count - 1) << "a failed download wrote a file";
+        } else {
+            EXPECT_EQ(record->currentstatus(), Q7ZDownloadStatus::Finished);
+            EXPECT_EQ(record->savePathString(), m_folder + "/" + row.savedName);
+            EXPECT_TRUE(fs::exists(record->savePathString()));
+        }
+    }
+    EXPECT_TRUE(downloadsWindowIsShown());
+    EXPECT_EQ(run("typeof parlorMain"), "object") << "the page was left for a download";
+}
+
+TEST_F(WebDownloadsTest, AnUnwritableFolderAsksForOneAndACancelledPanelFetchesNothing) {
+    settings().setDownloadFileSavePath(m_folder + "/gone");
+    m_dialogs.answerOpenPanel(std::nullopt);
+    run("location.href = '" + s_server->url("downloads/plain") + "'");
+    pumpFor(500ms);
+    ASSERT_EQ(m_dialogs.openPanels().size(), 1u);
+    EXPECT_EQ(m_dialogs.openPanels()[0].prompt, localizedString("m12"));
+    EXPECT_TRUE(m_dialogs.openPanels()[0].canChooseDirectories && !m_dialogs.openPanels()[0].canChooseFiles);
+    EXPECT_TRUE(registry().getAllDownloadDataArray().empty());
+    EXPECT_FALSE(downloadsWindowIsShown());
+
+    // A chosen folder takes this download; the setting stays.
+    m_dialogs.answerOpenPanel(std::vector<std::string>{m_folder});
+    run("location.href = '" + s_server->url("downloads/plain") + "'");
+    const auto record = newestOf(1);
+    ASSERT_TRUE(record);
+    EXPECT_EQ(record->savePathString(), m_folder + "/Quarterly report.pdf");
+    EXPECT_EQ(settings().downloadFileSavePath(), m_folder + "/gone");
+}
+
+TEST_F(WebDownloadsTest, EngineDownloadsSaveIntoTheFolderShowProgressAndLogoutCancelsAndClearsThem) {
+    // Named by its Content-Disposition, as the engine names it; twice, so the second is numbered.
+    for (const char* name : {"notes.txt", "notes-1.txt"}) {
+        webkit_web_view_download_uri(m_view, s_server->url("downloads/disposition").c_str());
+        const auto finished = newestOf(name == std::string("notes.txt") ? 1 : 2);
+        ASSERT_TRUE(finished);
+        ASSERT_TRUE(pumpUntil([&] { return finished->currentstatus() == Q7ZDownloadStatus::Finished; }));
+        EXPECT_EQ(finished->savePathString(), m_folder + "/" + name);
+        EXPECT_GT(finished->totalDataLenght(), 0);
+        EXPECT_EQ(fs::file_size(finished->savePathString()), static_cast<std::uintmax_t>(finished->totalDataLenght()));
+    }
+
+    // A slow one runs while the launcher shows its progress; logout cancels it and clears both.
+    LauncherEntry& launcher = *s_application->launcherEntry();
+    webkit_web_view_download_uri(m_view, s_server->url("downloads/slow?kib=256&ms=100").c_str());
+    const auto running = newestOf(3);
+    ASSERT_TRUE(running);
+    ASSERT_TRUE(pumpUntil([&] { return running->countDataLenght() > 0 && launcher.progress().value_or(0) > 0; }));
+    EXPECT_LT(*launcher.progress(), 1.0);
+    m_dialogs.answerAlert(0);
+    run("settingObj.navigateToLogoutPage()");
+    EXPECT_EQ(running->currentstatus(), Q7ZDownloadStatus::Failed);
+    EXPECT_TRUE(registry().getAllDownloadDataArray().empty());
+    EXPECT_FALSE(launcher.progress().has_value());
+    EXPECT_TRUE(pumpUntil([&] { return !downloadsWindowIsShown(); }));
+}
+
+TEST_F(WebDownloadsTest, AnEngineDownloadIntoAMissingFolderResetsTheSettingToTheDefault) {
+    settings().setDownloadFileSavePath(m_folder + "/gone");
+    webkit_web_view_download_uri(m_view, s_server->url("downloads/disposition").c_str());
+    const auto record = newestOf(1);
+    ASSERT_TRUE(record);
+    ASSERT_TRUE(pumpUntil([&] { return record->currentstatus() == Q7ZDownloadStatus::Finished; }));
+    EXPECT_EQ(settings().downloadFileSavePath(), Paths::downloadsDirectory());
+    EXPECT_EQ(record->savePathString(), Paths::downloadsDirectory() + "/notes.txt");
+    EXPECT_NE(readFileText(processHome().documents() + "/Q7ZAppSettingConfig.plist").find(Paths::downloadsDirectory()),
+              std::string::npos) << "the reset setting was not saved";
+}
+
+}  // namespace

@@ -1,0 +1,29 @@
+#pragma once
+// A handler registered in the program's home for the address schemes the desktop may be asked
+// to open (http, mailto, zoommtg and the tests' own velloq-test): each address it gets lands in
+// a file named after its scheme. GLib reads the XDG folders once per process, so register
+// before GTK starts.
+
+#include <filesystem>
+#include <string>
+
+#include "support/TempHome.h"
+
+inline void registerAddressHandlers() {
+    const std::string handler = processHome().path() + "/open-handler";
+    writeFileText(handler, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0-${1%%:*}\"\n");
+    std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
+    std::string mimeTypes, defaults;
+    for (const char* scheme : {"http", "mailto", "zoommtg", "velloq-test"}) {
+        mimeTypes += std::string("x-scheme-handler/") + scheme + ";";
+        defaults += std::string("x-scheme-handler/") + scheme + "=open-handler.desktop\n";
+    }
+    writeFileText(processHome().path() + "/.local/share/applications/open-handler.desktop",
+                  "[Desktop Entry]\nType=Application\nName=Open handler\nExec=" + handler + " %u\nMimeType=" + mimeTypes + "\n");
+    writeFileText(processHome().path() + "/.config/mimeapps.list", "[Default Applications]\n" + defaults);
+}
+
+// The last address of that scheme the handler got; "" for none.
+inline std::string openedAddress(const std::string& scheme) {
+    return readFileText(processHome().path() + "/open-handler-" + scheme);
+}
