@@ -13,6 +13,7 @@
 #include "platform/Bundle.h"
 #include "platform/Paths.h"
 #include "support/gui/WebHostFixture.h"
+#include "support/gui/WidgetEvents.h"
 
 namespace {
 
@@ -40,9 +41,25 @@ protected:
     std::size_t filesIn(const std::string& folder) {
         return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
     }
-    bool downloadsWindowIsShown() {
+    static Q7ZDownloaderWindow* shownDownloadsWindow() {
         for (Gtk::Window* window : Gtk::Window::list_toplevels())
-            if (dynamic_cast<Q7ZDownloaderWindow*>(window) && window->get_visible()) return true;
+            if (dynamic_cast<Q7ZDownloaderWindow*>(window) && window->get_visible())
+                return dynamic_cast<Q7ZDownloaderWindow*>(window);
+        return nullptr;
+    }
+    bool downloadsWindowIsShown() { return shownDownloadsWindow() != nullptr; }
+    // Clicks the downloads window's button of that accessible name, as a user would.
+    bool clickInDownloadsWindow(const std::string& name) {
+        Q7ZDownloaderWindow* window = shownDownloadsWindow();
+        if (!window) return false;
+        drainPending();
+        for (Gtk::Widget* widget : widgetTree(*window)) {
+            auto* button = dynamic_cast<Gtk::Button*>(widget);
+            if (button && button->is_visible() && accessibleName(*button) == name) {
+                button->clicked();
+                return true;
+            }
+        }
         return false;
     }
 
@@ -127,6 +144,43 @@ TEST_F(WebDownloadsTest, EngineDownloadsSaveIntoTheFolderShowProgressAndLogoutCa
     EXPECT_TRUE(registry().getAllDownloadDataArray().empty());
     EXPECT_FALSE(launcher.progress().has_value());
     EXPECT_TRUE(pumpUntil([&] { return !downloadsWindowIsShown(); }));
+}
+
+TEST_F(WebDownloadsTest, RowsMarkADeletedFileMissingCancelARunningDownloadAndAPopupsDownloadClosesIt) {
+    // The file's own button opens it, the folder button reveals it: both find it gone.
+    const std::string names[] = {"Quarterly report.pdf", localizedString("m3227")};
+    for (std::size_t index = 0; index < 2; ++index) {
+        run("location.href = '" + s_server->url("downloads/plain") + "'");
+        const auto record = newestOf(index + 1);
+        ASSERT_TRUE(record);
+        fs::remove(record->savePathString());
+        ASSERT_TRUE(clickInDownloadsWindow(names[index])) << names[index];
+        EXPECT_EQ(record->currentstatus(), Q7ZDownloadStatus::FileMissing) << names[index];
+        record->setCurrentstatus(Q7ZDownloadStatus::Failed);  // out of the next round's way
+    }
+
+    webkit_web_view_download_uri(m_view, s_server->url("downloads/slow?kib=256&ms=100").c_str());
+    const auto running = newestOf(3);
+    ASSERT_TRUE(running);
+    // Its row appears once the engine has chosen the destination.
+    ASSERT_TRUE(pumpUntil([&] { return clickInDownloadsWindow(localizedString("m10")); }));
+    EXPECT_EQ(registry().getAllDownloadDataArray().size(), 2u);
+
+    const auto shownPopupView = [] () -> WebKitWebView* {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+            GtkWidget* child = gtk_bin_get_child(GTK_BIN(window->gobj()));
+            if (window->get_visible() && window != s_application->window() && child && WEBKIT_IS_WEB_VIEW(child))
+                return WEBKIT_WEB_VIEW(child);
+        }
+        return nullptr;
+    };
+    run("window.open('" + s_server->url("samples/sample.html") + "')");
+    ASSERT_TRUE(pumpUntil([&] { return shownPopupView() && !webkit_web_view_is_loading(shownPopupView()); }));
+    run("location.href = '" + s_server->url("downloads/named?name=from-popup.txt") + "'", shownPopupView());
+    EXPECT_TRUE(pumpUntil([&] { return !shownPopupView(); }));
+    const auto fromPopup = newestOf(3);
+    ASSERT_TRUE(fromPopup);
+    EXPECT_EQ(fromPopup->savePathString(), m_folder + "/from-popup.txt");
 }
 
 TEST_F(WebDownloadsTest, AnEngineDownloadIntoAMissingFolderResetsTheSettingToTheDefault) {
