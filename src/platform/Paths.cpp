@@ -37,7 +37,7 @@ std::string homeDirectory() {
 
 namespace {
 
-// The XDG variable when it holds an absolute path (the specification ignores relative ones),
+// The XDG variable when it holds an absolute path (relative ones are to be ignored),
 // else the home folder followed by fallback.
 std::string xdgBaseDirectory(const char* variable, const char* fallback) {
     auto configured = environmentValue(variable);
