@@ -1,6 +1,6 @@
-// GtkDialogs' alerts run modally for real: a timeout on the running dialog's loop plays the
-// user (finds the dialog among the toplevels and answers it), and the answer comes back as a
-// button index.
+// GtkDialogs' alerts and text inputs run modally for real: a timeout on the running dialog's
+// loop plays the user (finds the dialog among the toplevels and answers it), and the answer
+// comes back as a button index.
 
 #include <string>
 #include <vector>
@@ -35,7 +35,7 @@ void whenDialogShows(int response, std::vector<std::string>& labels) {
 
 }  // namespace
 
-TEST(GtkDialogsTest, AlertAnswersTheChosenButtonFirstOneRightmostOrMinusOneWhenClosed) {
+TEST(GtkDialogsTest, AnswersAreTheChosenButtonFirstOneRightmostOrMinusOneWhenClosed) {
     GtkTestEnvironment::ensure();
     GtkDialogs dialogs;
     const struct {
@@ -44,20 +44,16 @@ TEST(GtkDialogsTest, AlertAnswersTheChosenButtonFirstOneRightmostOrMinusOneWhenC
         std::vector<std::string> shown;  // left to right
     } cases[] = {{{"Confirm", "Cancel"}, 1, 1, {"Cancel", "Confirm"}}, {{}, Gtk::RESPONSE_DELETE_EVENT, -1, {"OK"}}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.answer);
         std::vector<std::string> shown;
         whenDialogShows(c.response, shown);
         EXPECT_EQ(dialogs.showAlert("Restart now?", AlertStyle::Warning, c.buttons), c.answer);
         EXPECT_EQ(shown, c.shown);
     }
-}
-
-TEST(GtkDialogsTest, TextInputAnswersTheChosenButtonWithTheFieldStartingAtTheDefaultText) {
-    GtkTestEnvironment::ensure();
+    // A text input's field starts at the default text.
     std::vector<std::string> shown;
     whenDialogShows(1, shown);
-    const TextInputAnswer answer = GtkDialogs().runTextInput("Name?", "Ann", {"Confirm", "Cancel"});
+    const TextInputAnswer answer = dialogs.runTextInput("Name?", "Ann", {"Confirm", "Cancel"});
     EXPECT_EQ(answer.buttonIndex, 1);
     EXPECT_EQ(answer.text, "Ann");
-    EXPECT_EQ(shown, (std::vector<std::string>{"Cancel", "Confirm"}));
+    EXPECT_EQ(shown, cases[0].shown);
 }

@@ -38,7 +38,6 @@ protected:
         registerAddressHandlers();
         GtkTestEnvironment::ensure();
     }
-    static std::string opened(const char* scheme) { return openedAddress(scheme); }
 };
 
 }  // namespace
@@ -46,9 +45,11 @@ protected:
 TEST_F(WorkspaceAddressTest, AddressesOfOtherSchemesNeverReachTheirHandler) {
     Workspace workspace;
     EXPECT_FALSE(workspace.openUrl("velloq-test:run"));
+    EXPECT_FALSE(workspace.openUrl(""));
+    for (const char* scheme : {"velloq-no-such-scheme", ""}) EXPECT_FALSE(workspace.hasHandlerForScheme(scheme));
     ASSERT_TRUE(workspace.openUrl("mailto:ann@example.com"));
-    EXPECT_TRUE(pumpUntil([] { return opened("mailto") == "mailto:ann@example.com"; }));
-    EXPECT_EQ(opened("velloq-test"), "") << "a refused address reached its handler";
+    EXPECT_TRUE(pumpUntil([] { return openedAddress("mailto") == "mailto:ann@example.com"; }));
+    EXPECT_EQ(openedAddress("velloq-test"), "") << "a refused address reached its handler";
 }
 
 TEST_F(WorkspaceTest, NameHasOwnerAnswersForOwnedAndUnownedNames) {
@@ -78,7 +79,9 @@ TEST_F(WorkspaceTest, LaunchProgramStartsAnExecutableDetachedWithItsArgumentsAnd
     }
 }
 
-TEST_F(WorkspaceTest, RevealAsksTheFileManagerToShowTheFileWithoutWaitingForItsAnswer) {
+TEST_F(WorkspaceTest, RevealAsksTheFileManagerWithoutWaitingForItsAnswerAndRefusesMissingFiles) {
+    EXPECT_FALSE(workspace.revealFile(home.path() + "/missing.pdf"));
+    EXPECT_FALSE(workspace.openFile(home.path() + "/missing.pdf"));
     DbusMock fileManager({kFileManager, "/org/freedesktop/FileManager1", kFileManager}, kFileManager,
                          "/org/freedesktop/FileManager1");
     ASSERT_TRUE(fileManager.addMethod(kFileManager, "ShowItems", "ass", "time.sleep(3)"));
@@ -97,10 +100,3 @@ TEST_F(WorkspaceTest, RevealAsksTheFileManagerToShowTheFileWithoutWaitingForItsA
     EXPECT_EQ(printed.get(), "<['" + std::string(uri.get()) + "']>");
 }
 
-TEST_F(WorkspaceTest, MissingFilesEmptyAddressesAndUnknownSchemesAreRefused) {
-    EXPECT_FALSE(workspace.revealFile(home.path() + "/missing.pdf"));
-    EXPECT_FALSE(workspace.openFile(home.path() + "/missing.pdf"));
-    EXPECT_FALSE(workspace.openUrl(""));
-    EXPECT_FALSE(workspace.hasHandlerForScheme("velloq-no-such-scheme"));
-    EXPECT_FALSE(workspace.hasHandlerForScheme(""));
-}

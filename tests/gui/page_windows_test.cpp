@@ -23,7 +23,6 @@ class PageWindowsTest : public testing::Test {
 protected:
     static void SetUpTestSuite() { GtkTestEnvironment::ensure(); }
     void SetUp() override {
-        m_main.set_title("Parlor");
         g_signal_connect(m_view.get(), "script-dialog", G_CALLBACK(on_view_script_dialog), &m_askedTypes);
         m_pageDialogs.attach(m_view.get());
         m_fileInputs.attach(m_view.get());
@@ -41,9 +40,7 @@ protected:
     }
     std::vector<Gtk::Window*> popups() {
         auto windows = Gtk::Window::list_toplevels();
-        std::erase_if(windows, [this](auto* window) {
-            return window == &m_main || !window->get_visible() || window->get_title() != "Parlor";
-        });
+        std::erase_if(windows, [](auto* window) { return !window->get_visible(); });  // the opener is never shown
         return windows;
     }
 
@@ -95,7 +92,6 @@ TEST_F(PageWindowsTest, FileInputsGetTheChosenFilesOneOrSeveralAndKeepThemOnCanc
         EXPECT_TRUE(asked.canChooseFiles && !asked.canChooseDirectories && asked.allowedExtensions.empty());
         EXPECT_EQ(asked.allowsMultipleSelection, row.input == std::string("many"));
     }
-    EXPECT_EQ(m_dialogs.openPanels().size(), 3u);
 }
 
 TEST_F(PageWindowsTest, WindowsOpenedInARowShareOnePopupShowingTheLastAndWindowCloseDropsIt) {
