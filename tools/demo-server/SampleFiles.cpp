@@ -70,13 +70,15 @@ bool inSpeechBubble(int x, int y) {
     return dx * dx + dy * dy < 1.0 || inTail;
 }
 
-// Scanlines, each with filter byte 0: white bubble on the blue of the program's accents.
+// Scanlines, each with filter byte 0: white bubble on the blue of the program's accents, the
+// bubble drawn on a 32 x 32 grid and scaled to size.
 std::string bubbleImageRows(int size) {
     std::string rows;
     for (int y = 0; y < size; ++y) {
         rows += '\0';
         for (int x = 0; x < size; ++x)
-            rows += inSpeechBubble(x, y) ? std::string("\xFF\xFF\xFF", 3) : std::string("\x34\x68\xD6", 3);
+            rows += inSpeechBubble(x * 32 / size, y * 32 / size) ? std::string("\xFF\xFF\xFF", 3)
+                                                                 : std::string("\x34\x68\xD6", 3);
     }
     return rows;
 }
@@ -112,15 +114,14 @@ std::string pdfEscape(const std::string& text) {
 
 namespace SampleFiles {
 
-std::string png() {
-    constexpr int kSize = 32;
+std::string png(int size) {
     std::string header;
-    appendBigEndian32(header, kSize);
-    appendBigEndian32(header, kSize);
+    appendBigEndian32(header, static_cast<std::uint32_t>(size));
+    appendBigEndian32(header, static_cast<std::uint32_t>(size));
     header += std::string("\x08\x02\x00\x00\x00", 5);  // 8 bits per sample, RGB, no interlace
     std::string out = "\x89PNG\r\n\x1A\n";
     appendPngChunk(out, "IHDR", header);
-    appendPngChunk(out, "IDAT", zlibStored(bubbleImageRows(kSize)));
+    appendPngChunk(out, "IDAT", zlibStored(bubbleImageRows(size)));
     appendPngChunk(out, "IEND", "");
     return out;
 }

@@ -8,8 +8,8 @@
 
 namespace SampleFiles {
 
-// A 32 x 32 RGB image: a blue square with a white speech bubble.
-std::string png();
+// A size x size RGB image: a blue square with a white speech bubble.
+std::string png(int size = 32);
 
 // A one-page PDF 1.4 document showing text in Helvetica.
 std::string pdf(const std::string& text);

@@ -23,6 +23,7 @@
 #include "DemoData.h"
 #include "DownloadRoutes.h"
 #include "LoginPageRoutes.h"
+#include "OnboardingRoutes.h"
 #include "PrivateCloudRoutes.h"
 #include "SampleResponseRoutes.h"
 #include "TestRoutes.h"
@@ -129,6 +130,7 @@ int main(int argc, char** argv) {
     addSampleResponseRoutes(server);
     addDownloadRoutes(server, stopping);
     addPrivateCloudRoutes(server, data);
+    addOnboardingRoutes(server, data);
     if (options->withTestRoutes) addTestRoutes(server, stopping);
 
     const int port = bindServer(server, *options);
