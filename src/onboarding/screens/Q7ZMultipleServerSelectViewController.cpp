@@ -1,5 +1,339 @@
 #include "onboarding/screens/Q7ZMultipleServerSelectViewController.h"
 
-Q7ZMultipleServerSelectViewController::Q7ZMultipleServerSelectViewController() : m_nameLabel(className()) {
-    m_nameLabel.show();
+#include <algorithm>
+#include <functional>
+#include <system_error>
+#include <thread>
+
+#include <gdk-pixbuf/gdk-pixbuf.h>
+#include <glib.h>
+#include <glibmm/markup.h>
+#include <gtkmm/cellrenderertext.h>
+
+#include "app/AppDelegate.h"
+#include "config/Q7ZACUtilityEndpoints.h"
+#include "config/Q7ZAppSettingConfigSingleton.h"
+#include "config/Q7ZRemoteConfigSingleton.h"
+#include "config/SynchronousTask.h"
+#include "controls/StretchableImage.h"
+#include "onboarding/screens/BundleImages.h"
+#include "onboarding/screens/OnboardingStyle.h"
+#include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
+#include "platform/Bundle.h"
+#include "platform/GObjectPtr.h"
+#include "platform/MainThread.h"
+#include "web/Q7ZWebViewController.h"
+
+namespace {
+
+using OnboardingStyle::cssColor;
+
+constexpr int kLogoWidth = 280;
+constexpr int kLogoHeight = 120;
+constexpr int kLogoTop = 50;
+constexpr int kRowWidth = 300;
+constexpr int kRowHeight = 40;
+constexpr int kRowTop = 60;
+constexpr int kLabelPopUpGap = 20;
+constexpr int kPopUpHeight = 28;
+constexpr int kNextButtonTop = 20;
+constexpr int kNextButtonCap = 6;
+constexpr int kLinkMargin = 25;
+
+// Fonts are in pixels, as the layout is.
+std::string styleSheet() {
+    const std::string screen = "#Q7ZMultipleServerSelectView ";
+    const std::string flatButton =
+        "{ padding: 0; margin: 0; min-height: 0; min-width: 0; border: none; background: none; box-shadow: none; }\n";
+    return screen + "{ background-color: " + cssColor("FFFFFF") + "; }\n" +
+           screen + ".server-label { font-size: 14px; color: " + cssColor("696969") + "; }\n" +
+           screen + "combobox button { min-height: 0; padding-top: 0; padding-bottom: 0; }\n" +
+           screen + ".next-button " + flatButton +
+           screen + ".next-button label { font-weight: bold; font-size: 20px; color: " + cssColor("FFFFFF") + "; }\n" +
+           screen + ".link-button " + flatButton +
+           screen + ".link-button label { font-weight: bold; font-size: 14px; color: " + cssColor("114CC5") + "; }\n" +
+           screen + ".link-button:active label { color: " + cssColor("808080") + "; }\n";
+}
+
+Glib::RefPtr<Gdk::Pixbuf> nextButtonImage(const std::string& name) {
+    const auto image = BundleImages::imageNamed(name);
+    const Q7ZACUtility::EdgeInsets caps{kNextButtonCap, kNextButtonCap, kNextButtonCap, kNextButtonCap};
+    return Q7ZACUtility::stretchableImageWithSize(image, kRowWidth, kRowHeight, caps);
+}
+
+// The one "%@" of a localised format replaced by argument.
+std::string loginPageFailureMessage() {
+    std::string text = localizedString("m3840");
+    if (const auto placeholder = text.find("%@"); placeholder != std::string::npos) {
+        text.replace(placeholder, 2, localizedString("m753"));
+    }
+    return text;
+}
+
+// Decodes the image at its size, or scaled down proportionally to fit the logo's place, so a
+// huge image is never held whole.
+void fitInLogo(int& width, int& height) {
+    if (width <= kLogoWidth && height <= kLogoHeight) return;
+    const double scale = std::min(static_cast<double>(kLogoWidth) / width, static_cast<double>(kLogoHeight) / height);
+    width = std::max(1, static_cast<int>(width * scale));
+    height = std::max(1, static_cast<int>(height * scale));
+}
+
+void on_loader_size_prepared(GdkPixbufLoader* loader, int width, int height, gpointer) {
+    fitInLogo(width, height);
+    gdk_pixbuf_loader_set_size(loader, width, height);
+}
+
+// Runs work on a new detached thread; false when no thread could be started.
+bool startThread(std::function<void()> work) {
+    try {
+        std::thread(std::move(work)).detach();
+        return true;
+    } catch (const std::system_error& error) {
+        g_warning("Could not start a worker thread: %s", error.what());
+        return false;
+    }
+}
+
+}  // namespace
+
+Q7ZMultipleServerSelectViewController::Q7ZMultipleServerSelectViewController()
+    : Q7ZMultipleServerSelectViewController(AppDelegate::sharedDelegate()->dialogs()) {}
+
+Q7ZMultipleServerSelectViewController::Q7ZMultipleServerSelectViewController(Dialogs& dialogs) : m_dialogs(dialogs) {
+    static const bool styled = (OnboardingStyle::addStyleSheet(styleSheet()), true);
+    (void)styled;
+    viewDidLoad();
+}
+
+Q7ZMultipleServerSelectViewController::~Q7ZMultipleServerSelectViewController() { closeCoverView(); }
+
+void Q7ZMultipleServerSelectViewController::viewDidLoad() {
+    m_rootView.set_name("Q7ZMultipleServerSelectView");
+    m_contentView.set_halign(Gtk::ALIGN_CENTER);
+    m_contentView.set_valign(Gtk::ALIGN_START);
+    m_rootView.add(m_contentView);
+
+    m_logoImageView.set(BundleImages::imageNamed("logo_velloq"));
+    m_logoImageView.set_size_request(kLogoWidth, kLogoHeight);
+    m_logoImageView.set_margin_top(kLogoTop);
+    m_contentView.pack_start(m_logoImageView, Gtk::PACK_SHRINK);
+    startReadLogoImage();
+
+    buildServerRow();
+    buildNextButton();
+    buildEnterpriseCodeButton();
+    m_rootView.show_all();
+}
+
+void Q7ZMultipleServerSelectViewController::buildServerRow() {
+    m_serverLabel.set_text(localizedString("m283"));
+    m_serverLabel.get_style_context()->add_class("server-label");
+    m_serverLabel.set_xalign(0);
+    m_serverRow.pack_start(m_serverLabel, Gtk::PACK_SHRINK);
+
+    for (auto* cell : m_serverSitePopUpBtn.get_cells()) {
+        if (auto* text = dynamic_cast<Gtk::CellRendererText*>(cell)) text->property_foreground() = "black";
+    }
+    m_serverSitePopUpBtn.set_size_request(-1, kPopUpHeight);
+    m_serverSitePopUpBtn.set_valign(Gtk::ALIGN_CENTER);
+    m_serverSitePopUpBtn.get_accessible()->set_name(localizedString("m283"));
+    m_serverSitePopUpBtn.setEnableCursor(true);
+    fillServerPopUp();
+    m_serverSitePopUpBtn.signal_changed().connect(
+        sigc::mem_fun(*this, &Q7ZMultipleServerSelectViewController::serverSitePopUpBtnClick));
+    m_serverSitePopUpBtn.set_margin_start(kLabelPopUpGap);
+    m_serverRow.pack_start(m_serverSitePopUpBtn, Gtk::PACK_EXPAND_WIDGET);
+
+    m_serverRow.set_size_request(kRowWidth, kRowHeight);
+    m_serverRow.set_margin_top(kRowTop);
+    m_contentView.pack_start(m_serverRow, Gtk::PACK_SHRINK);
+}
+
+// One item per entry, in list order; the first entry is the pick until the user picks another.
+void Q7ZMultipleServerSelectViewController::fillServerPopUp() {
+    const auto servers = Q7ZRemoteConfigSingleton::getInstance().getServerUrlDataList();
+    for (const auto& server : servers) m_serverSitePopUpBtn.append(server.serverName);
+    if (!servers.empty()) {
+        m_serverSequence = servers.front().sequence;
+        m_serverSitePopUpBtn.set_active(0);
+    }
+    if (servers.size() < 2) {
+        m_serverSitePopUpBtn.set_sensitive(false);
+        m_serverSitePopUpBtn.setEnableCursor(false);
+    }
+}
+
+void Q7ZMultipleServerSelectViewController::buildNextButton() {
+    m_nextButtonNormalImage = nextButtonImage("replybutton_press");
+    m_nextButtonPressedImage = nextButtonImage("replybutton2_press");
+    m_nextButtonImage.set(m_nextButtonNormalImage);
+    m_nextButtonTitle.set_text(localizedString("m3"));
+    m_nextButtonFace.add(m_nextButtonImage);
+    m_nextButtonFace.add_overlay(m_nextButtonTitle);
+    m_nextButton.add(m_nextButtonFace);
+    m_nextButton.get_style_context()->add_class("next-button");
+    m_nextButton.set_relief(Gtk::RELIEF_NONE);
+    m_nextButton.set_size_request(kRowWidth, kRowHeight);
+    m_nextButton.set_margin_top(kNextButtonTop);
+    m_nextButton.get_accessible()->set_name(localizedString("m3"));
+    m_nextButton.setEnableCursor(true);
+    m_nextButton.signal_pressed().connect(
+        sigc::mem_fun(*this, &Q7ZMultipleServerSelectViewController::on_nextButton_pressed));
+    m_nextButton.signal_released().connect(
+        sigc::mem_fun(*this, &Q7ZMultipleServerSelectViewController::on_nextButton_released));
+    m_nextButton.signal_clicked().connect(sigc::mem_fun(*this, &Q7ZMultipleServerSelectViewController::nextButtonClick));
+    m_contentView.pack_start(m_nextButton, Gtk::PACK_SHRINK);
+    // Next has the focus first, and Return that no control below takes presses it.
+    m_rootView.signal_map().connect([this] { m_nextButton.grab_focus(); });
+    m_rootView.signal_key_press_event().connect(
+        sigc::mem_fun(*this, &Q7ZMultipleServerSelectViewController::on_rootView_key_press_event));
+}
+
+void Q7ZMultipleServerSelectViewController::buildEnterpriseCodeButton() {
+    auto* title = Gtk::make_managed<Gtk::Label>();
+    title->set_markup("<u>" + Glib::Markup::escape_text(localizedString("m1083")) + "</u>");
+    m_enterpriseCodeButton.add(*title);
+    m_enterpriseCodeButton.get_style_context()->add_class("link-button");
+    m_enterpriseCodeButton.set_relief(Gtk::RELIEF_NONE);
+    m_enterpriseCodeButton.get_accessible()->set_name(localizedString("m1083"));
+    m_enterpriseCodeButton.setEnableCursor(true);
+    m_enterpriseCodeButton.set_halign(Gtk::ALIGN_END);
+    m_enterpriseCodeButton.set_valign(Gtk::ALIGN_END);
+    m_enterpriseCodeButton.set_margin_end(kLinkMargin);
+    m_enterpriseCodeButton.set_margin_bottom(kLinkMargin);
+    m_enterpriseCodeButton.signal_clicked().connect(
+        sigc::mem_fun(*this, &Q7ZMultipleServerSelectViewController::enterpriseCodeButtonButtonClick));
+    m_rootView.add_overlay(m_enterpriseCodeButton);
+}
+
+void Q7ZMultipleServerSelectViewController::serverSitePopUpBtnClick() {
+    const auto servers = Q7ZRemoteConfigSingleton::getInstance().getServerUrlDataList();
+    const int index = m_serverSitePopUpBtn.get_active_row_number();
+    if (index >= 0 && index < static_cast<int>(servers.size())) m_serverSequence = servers[index].sequence;
+}
+
+void Q7ZMultipleServerSelectViewController::nextButtonClick() {
+    if (m_coverView) return;  // a check is running
+    addCoverView();
+    Q7ZAppSettingConfigSingleton::getInstance().setServerSequence(m_serverSequence);
+    startDetectLoginPageValid();
+}
+
+void Q7ZMultipleServerSelectViewController::enterpriseCodeButtonButtonClick() {
+    if (m_coverView) return;
+    Q7ZAppSettingConfigSingleton::getInstance().resetConfig();
+    Q7ZRemoteConfigSingleton::getInstance().resetConfig();
+    AppDelegate::sharedDelegate()->placeScreen<Q7ZEnterEnterpriseCodeViewController>();
+}
+
+bool Q7ZMultipleServerSelectViewController::on_rootView_key_press_event(GdkEventKey* event) {
+    if (event->keyval != GDK_KEY_Return && event->keyval != GDK_KEY_KP_Enter) return false;
+    nextButtonClick();
+    return true;
+}
+
+void Q7ZMultipleServerSelectViewController::on_nextButton_pressed() {
+    if (m_nextButtonPressedImage) m_nextButtonImage.set(m_nextButtonPressedImage);
+}
+
+void Q7ZMultipleServerSelectViewController::on_nextButton_released() {
+    if (m_nextButtonNormalImage) m_nextButtonImage.set(m_nextButtonNormalImage);
+}
+
+void Q7ZMultipleServerSelectViewController::startReadLogoImage() {
+    const std::string url = Q7ZRemoteConfigSingleton::getInstance().remoteTitleIcon();
+    if (url.empty()) return;
+    std::weak_ptr<Q7ZMultipleServerSelectViewController> screen = m_alive;
+    startThread([url, screen] {
+        std::shared_ptr<GdkPixbuf> image = readLogoImageThread(url);
+        if (!image) return;
+        MainThread::runAsync([screen, image] {
+            if (const auto alive = screen.lock()) alive->m_logoImageView.set(Glib::wrap(image.get(), true));
+        });
+    });
+}
+
+// Plain GdkPixbuf here: a worker thread makes no toolkit wrappers.
+GObjectPtr<GdkPixbuf> Q7ZMultipleServerSelectViewController::readLogoImageThread(const std::string& url) {
+    UrlResponse response;
+    UrlError error;
+    const auto body = SynchronousTask::sendSynchronousDataTaskWithURL(url, &response, &error);
+    if (!body || response.statusCode != 200 || body->empty()) {
+        g_debug("no organisation icon from %s (status %ld)", url.c_str(), response.statusCode);
+        return {};
+    }
+    GObjectPtr<GdkPixbufLoader> loader(gdk_pixbuf_loader_new());
+    g_signal_connect(loader.get(), "size-prepared", G_CALLBACK(on_loader_size_prepared), nullptr);
+    GError* writeError = nullptr;
+    GError* closeError = nullptr;
+    const bool written = gdk_pixbuf_loader_write(loader.get(), body->data(), body->size(), &writeError);
+    // Closed in every case: a loader finalised open complains.
+    const bool closed = gdk_pixbuf_loader_close(loader.get(), written ? &closeError : nullptr);
+    GErrorPtr failure(writeError ? writeError : closeError);
+    if (!written || !closed) {
+        g_debug("the organisation icon from %s is no image: %s", url.c_str(), failure ? failure->message : "");
+        return {};
+    }
+    return retainObject(gdk_pixbuf_loader_get_pixbuf(loader.get()));
+}
+
+void Q7ZMultipleServerSelectViewController::startDetectLoginPageValid() {
+    std::weak_ptr<Q7ZMultipleServerSelectViewController> screen = m_alive;
+    if (!startThread([screen] { detectLoginPageValidThread(screen); })) {
+        Q7ZAppSettingConfigSingleton::getInstance().setServerSequence(Q7ZAppSettingConfigSingleton::kNoServerSequence);
+        closeCoverView();
+    }
+}
+
+void Q7ZMultipleServerSelectViewController::detectLoginPageValidThread(
+    std::weak_ptr<Q7ZMultipleServerSelectViewController> screen) {
+    auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
+    if (Q7ZACUtility::detectLoginPageValidThread()) {
+        MainThread::runAsync([screen] {
+            if (const auto alive = screen.lock()) alive->goLoginPage();
+        });
+    } else {
+        settings.setServerSequence(Q7ZAppSettingConfigSingleton::kNoServerSequence);
+        const std::string message = loginPageFailureMessage();
+        MainThread::runAsync([screen, message] {
+            if (const auto alive = screen.lock()) alive->showErrorAlertViewWithMessage(message);
+        });
+        MainThread::runSync([screen] {
+            if (const auto alive = screen.lock()) alive->closeCoverView();
+        });
+    }
+    if (!settings.saveConfig()) g_warning("Could not save the chosen server");
+}
+
+void Q7ZMultipleServerSelectViewController::goLoginPage() { AppDelegate::sharedDelegate()->placeScreen<Q7ZWebViewController>(); }
+
+void Q7ZMultipleServerSelectViewController::addCoverView() {
+    m_coverView = std::make_unique<Q7ZNonAcceptTouchsView>();
+    m_coverView->dimBackground();
+    m_coverProgressIndicator = std::make_unique<Gtk::Spinner>();
+    m_coverProgressIndicator->set_halign(Gtk::ALIGN_CENTER);
+    m_coverProgressIndicator->set_valign(Gtk::ALIGN_CENTER);
+    m_coverProgressIndicator->set_size_request(32, 32);
+    m_coverView->add(*m_coverProgressIndicator);
+    m_rootView.add_overlay(*m_coverView);
+    // The cover takes the pointer; the keyboard is kept away from the controls below.
+    m_contentView.set_sensitive(false);
+    m_enterpriseCodeButton.set_sensitive(false);
+    m_coverView->show_all();
+    m_coverProgressIndicator->start();
+}
+
+void Q7ZMultipleServerSelectViewController::closeCoverView() {
+    if (!m_coverView) return;
+    m_coverProgressIndicator->stop();
+    static_cast<Gtk::Container&>(m_rootView).remove(*m_coverView);
+    m_coverView.reset();
+    m_coverProgressIndicator.reset();
+    m_contentView.set_sensitive(true);
+    m_enterpriseCodeButton.set_sensitive(true);
+}
+
+void Q7ZMultipleServerSelectViewController::showErrorAlertViewWithMessage(const std::string& message) {
+    m_dialogs.showAlert(message, AlertStyle::Warning, {});
 }

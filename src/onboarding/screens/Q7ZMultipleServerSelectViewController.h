@@ -1,17 +1,86 @@
 #pragma once
-// The server selection screen. For now it shows only its own name.
+// The server selection screen: the user picks one server of the stored list. The product logo
+// gives way to the organisation's icon once a worker thread has downloaded it. Next stores the
+// pick in the settings and checks that server's login page on a worker thread behind a cover:
+// the web host replaces the screen when it answers, an alert tells the user when it does not
+// (no server is chosen then, and the screen stays for another pick). A link leads back to the
+// enterprise code entry screen, resetting both stores.
+//
+// Workers touch no widget and report through the main thread, only while the screen lives
+// (liveness token). Alerts go through the Dialogs given at creation, which must outlive the
+// screen. Main thread only.
 
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include <gdkmm/pixbuf.h>
+#include <gtkmm/box.h>
+#include <gtkmm/image.h>
 #include <gtkmm/label.h>
+#include <gtkmm/overlay.h>
+#include <gtkmm/spinner.h>
 
+#include "controls/Q7ZCursorButton.h"
+#include "controls/Q7ZCursorPopUpButton.h"
+#include "controls/Q7ZNonAcceptTouchsView.h"
 #include "controls/Q7ZViewController.h"
+#include "platform/GObjectPtr.h"
+#include "platform/desktop/Dialogs.h"
 
 class Q7ZMultipleServerSelectViewController : public Q7ZViewController {
 public:
+    // Alerts through the application's dialogs; the application delegate must exist.
     Q7ZMultipleServerSelectViewController();
+    explicit Q7ZMultipleServerSelectViewController(Dialogs& dialogs);
+    ~Q7ZMultipleServerSelectViewController() override;
 
-    Gtk::Widget& view() override { return m_nameLabel; }
+    Gtk::Widget& view() override { return m_rootView; }
     std::string className() const override { return "Q7ZMultipleServerSelectViewController"; }
 
 private:
-    Gtk::Label m_nameLabel;
+    void viewDidLoad();
+    void buildServerRow();
+    void buildNextButton();
+    void buildEnterpriseCodeButton();
+    void fillServerPopUp();
+
+    void serverSitePopUpBtnClick();
+    void nextButtonClick();
+    void enterpriseCodeButtonButtonClick();
+    bool on_rootView_key_press_event(GdkEventKey* event);
+    void on_nextButton_pressed();
+    void on_nextButton_released();
+
+    // Starts the icon download; the icon replaces the logo if one arrives while the screen lives.
+    void startReadLogoImage();
+    static GObjectPtr<GdkPixbuf> readLogoImageThread(const std::string& url);
+    void startDetectLoginPageValid();
+    // Worker thread: checks the chosen server's login page, reports, then saves the settings.
+    static void detectLoginPageValidThread(std::weak_ptr<Q7ZMultipleServerSelectViewController> screen);
+
+    void goLoginPage();
+    void addCoverView();
+    void closeCoverView();
+    void showErrorAlertViewWithMessage(const std::string& message);
+
+    Dialogs& m_dialogs;
+    std::int64_t m_serverSequence = 0;
+    Gtk::Overlay m_rootView;
+    Gtk::Box m_contentView{Gtk::ORIENTATION_VERTICAL};
+    Gtk::Image m_logoImageView;
+    Gtk::Box m_serverRow{Gtk::ORIENTATION_HORIZONTAL};
+    Gtk::Label m_serverLabel;
+    Q7ZCursorPopUpButton m_serverSitePopUpBtn;
+    Q7ZCursorButton m_nextButton;
+    Gtk::Overlay m_nextButtonFace;
+    Gtk::Image m_nextButtonImage;
+    Gtk::Label m_nextButtonTitle;
+    Glib::RefPtr<Gdk::Pixbuf> m_nextButtonNormalImage;
+    Glib::RefPtr<Gdk::Pixbuf> m_nextButtonPressedImage;
+    Q7ZCursorButton m_enterpriseCodeButton;
+    std::unique_ptr<Q7ZNonAcceptTouchsView> m_coverView;
+    std::unique_ptr<Gtk::Spinner> m_coverProgressIndicator;
+    // Hand-backs from the workers run only while this lives; it expires with the screen.
+    std::shared_ptr<Q7ZMultipleServerSelectViewController> m_alive{this, [](auto*) {}};
 };
