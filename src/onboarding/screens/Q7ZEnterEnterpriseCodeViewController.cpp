@@ -1,5 +1,505 @@
 #include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
 
-Q7ZEnterEnterpriseCodeViewController::Q7ZEnterEnterpriseCodeViewController() : m_nameLabel(className()) {
-    m_nameLabel.show();
+#include <tuple>
+
+#include <gdkmm/general.h>
+#include <glibmm/convert.h>
+#include <glibmm/fileutils.h>
+#include <glibmm/main.h>
+#include <glibmm/markup.h>
+#include <glibmm/miscutils.h>
+#include <gtkmm/cssprovider.h>
+#include <gtkmm/drawingarea.h>
+#include <gtkmm/image.h>
+
+#include "app/AppDelegate.h"
+#include "controls/GdkColor.h"
+#include "onboarding/screens/Q7ZMultipleServerSelectViewController.h"
+#include "platform/Bundle.h"
+#include "web/Q7ZWebViewController.h"
+
+namespace {
+
+constexpr const char* kViewName = "Q7ZEnterEnterpriseCodeView";
+constexpr int kRowWidth = 320;
+constexpr int kRowHeight = 40;
+constexpr int kRowX = (Q7ZEnterEnterpriseCodeViewController::kContentWidth - kRowWidth) / 2;
+constexpr int kLogoWidth = 162;
+constexpr int kLogoHeight = 66;
+constexpr int kLogoY = 30;
+constexpr int kInputRowY = 141;
+constexpr int kErrorHeight = 20;
+constexpr int kErrorGap = 5;
+constexpr int kDividerY = 196;
+constexpr int kDividerHeight = 20;
+constexpr int kDividerTextGap = 10;
+constexpr int kPasteCodeRowY = 231;
+constexpr int kLoadCodeRowY = 286;
+constexpr int kNextButtonY = 356;
+constexpr int kFieldInset = 12;
+constexpr int kFieldHeight = 28;
+constexpr int kCleanButtonWidth = 24;
+constexpr int kCleanButtonHeight = 20;
+constexpr int kCleanButtonInset = 8;
+constexpr int kLoadButtonInset = 6;
+constexpr int kLoadButtonWidth = 70;
+constexpr int kLoadButtonHeight = kRowHeight - 2 * kLoadButtonInset;
+constexpr int kLinkMargin = 25;
+constexpr const char* kDisabledRowColor = "F0F0F0";
+
+std::string cssColor(const char* hexColor) {
+    return Q7ZACUtility::gdkColorWithRGBHexString(hexColor).to_string();
+}
+
+std::string imageUrl(const char* name) {
+    const auto path = Bundle::mainBundle().pathForResource(name, "png");
+    if (!path) {
+        g_warning("The image %s is missing from the application's resources", name);
+        return "none";
+    }
+    return "url(\"" + Glib::filename_to_uri(*path) + "\")";
+}
+
+std::string imageBackground(const char* name) {
+    return "background-image: " + imageUrl(name) + "; background-size: 100% 100%; background-color: transparent;";
+}
+
+// Fonts are in pixels, as the layout is.
+std::string styleSheet() {
+    const std::string view = std::string("#") + kViewName + " ";
+    const std::string bare = "padding: 0; margin: 0; min-height: 0; min-width: 0; border: none; box-shadow: none;"
+                             " outline: none;";
+    return view + ".code-field { " + bare + " background: none; font-size: 18px; color: " + cssColor("000000") + "; }\n" +
+           view + ".file-name { font-size: 18px; color: " + cssColor("000000") + "; }\n" +
+           view + ".file-name.placeholder { color: " + cssColor("C2C2C2") + "; }\n" +
+           view + ".image-button { " + bare + imageBackground("replybutton_press") + " }\n" +
+           view + ".image-button:active, " + view + ".inert-button { " + imageBackground("replybutton2_press") + " }\n" +
+           view + ".image-button label, " + view + ".inert-button { color: " + cssColor("FFFFFF") + "; }\n" +
+           view + ".load-button label, " + view + ".load-button.inert-button { font-size: 14px; }\n" +
+           view + ".next-button label, " + view + ".next-button.inert-button { font-size: 20px; }\n" +
+           view + ".clean-button { " + bare + imageBackground("btn_delete") + " }\n" +
+           view + ".clean-button:disabled { opacity: 0.5; }\n" +
+           view + ".link-button { " + bare + " background: none; }\n" +
+           view + ".link-button label { font-size: 14px; color: " + cssColor("FF6416") + "; }\n" +
+           view + ".link-button:active label { color: " + cssColor("919191") + "; }\n" +
+           view + ".error-text { font-size: 16px; color: " + cssColor("FF0000") + "; }\n" +
+           view + ".divider-text { font-size: 14px; color: " + cssColor("373737") + "; }\n";
+}
+
+void installStyleSheet() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    auto provider = Gtk::CssProvider::create();
+    try {
+        provider->load_from_data(styleSheet());
+    } catch (const Glib::Error& error) {
+        g_warning("The entry screen's style sheet was refused: %s", error.what().c_str());
+    }
+    Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), provider,
+                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+}
+
+int minimumHeight(Gtk::Widget& widget) {
+    int minimum = 0, natural = 0;
+    widget.get_preferred_height(minimum, natural);
+    return minimum;
+}
+
+Gtk::DrawingArea& createLine(const Gdk::RGBA& color) {
+    auto* line = Gtk::make_managed<Gtk::DrawingArea>();
+    line->set_size_request(-1, 1);
+    line->set_hexpand(true);
+    line->set_valign(Gtk::ALIGN_CENTER);
+    line->signal_draw().connect([color](const Cairo::RefPtr<Cairo::Context>& context) {
+        Gdk::Cairo::set_source_rgba(context, color);
+        context->paint();
+        return true;
+    });
+    return *line;
+}
+
+}  // namespace
+
+Q7ZEnterEnterpriseCodeViewController::Q7ZEnterEnterpriseCodeViewController()
+    : Q7ZEnterEnterpriseCodeViewController(AppDelegate::sharedDelegate()->dialogs()) {}
+
+Q7ZEnterEnterpriseCodeViewController::Q7ZEnterEnterpriseCodeViewController(Dialogs& dialogs,
+                                                                           Q7ZEnterpriseCodeChecks::Options options)
+    : m_dialogs(dialogs),
+      m_mainWindow(*AppDelegate::sharedDelegate()->window()),
+      m_checks(std::shared_ptr<EnterpriseCodeScreen>(m_alive, this), std::move(options)) {
+    viewDidLoad();
+}
+
+Q7ZEnterEnterpriseCodeViewController::~Q7ZEnterEnterpriseCodeViewController() {
+    m_alive.reset();
+    m_initialFocusClear.disconnect();
+    m_coverProgressIndicator.stop();
+    releaseWindowSize();
+}
+
+void Q7ZEnterEnterpriseCodeViewController::viewDidLoad() {
+    installStyleSheet();
+    fixWindowSize();
+    m_rootView.set_name(kViewName);
+    m_contentView.set_size_request(kContentWidth, kContentHeight);
+    m_contentView.set_halign(Gtk::ALIGN_CENTER);
+    m_contentView.set_valign(Gtk::ALIGN_CENTER);
+    m_rootView.add(m_contentView);
+    m_loadCodeFilePath.clear();
+    layoutSubviews();
+    m_contentView.show();
+    checkTextFieldStatus(nullptr);
+    // The window gives the first field the focus when it maps, which would hide its
+    // placeholder; the screen starts with no field focused.
+    m_rootView.signal_map().connect([this] {
+        m_initialFocusClear = Glib::signal_idle().connect([this] {
+            endEditing();
+            return false;
+        });
+    });
+}
+
+// Content size, minimum and maximum alike: the window cannot be resized while this shows.
+void Q7ZEnterEnterpriseCodeViewController::fixWindowSize() {
+    m_rootView.set_size_request(kContentWidth, kContentHeight);
+    m_mainWindow.set_resizable(false);
+    // A window that cannot be resized still keeps a larger default size.
+    m_mainWindow.set_default_size(kContentWidth, kContentHeight);
+    m_mainWindow.resize(kContentWidth, kContentHeight);
+}
+
+// A screen that replaces this one sets its own size; another entry screen keeps the window fixed.
+void Q7ZEnterEnterpriseCodeViewController::releaseWindowSize() {
+    if (dynamic_cast<Q7ZEnterEnterpriseCodeViewController*>(m_mainWindow.contentViewController())) return;
+    m_mainWindow.set_resizable(true);
+}
+
+void Q7ZEnterEnterpriseCodeViewController::layoutSubviews() {
+    placeLogo();
+
+    m_inputTextField = &createTextField(localizedString("m744"));
+    m_input = placeRow(kInputRowY, *m_inputTextField, kFieldInset,
+                       &Q7ZEnterEnterpriseCodeViewController::cleanInputTextButtonClick);
+    placeErrorViews();
+    placeDivider(kDividerY);
+
+    m_pasteCodeTextField = &createTextField(localizedString("m3479"));
+    m_pasteCode = placeRow(kPasteCodeRowY, *m_pasteCodeTextField, kFieldInset,
+                           &Q7ZEnterEnterpriseCodeViewController::cleanPasteCodeButtonClick);
+
+    const std::string fileNamePlaceholder = localizedString("m3480") + "(.txt)";
+    m_loadCodeTextField = Gtk::make_managed<Gtk::Label>(fileNamePlaceholder);
+    m_loadCodeTextField->set_xalign(0);
+    m_loadCodeTextField->set_ellipsize(Pango::ELLIPSIZE_END);
+    m_loadCodeTextField->get_style_context()->add_class("file-name");
+    m_loadCodeTextField->get_style_context()->add_class("placeholder");
+    m_loadCodeTextField->get_accessible()->set_name(fileNamePlaceholder);
+    m_loadCode = placeRow(kLoadCodeRowY, *m_loadCodeTextField, 2 * kLoadButtonInset + kLoadButtonWidth,
+                          &Q7ZEnterEnterpriseCodeViewController::cleanLoadCodeButtonClick);
+    std::tie(m_loadCodeButton, m_inertLoadCodeButton) =
+        placeImageButton(localizedString("m2159"), "load-button",
+                         {kRowX + kLoadButtonInset, kLoadCodeRowY + kLoadButtonInset, kLoadButtonWidth, kLoadButtonHeight},
+                         &Q7ZEnterEnterpriseCodeViewController::loadCodeButtonClick);
+
+    std::tie(m_nextButton, m_inertNextButton) =
+        placeImageButton(localizedString("m9"), "next-button", {kRowX, kNextButtonY, kRowWidth, kRowHeight},
+                         &Q7ZEnterEnterpriseCodeViewController::nextButtonClick);
+    placeDescriptionButton();
+}
+
+void Q7ZEnterEnterpriseCodeViewController::placeLogo() {
+    auto* logo = Gtk::make_managed<Gtk::Image>();
+    if (const auto path = Bundle::mainBundle().pathForResource("logo_velloq", "png")) {
+        try {
+            logo->set(Gdk::Pixbuf::create_from_file(*path, kLogoWidth, kLogoHeight, false));
+        } catch (const Glib::Error& error) {
+            g_warning("Could not read the image %s: %s", path->c_str(), error.what().c_str());
+        }
+    }
+    logo->set_size_request(kLogoWidth, kLogoHeight);
+    logo->show();
+    m_contentView.put(*logo, (kContentWidth - kLogoWidth) / 2, kLogoY);
+}
+
+Gtk::Entry& Q7ZEnterEnterpriseCodeViewController::createTextField(const std::string& placeholder) {
+    auto* field = Gtk::make_managed<Gtk::Entry>();
+    field->set_has_frame(false);
+    field->set_placeholder_text(placeholder);
+    field->get_accessible()->set_name(placeholder);
+    field->get_style_context()->add_class("code-field");
+    field->signal_changed().connect([this, field] { on_textField_changed(*field); });
+    field->signal_activate().connect([this] { nextButtonClick(); });
+    return *field;
+}
+
+Q7ZEnterEnterpriseCodeViewController::Row Q7ZEnterEnterpriseCodeViewController::placeRow(
+    int y, Gtk::Widget& textField, int fieldX, void (Q7ZEnterEnterpriseCodeViewController::*clean)()) {
+    Row row;
+    row.fieldX = fieldX;
+    row.rectImageView = Gtk::make_managed<Q7ZInputRectImageView>("msg_input2", kRowWidth, kRowHeight);
+    row.rectImageView->show();
+    m_contentView.put(*row.rectImageView, kRowX, y);
+
+    row.textField = &textField;
+    textField.show();
+    m_contentView.put(textField, kRowX + fieldX, y + (kRowHeight - kFieldHeight) / 2);
+
+    row.cleanButton = Gtk::make_managed<Q7ZCursorButton>();
+    row.cleanButton->get_style_context()->add_class("clean-button");
+    row.cleanButton->set_size_request(kCleanButtonWidth, kCleanButtonHeight);
+    row.cleanButton->setEnableCursor(true);
+    row.cleanButton->set_tooltip_text(localizedString("ClearText"));
+    row.cleanButton->get_accessible()->set_name(localizedString("ClearText"));
+    row.cleanButton->signal_clicked().connect([this, clean] { (this->*clean)(); });
+    m_contentView.put(*row.cleanButton, kRowX + kRowWidth - kCleanButtonInset - kCleanButtonWidth,
+                      y + (kRowHeight - kCleanButtonHeight) / 2);
+    return row;
+}
+
+void Q7ZEnterEnterpriseCodeViewController::placeErrorViews() {
+    m_errorRectImageView = Gtk::make_managed<Q7ZInputRectImageView>("msg_input2_press", kRowWidth, kRowHeight);
+    m_contentView.put(*m_errorRectImageView, kRowX, kInputRowY);
+
+    m_errorTextField = Gtk::make_managed<Gtk::Label>(localizedString("m748"));
+    m_errorTextField->set_justify(Gtk::JUSTIFY_CENTER);
+    m_errorTextField->set_ellipsize(Pango::ELLIPSIZE_END);
+    m_errorTextField->set_size_request(kRowWidth, kErrorHeight);
+    m_errorTextField->get_style_context()->add_class("error-text");
+    m_contentView.put(*m_errorTextField, kRowX, kInputRowY - kErrorGap - kErrorHeight);
+}
+
+void Q7ZEnterEnterpriseCodeViewController::placeDivider(int y) {
+    const Gdk::RGBA color = Q7ZACUtility::gdkColorWithRGBHexString("373737");
+    auto* divider = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, kDividerTextGap);
+    divider->set_size_request(kRowWidth, kDividerHeight);
+    auto* text = Gtk::make_managed<Gtk::Label>(localizedString("m3476"));
+    text->get_style_context()->add_class("divider-text");
+    divider->pack_start(createLine(color), Gtk::PACK_EXPAND_WIDGET);
+    divider->pack_start(*text, Gtk::PACK_SHRINK);
+    divider->pack_start(createLine(color), Gtk::PACK_EXPAND_WIDGET);
+    divider->show_all();
+    m_contentView.put(*divider, kRowX, y);
+}
+
+// The button lies over an inert copy of it (the greyed image with the same title, taking no
+// input), which shows in its place while the button is hidden.
+Q7ZEnterEnterpriseCodeViewController::ImageButton Q7ZEnterEnterpriseCodeViewController::placeImageButton(
+    const std::string& title, const char* styleClass, Gdk::Rectangle frame, void (Q7ZEnterEnterpriseCodeViewController::*action)()) {
+    auto* copy = Gtk::make_managed<Gtk::Label>(title);
+    copy->get_style_context()->add_class("inert-button");
+    copy->get_style_context()->add_class(styleClass);
+    copy->set_size_request(frame.get_width(), frame.get_height());
+    m_contentView.put(*copy, frame.get_x(), frame.get_y());
+
+    auto* button = Gtk::make_managed<Q7ZCursorButton>();
+    button->set_label(title);
+    button->setEnableCursor(true);
+    button->get_style_context()->add_class("image-button");
+    button->get_style_context()->add_class(styleClass);
+    button->set_size_request(frame.get_width(), frame.get_height());
+    button->signal_clicked().connect([this, action] { (this->*action)(); });
+    m_contentView.put(*button, frame.get_x(), frame.get_y());
+    return {button, copy};
+}
+
+void Q7ZEnterEnterpriseCodeViewController::placeDescriptionButton() {
+    const std::string title = localizedString("m3059");
+    m_descriptionButton = Gtk::make_managed<Q7ZCursorButton>();
+    m_descriptionButton->set_label(title);
+    if (auto* label = dynamic_cast<Gtk::Label*>(m_descriptionButton->get_child())) {
+        label->set_markup("<u>" + Glib::Markup::escape_text(title) + "</u>");
+    }
+    m_descriptionButton->set_relief(Gtk::RELIEF_NONE);
+    m_descriptionButton->setEnableCursor(true);
+    m_descriptionButton->get_accessible()->set_name(title);
+    m_descriptionButton->get_style_context()->add_class("link-button");
+    m_descriptionButton->signal_clicked().connect(
+        sigc::mem_fun(*this, &Q7ZEnterEnterpriseCodeViewController::descriptionButtonClick));
+    m_descriptionButton->show();
+    m_contentView.put(*m_descriptionButton, 0, 0);
+    int minimumWidth = 0, naturalWidth = 0;
+    m_descriptionButton->get_preferred_width(minimumWidth, naturalWidth);
+    m_contentView.move(*m_descriptionButton, kContentWidth - kLinkMargin - naturalWidth,
+                       kContentHeight - kLinkMargin - minimumHeight(*m_descriptionButton));
+}
+
+void Q7ZEnterEnterpriseCodeViewController::on_textField_changed(Gtk::Entry& sender) {
+    checkTextFieldStatus(&sender);
+}
+
+bool Q7ZEnterEnterpriseCodeViewController::loadCodeTextIsEmpty() const {
+    return m_loadCodeFilePath.empty();
+}
+
+// sender: the field whose text changed; none only decides the rows' states.
+void Q7ZEnterEnterpriseCodeViewController::checkTextFieldStatus(Gtk::Widget* sender) {
+    if (sender == m_inputTextField) resizeTextFieldInRow(m_input, !m_inputTextField->get_text().empty());
+    if (sender == m_pasteCodeTextField) resizeTextFieldInRow(m_pasteCode, !m_pasteCodeTextField->get_text().empty());
+    if (sender == m_loadCodeTextField || sender == nullptr) resizeTextFieldInRow(m_loadCode, !loadCodeTextIsEmpty());
+    if (sender == nullptr) {
+        resizeTextFieldInRow(m_input, false);
+        resizeTextFieldInRow(m_pasteCode, false);
+    }
+
+    const bool hasInput = !m_inputTextField->get_text().empty();
+    const bool hasPasteCode = !m_pasteCodeTextField->get_text().empty();
+    const bool hasLoadCode = !loadCodeTextIsEmpty();
+    const bool allEmpty = !hasInput && !hasPasteCode && !hasLoadCode;
+    setEnableInputTextField(allEmpty || hasInput);
+    setEnablePasteCodeTextField(allEmpty || (!hasInput && hasPasteCode));
+    setEnableLoadCodeTextField(allEmpty || (!hasInput && !hasPasteCode));
+    m_nextButton->set_visible(!allEmpty);
+    m_inertNextButton->set_visible(allEmpty);
+}
+
+// With text the field ends before the clear button, which shows; without, it reaches the row's end.
+void Q7ZEnterEnterpriseCodeViewController::resizeTextFieldInRow(const Row& row, bool hasText) {
+    const int fieldEnd = kRowWidth - kFieldInset - (hasText ? kCleanButtonWidth : 0);
+    row.textField->set_size_request(fieldEnd - row.fieldX, kFieldHeight);
+    row.cleanButton->set_visible(hasText);
+}
+
+void Q7ZEnterEnterpriseCodeViewController::setEnableRow(const Row& row, bool enabled) {
+    if (auto* entry = dynamic_cast<Gtk::Entry*>(row.textField)) entry->set_editable(enabled);
+    row.rectImageView->setBackgroundColor(enabled ? std::nullopt : std::optional(Q7ZACUtility::gdkColorWithRGBHexString(kDisabledRowColor)));
+    row.cleanButton->set_sensitive(enabled);
+}
+
+void Q7ZEnterEnterpriseCodeViewController::setEnableInputTextField(bool enabled) {
+    setEnableRow(m_input, enabled);
+    if (!enabled) {
+        m_errorTextField->hide();
+        m_errorRectImageView->hide();
+    }
+}
+
+void Q7ZEnterEnterpriseCodeViewController::setEnablePasteCodeTextField(bool enabled) {
+    setEnableRow(m_pasteCode, enabled);
+}
+
+void Q7ZEnterEnterpriseCodeViewController::setEnableLoadCodeTextField(bool enabled) {
+    setEnableRow(m_loadCode, enabled);
+    m_loadCodeButton->set_visible(enabled);
+    m_inertLoadCodeButton->set_visible(!enabled);
+}
+
+void Q7ZEnterEnterpriseCodeViewController::cleanInputTextButtonClick() {
+    m_inputTextField->set_text("");  // the field's changed signal runs checkTextFieldStatus
+}
+
+void Q7ZEnterEnterpriseCodeViewController::cleanPasteCodeButtonClick() {
+    m_pasteCodeTextField->set_text("");
+}
+
+void Q7ZEnterEnterpriseCodeViewController::cleanLoadCodeButtonClick() {
+    m_loadCodeFilePath.clear();
+    m_loadCodeTextField->set_text(localizedString("m3480") + "(.txt)");
+    m_loadCodeTextField->get_style_context()->add_class("placeholder");
+    checkTextFieldStatus(m_loadCodeTextField);
+}
+
+void Q7ZEnterEnterpriseCodeViewController::loadCodeButtonClick() {
+    endEditing();
+    OpenPanelOptions options;
+    options.canChooseFiles = true;
+    options.canChooseDirectories = false;
+    options.allowsMultipleSelection = false;
+    options.allowedExtensions = {"txt"};
+    const auto chosen = m_dialogs.runOpenPanel(options);
+    if (!chosen || chosen->empty()) return;
+    m_loadCodeFilePath = chosen->front();
+    m_loadCodeTextField->set_text(Glib::path_get_basename(m_loadCodeFilePath));
+    m_loadCodeTextField->get_style_context()->remove_class("placeholder");
+    checkTextFieldStatus(m_loadCodeTextField);
+}
+
+void Q7ZEnterEnterpriseCodeViewController::nextButtonClick() {
+    endEditing();
+    if (m_coverView && m_coverView->get_visible()) return;  // one check at a time
+    if (!m_inputTextField->get_text().empty()) {
+        addCoverView();
+        m_checks.startCheckEnterpriseCode();
+    } else if (!m_pasteCodeTextField->get_text().empty()) {
+        addCoverView();
+        m_checks.startCheckActivationCode(std::string(m_pasteCodeTextField->get_text()));
+    } else if (!loadCodeTextIsEmpty()) {
+        addCoverView();
+        m_checks.startCheckActivationCode(readLoadCodeFile());
+    }
+}
+
+std::optional<std::string> Q7ZEnterEnterpriseCodeViewController::readLoadCodeFile() const {
+    try {
+        std::string text = Glib::file_get_contents(m_loadCodeFilePath);
+        if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
+        g_debug("The setting code file %s is not UTF-8 text", m_loadCodeFilePath.c_str());
+    } catch (const Glib::Error& error) {
+        g_debug("Could not read the setting code file: %s", error.what().c_str());
+    }
+    return std::nullopt;
+}
+
+// The enterprise code description window is not part of the program yet: the link only notes
+// the request.
+void Q7ZEnterEnterpriseCodeViewController::descriptionButtonClick() {
+    g_debug("The enterprise code description window was requested; it is not available in this build");
+}
+
+void Q7ZEnterEnterpriseCodeViewController::endEditing() {
+    m_mainWindow.unset_focus();
+}
+
+// A new cover each time: the previous one (hidden or not) is replaced.
+void Q7ZEnterEnterpriseCodeViewController::addCoverView() {
+    removeCoverView();
+    m_coverView = std::make_unique<Q7ZNonAcceptTouchsView>();
+    m_coverView->dimBackground();
+    m_coverProgressIndicator.set_size_request(32, 32);
+    m_coverProgressIndicator.set_halign(Gtk::ALIGN_CENTER);
+    m_coverProgressIndicator.set_valign(Gtk::ALIGN_CENTER);
+    m_coverView->add(m_coverProgressIndicator);
+    m_rootView.add_overlay(*m_coverView);
+    m_coverView->show_all();
+    m_coverProgressIndicator.start();
+    // The cover takes the mouse; the keyboard must not reach the fields below either.
+    m_contentView.set_sensitive(false);
+}
+
+void Q7ZEnterEnterpriseCodeViewController::removeCoverView() {
+    if (!m_coverView) return;
+    m_coverProgressIndicator.stop();
+    m_coverView->remove();
+    static_cast<Gtk::Container&>(m_rootView).remove(*m_coverView);  // Gtk::Bin hides this overload
+    m_coverView.reset();
+}
+
+void Q7ZEnterEnterpriseCodeViewController::closeCoverView() {
+    if (!m_coverView) return;
+    m_coverProgressIndicator.stop();
+    m_coverView->hide();
+    m_contentView.set_sensitive(true);
+}
+
+void Q7ZEnterEnterpriseCodeViewController::showErrorAlertViewWithMessage(const std::string& text) {
+    m_dialogs.showAlert(text, AlertStyle::Warning, {});
+}
+
+void Q7ZEnterEnterpriseCodeViewController::showInlineError() {
+    m_errorTextField->show();
+    m_errorRectImageView->show();
+}
+
+// The replacement keeps this screen's dialogs; the window drops this screen once idle.
+void Q7ZEnterEnterpriseCodeViewController::goLoginPage() {
+    AppDelegate::sharedDelegate()->installScreen(std::make_unique<Q7ZWebViewController>(m_dialogs));
+}
+
+void Q7ZEnterEnterpriseCodeViewController::goMultipleServerSelectPage() {
+    AppDelegate::sharedDelegate()->placeScreen<Q7ZMultipleServerSelectViewController>();
+}
+
+std::string Q7ZEnterEnterpriseCodeViewController::typedCode() {
+    return m_inputTextField->get_text();
 }

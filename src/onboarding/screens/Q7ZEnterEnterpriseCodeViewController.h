@@ -1,17 +1,125 @@
 #pragma once
-// The enterprise code entry screen. For now it shows only its own name.
+// The enterprise code entry screen: the user types an enterprise code, pastes a signed setting
+// code or loads one from a ".txt" file; only one of the three rows is in use at a time. Next
+// starts the matching check on a worker thread behind a cover with a spinner; the check ends
+// here with an alert or the inline error, or replaces this screen with the server selection
+// screen or the web host.
+//
+// While it shows, the main window is fixed at 680 × 494; the screen releases it when it goes.
+// Alerts and the file chooser go through the Dialogs given at creation, which must outlive the
+// screen. Main thread only.
 
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+
+#include <gtkmm/box.h>
+#include <gtkmm/entry.h>
+#include <gtkmm/fixed.h>
 #include <gtkmm/label.h>
+#include <gtkmm/overlay.h>
+#include <gtkmm/spinner.h>
 
+#include "controls/Q7ZCursorButton.h"
+#include "controls/Q7ZNonAcceptTouchsView.h"
 #include "controls/Q7ZViewController.h"
+#include "onboarding/EnterpriseCodeScreen.h"
+#include "onboarding/Q7ZEnterpriseCodeChecks.h"
+#include "onboarding/screens/Q7ZInputRectImageView.h"
+#include "platform/desktop/Dialogs.h"
 
-class Q7ZEnterEnterpriseCodeViewController : public Q7ZViewController {
+class Q7ZMainWindow;
+
+class Q7ZEnterEnterpriseCodeViewController : public Q7ZViewController, public EnterpriseCodeScreen {
 public:
-    Q7ZEnterEnterpriseCodeViewController();
+    static constexpr int kContentWidth = 680;
+    static constexpr int kContentHeight = 494;
 
-    Gtk::Widget& view() override { return m_nameLabel; }
+    // The application delegate and its main window must exist.
+    Q7ZEnterEnterpriseCodeViewController();
+    explicit Q7ZEnterEnterpriseCodeViewController(Dialogs& dialogs, Q7ZEnterpriseCodeChecks::Options options = {});
+    ~Q7ZEnterEnterpriseCodeViewController() override;
+
+    Gtk::Widget& view() override { return m_rootView; }
     std::string className() const override { return "Q7ZEnterEnterpriseCodeViewController"; }
 
+    void closeCoverView() override;
+    void showErrorAlertViewWithMessage(const std::string& text) override;
+    void showInlineError() override;
+    void goLoginPage() override;
+    void goMultipleServerSelectPage() override;
+    std::string typedCode() override;
+
 private:
-    Gtk::Label m_nameLabel;
+    // The frame, text field and clear button of one row. The file row's field is a label (it
+    // shows a file name, truncated at the end), the others are entries.
+    struct Row {
+        Q7ZInputRectImageView* rectImageView = nullptr;
+        Gtk::Widget* textField = nullptr;
+        Q7ZCursorButton* cleanButton = nullptr;
+        int fieldX = 0;  // where the field starts within the row; it ends at the row's end
+    };
+
+    void viewDidLoad();
+    void fixWindowSize();
+    void releaseWindowSize();
+    void layoutSubviews();
+    void placeLogo();
+    void placeErrorViews();
+    void placeDivider(int y);
+    Row placeRow(int y, Gtk::Widget& textField, int fieldX, void (Q7ZEnterEnterpriseCodeViewController::*clean)());
+    Gtk::Entry& createTextField(const std::string& placeholder);
+    void placeDescriptionButton();
+    using ImageButton = std::pair<Q7ZCursorButton*, Gtk::Label*>;  // the button and its inert copy
+    ImageButton placeImageButton(const std::string& title, const char* styleClass, Gdk::Rectangle frame,
+                                 void (Q7ZEnterEnterpriseCodeViewController::*action)());
+
+    void checkTextFieldStatus(Gtk::Widget* sender);
+    void resizeTextFieldInRow(const Row& row, bool hasText);
+    bool loadCodeTextIsEmpty() const;
+    void setEnableInputTextField(bool enabled);
+    void setEnablePasteCodeTextField(bool enabled);
+    void setEnableLoadCodeTextField(bool enabled);
+    static void setEnableRow(const Row& row, bool enabled);
+
+    void nextButtonClick();
+    void loadCodeButtonClick();
+    void cleanInputTextButtonClick();
+    void cleanPasteCodeButtonClick();
+    void cleanLoadCodeButtonClick();
+    void descriptionButtonClick();
+    void on_textField_changed(Gtk::Entry& sender);
+
+    void addCoverView();
+    void removeCoverView();
+    void endEditing();
+    // The whole file at loadCodeFilePath as UTF-8 text; none when unreadable or not UTF-8.
+    std::optional<std::string> readLoadCodeFile() const;
+
+    Dialogs& m_dialogs;
+    Q7ZMainWindow& m_mainWindow;
+    // Expires with the screen: the checks reach the screen only through it.
+    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    Q7ZEnterpriseCodeChecks m_checks;
+
+    Gtk::Overlay m_rootView;
+    Gtk::Fixed m_contentView;
+    Row m_input;
+    Row m_pasteCode;
+    Row m_loadCode;
+    Gtk::Entry* m_inputTextField = nullptr;
+    Gtk::Entry* m_pasteCodeTextField = nullptr;
+    Gtk::Label* m_loadCodeTextField = nullptr;
+    Q7ZInputRectImageView* m_errorRectImageView = nullptr;
+    Gtk::Label* m_errorTextField = nullptr;
+    Q7ZCursorButton* m_loadCodeButton = nullptr;
+    Gtk::Label* m_inertLoadCodeButton = nullptr;
+    Q7ZCursorButton* m_nextButton = nullptr;
+    Gtk::Label* m_inertNextButton = nullptr;
+    Q7ZCursorButton* m_descriptionButton = nullptr;
+    std::string m_loadCodeFilePath;
+    sigc::connection m_initialFocusClear;
+    std::unique_ptr<Q7ZNonAcceptTouchsView> m_coverView;
+    Gtk::Spinner m_coverProgressIndicator;
 };

@@ -1,0 +1,26 @@
+#pragma once
+// The frame of an input row: a stretchable image (8-pixel caps) drawn at the view's size, its
+// inside filled with an optional background colour, which greys a row that cannot be used.
+
+#include <optional>
+#include <string>
+
+#include <gdkmm/pixbuf.h>
+#include <gdkmm/rgba.h>
+#include <gtkmm/drawingarea.h>
+
+class Q7ZInputRectImageView : public Gtk::DrawingArea {
+public:
+    // imageName: a PNG of the bundle's resources, without its extension.
+    Q7ZInputRectImageView(const std::string& imageName, int width, int height);
+
+    // Fills the inside of the frame; none leaves the frame's own inside.
+    void setBackgroundColor(std::optional<Gdk::RGBA> color);
+
+protected:
+    bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override;
+
+private:
+    Glib::RefPtr<Gdk::Pixbuf> m_frame;
+    std::optional<Gdk::RGBA> m_backgroundColor;
+};
