@@ -17,6 +17,7 @@
 #include "common/Json.h"
 #include "controls/Q7ZNonAcceptTouchsView.h"
 #include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
+#include "onboarding/screens/Q7ZEnterpriseCodeDescriptionWindow.h"
 #include "platform/Bundle.h"
 #include "support/DemoServer.h"
 #include "support/MainLoopPump.h"
@@ -197,6 +198,27 @@ TEST_F(EnterpriseCodeScreenTest, ARejectedCodeShowsTheInlineErrorUntilAnotherRow
     clickClear();
     pasteField().set_text("x");
     EXPECT_FALSE(showsInlineError());
+}
+
+TEST_F(EnterpriseCodeScreenTest, TheLinkOpensTheDescriptionWindowBehindACoverUntilItCloses) {
+    const auto descriptionWindow = []() -> Gtk::Window* {
+        for (auto* window : Gtk::Window::list_toplevels()) {
+            if (dynamic_cast<Q7ZEnterpriseCodeDescriptionWindow*>(window) && window->get_visible()) return window;
+        }
+        return nullptr;
+    };
+    for (int opening = 0; opening < 2; ++opening) {
+        named<Gtk::Button>("m3059").clicked();
+        ASSERT_TRUE(pumpUntil([&] { return descriptionWindow() && descriptionWindow()->get_mapped(); }));
+        EXPECT_TRUE(covered());
+        EXPECT_EQ(descriptionWindow()->get_transient_for(), s_application->window());
+        for (Gtk::Widget* widget : widgetTree(*descriptionWindow())) {
+            auto* button = dynamic_cast<Gtk::Button*>(widget);
+            if (button && accessibleName(*button) == localizedString("Close")) button->clicked();
+        }
+        EXPECT_EQ(descriptionWindow(), nullptr);
+        EXPECT_FALSE(covered());
+    }
 }
 
 }  // namespace

@@ -441,10 +441,26 @@ std::optional<std::string> Q7ZEnterEnterpriseCodeViewController::readLoadCodeFil
     return std::nullopt;
 }
 
-// The enterprise code description window is not part of the program yet: the link only notes
-// the request.
+// The window stays above the main window, and the cover keeps this screen from use, until the
+// window asks to close.
 void Q7ZEnterEnterpriseCodeViewController::descriptionButtonClick() {
-    g_debug("The enterprise code description window was requested; it is not available in this build");
+    if (!m_enterpriseCodeDescriptionWindow) {
+        m_enterpriseCodeDescriptionWindow = std::make_unique<Q7ZEnterpriseCodeDescriptionWindow>();
+        m_enterpriseCodeDescriptionWindow->setEnterpriseCodeDescriptionDelegate(this);
+    }
+    addCoverView();
+    m_enterpriseCodeDescriptionWindow->set_transient_for(m_mainWindow);
+    m_enterpriseCodeDescriptionWindow->present();
+}
+
+void Q7ZEnterEnterpriseCodeViewController::enterpriseCodeDescriptionWindowWillClose(
+    Q7ZEnterpriseCodeDescriptionWindow& window) {
+    if (&window != m_enterpriseCodeDescriptionWindow.get()) return;
+    m_enterpriseCodeDescriptionWindow->hide();
+    // Released once idle: the request comes from inside one of the window's own handlers.
+    std::shared_ptr<Q7ZEnterpriseCodeDescriptionWindow> closing = std::move(m_enterpriseCodeDescriptionWindow);
+    Glib::signal_idle().connect_once([closing] {});
+    closeCoverView();
 }
 
 void Q7ZEnterEnterpriseCodeViewController::endEditing() {

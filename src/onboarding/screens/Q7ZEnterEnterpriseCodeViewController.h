@@ -3,7 +3,8 @@
 // code or loads one from a ".txt" file; only one of the three rows is in use at a time. Next
 // starts the matching check on a worker thread behind a cover with a spinner; the check ends
 // here with an alert or the inline error, or replaces this screen with the server selection
-// screen or the web host.
+// screen or the web host. A link opens the enterprise code description window above the main
+// window, behind the same cover.
 //
 // While it shows, the main window is fixed at 680 × 494; the screen releases it when it goes.
 // Alerts and the file chooser go through the Dialogs given at creation, which must outlive the
@@ -26,12 +27,16 @@
 #include "controls/Q7ZViewController.h"
 #include "onboarding/EnterpriseCodeScreen.h"
 #include "onboarding/Q7ZEnterpriseCodeChecks.h"
+#include "onboarding/screens/Q7ZEnterpriseCodeDescriptionWindow.h"
+#include "onboarding/screens/Q7ZEnterpriseCodeDescriptionWindowDelegate.h"
 #include "onboarding/screens/Q7ZInputRectImageView.h"
 #include "platform/desktop/Dialogs.h"
 
 class Q7ZMainWindow;
 
-class Q7ZEnterEnterpriseCodeViewController : public Q7ZViewController, public EnterpriseCodeScreen {
+class Q7ZEnterEnterpriseCodeViewController : public Q7ZViewController,
+                                             public EnterpriseCodeScreen,
+                                             public Q7ZEnterpriseCodeDescriptionWindowDelegate {
 public:
     static constexpr int kContentWidth = 680;
     static constexpr int kContentHeight = 494;
@@ -50,6 +55,8 @@ public:
     void goLoginPage() override;
     void goMultipleServerSelectPage() override;
     std::string typedCode() override;
+
+    void enterpriseCodeDescriptionWindowWillClose(Q7ZEnterpriseCodeDescriptionWindow& window) override;
 
 private:
     // The frame, text field and clear button of one row. The file row's field is a label (it
@@ -122,4 +129,6 @@ private:
     sigc::connection m_initialFocusClear;
     std::unique_ptr<Q7ZNonAcceptTouchsView> m_coverView;
     Gtk::Spinner m_coverProgressIndicator;
+    // Made on first use, released when it asks to close.
+    std::unique_ptr<Q7ZEnterpriseCodeDescriptionWindow> m_enterpriseCodeDescriptionWindow;
 };
