@@ -195,7 +195,6 @@ void Q7ZEnterEnterpriseCodeViewController::layoutSubviews() {
     m_loadCodeTextField->set_ellipsize(Pango::ELLIPSIZE_END);
     m_loadCodeTextField->get_style_context()->add_class("file-name");
     m_loadCodeTextField->get_style_context()->add_class("placeholder");
-    m_loadCodeTextField->get_accessible()->set_name(fileNamePlaceholder);
     m_loadCode = placeRow(kLoadCodeRowY, *m_loadCodeTextField, 2 * kLoadButtonInset + kLoadButtonWidth,
                           &Q7ZEnterEnterpriseCodeViewController::cleanLoadCodeButtonClick);
     std::tie(m_loadCodeButton, m_inertLoadCodeButton) =
