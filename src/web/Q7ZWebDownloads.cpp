@@ -7,13 +7,13 @@
 
 #include <glib/gstdio.h>
 #include <glibmm/convert.h>
-#include <glibmm/main.h>
 #include <glibmm/miscutils.h>
 #include <gtkmm/recentmanager.h>
 #include <libsoup/soup.h>
 
 #include "config/Q7ZACUtilityEndpoints.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
+#include "controls/ReleaseWhenIdle.h"
 #include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/Q7ZPageDownload.h"
 #include "platform/Bundle.h"
@@ -171,7 +171,6 @@ Q7ZWebDownloads::Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher)
     : m_dialogs(dialogs), m_launcher(launcher), m_engineEvents(std::make_unique<EngineEvents>(*this)) {}
 
 Q7ZWebDownloads::~Q7ZWebDownloads() {
-    m_windowDrop.disconnect();
     if (m_downloaderWindow) m_downloaderWindow->setDownloaderDelegate(nullptr);
 }
 
@@ -297,12 +296,7 @@ void Q7ZWebDownloads::closeDownloaderWindow() {
     if (!m_downloaderWindow) return;
     m_downloaderWindow->setDownloaderDelegate(nullptr);
     m_downloaderWindow->hide();
-    m_closedWindow = std::move(m_downloaderWindow);
-    if (!m_windowDrop.connected())
-        m_windowDrop = Glib::signal_idle().connect([this] {
-            m_closedWindow.reset();
-            return false;
-        });
+    releaseWhenIdle(std::move(m_downloaderWindow));
 }
 
 bool Q7ZWebDownloads::fileIsPresent(const std::shared_ptr<Q7ZDownloadData>& data) {

@@ -11,7 +11,6 @@
 #include <optional>
 #include <string>
 
-#include <sigc++/connection.h>
 #include <webkit2/webkit2.h>
 
 #include "downloads/Q7ZDownloadData.h"
@@ -65,9 +64,6 @@ private:
     Workspace m_workspace;
     std::optional<std::string> m_fileSavePath;
     std::unique_ptr<Q7ZDownloaderWindow> m_downloaderWindow;
-    // A closed window goes once the loop is idle: it asks to close from its own handler.
-    std::unique_ptr<Q7ZDownloaderWindow> m_closedWindow;
-    sigc::connection m_windowDrop;
     std::unique_ptr<EngineEvents> m_engineEvents;
     // Hand-backs of fetches run only while this lives.
     std::shared_ptr<Q7ZWebDownloads*> m_self = std::make_shared<Q7ZWebDownloads*>(this);

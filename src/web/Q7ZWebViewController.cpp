@@ -1,6 +1,5 @@
 #include "web/Q7ZWebViewController.h"
 
-#include <glibmm/main.h>
 #include <gtkmm/window.h>
 
 #include "app/AppDelegate.h"
@@ -8,6 +7,7 @@
 #include "config/Q7ZACUtilityEndpoints.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
+#include "controls/ReleaseWhenIdle.h"
 #include "platform/Bundle.h"
 #include "platform/OsRelease.h"
 #include "platform/desktop/Workspace.h"
@@ -44,10 +44,7 @@ Q7ZWebViewController::Q7ZWebViewController(Dialogs& dialogs)
         kWindowsForegroundNotification, [this](const std::string& object) { windowsForegroundStatusDidChange(object); });
 }
 
-Q7ZWebViewController::~Q7ZWebViewController() {
-    m_settingWindowDrop.disconnect();
-    m_popup.close();
-}
+Q7ZWebViewController::~Q7ZWebViewController() { m_popup.close(); }
 
 void Q7ZWebViewController::viewDidLoad() {
     m_mainWindow.resize(kMinimumContentWidth, kMinimumContentHeight);
@@ -159,13 +156,9 @@ void Q7ZWebViewController::restartWithSessionLocale() {
 
 void Q7ZWebViewController::closeSettingWindow() {
     if (!m_settingWindow) return;
+    m_settingWindow->setSettingDelegate(nullptr);
     m_settingWindow->hide();
-    m_closedSettingWindow = std::move(m_settingWindow);
-    if (!m_settingWindowDrop.connected())
-        m_settingWindowDrop = Glib::signal_idle().connect([this] {
-            m_closedSettingWindow.reset();
-            return false;
-        });
+    releaseWhenIdle(std::move(m_settingWindow));
 }
 
 void Q7ZWebViewController::startDownloadFileWithUrlRequest(WebKitURIRequest* request) {

@@ -92,8 +92,5 @@ private:
     Q7ZPopupWindow m_popup;
     std::unique_ptr<Q7ZWebPolicy> m_policy;
     std::unique_ptr<Q7ZSettingWindow> m_settingWindow;
-    // A closed settings window is dropped once the loop is idle: it closes from its own handler.
-    std::unique_ptr<Q7ZSettingWindow> m_closedSettingWindow;
-    sigc::connection m_settingWindowDrop;
     NotificationCenter::Observation m_foregroundObservation;
 };

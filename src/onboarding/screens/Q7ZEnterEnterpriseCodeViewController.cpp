@@ -14,6 +14,7 @@
 
 #include "app/AppDelegate.h"
 #include "controls/GdkColor.h"
+#include "controls/ReleaseWhenIdle.h"
 #include "onboarding/screens/Q7ZMultipleServerSelectViewController.h"
 #include "platform/Bundle.h"
 #include "web/Q7ZWebViewController.h"
@@ -456,9 +457,7 @@ void Q7ZEnterEnterpriseCodeViewController::enterpriseCodeDescriptionWindowWillCl
     Q7ZEnterpriseCodeDescriptionWindow& window) {
     if (&window != m_enterpriseCodeDescriptionWindow.get()) return;
     m_enterpriseCodeDescriptionWindow->hide();
-    // Released once idle: the request comes from inside one of the window's own handlers.
-    std::shared_ptr<Q7ZEnterpriseCodeDescriptionWindow> closing = std::move(m_enterpriseCodeDescriptionWindow);
-    Glib::signal_idle().connect_once([closing] {});
+    releaseWhenIdle(std::move(m_enterpriseCodeDescriptionWindow));
     closeCoverView();
 }
 
