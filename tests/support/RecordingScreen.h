@@ -1,7 +1,7 @@
 #pragma once
 // An entry screen that records which of its operations the enterprise code checks called, in
-// order, with the argument and whether the call came on the main thread. An optional hook
-// runs inside each call, so a test can look at the world at that very moment.
+// order, and the alert's text; a call that does not come on the main thread fails the running
+// test. An optional hook runs inside each call, so a test can look at the world at that moment.
 
 #include <functional>
 #include <mutex>
@@ -12,12 +12,6 @@
 
 class RecordingScreen : public EnterpriseCodeScreen {
 public:
-    struct Call {
-        std::string name;      // the operation's name, e.g. "goLoginPage"
-        std::string argument;  // the alert text; "" for the others
-        bool onMainThread = false;
-    };
-
     explicit RecordingScreen(std::string typedCode = "") : m_typedCode(std::move(typedCode)) {}
 
     void closeCoverView() override { record("closeCoverView"); }
@@ -31,16 +25,17 @@ public:
     }
 
     void setOnCall(std::function<void(const std::string& name)> hook) { m_onCall = std::move(hook); }
-    std::vector<Call> calls() const {
-        std::lock_guard lock(m_mutex);
-        return m_calls;
-    }
+    // The operations' names, e.g. "goLoginPage", in the order they were called.
+    std::vector<std::string> calls() const;
+    // The alert's text; "" when none was shown.
+    std::string alertText() const;
 
 private:
-    void record(const std::string& name, const std::string& argument = "");
+    void record(const std::string& name, const std::string& alertText = "");
 
     std::string m_typedCode;
     std::function<void(const std::string&)> m_onCall;
     mutable std::mutex m_mutex;
-    std::vector<Call> m_calls;
+    std::vector<std::string> m_calls;
+    std::string m_alertText;
 };
