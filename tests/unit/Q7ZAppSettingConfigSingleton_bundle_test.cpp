@@ -1,6 +1,6 @@
 // The settings store against a real bundle (its "UserDeviceLanguage" texts): defaults with no
 // file and nothing written by a load, older and wrong-typed keys, the "~/Downloads" rule, the
-// eight keys and their types as plistutil reads them, reset, a writer killed at random moments
+// eight keys and their types as written, reset, a writer killed at random moments
 // that never leaves a damaged or half-old file, and stores that outlive the process's exit.
 // Save-then-load round trips of any loaded file are the fuzzer's invariant.
 
@@ -44,11 +44,9 @@ Values values() {
             {"language", s.language()}, {"downloadFileSavePath", s.downloadFileSavePath()}};
 }
 
-// Key -> element name of its value, as plistutil prints the file in XML.
-Values keyTypesByPlistutil(const std::string& path) {
-    const std::string xml = path + ".xml";
-    EXPECT_EQ(std::system(("plistutil -i '" + path + "' -o '" + xml + "' -f xml").c_str()), 0);
-    const std::string text = readFileText(xml);
+// Key -> element name of its value in the saved XML file.
+Values keyTypesWritten(const std::string& path) {
+    const std::string text = readFileText(path);
     Values types;
     static const std::regex member(R"(<key>([^<]*)</key>\s*<(\w+))");
     for (std::sregex_iterator it(text.begin(), text.end(), member), end; it != end; ++it)
@@ -71,9 +69,8 @@ protected:
     void TearDown() override { Q7ZACUtility::setLanguage(std::nullopt); }
 
     std::string settingsPath() const { return m_home.documents() + "/Q7ZAppSettingConfig.plist"; }
-    void writeSettings(const std::string& members, const char* wrapper = "<plist version=\"1.0\"><dict>%</dict></plist>") {
-        std::string text = wrapper;
-        writeFileText(settingsPath(), "<?xml version=\"1.0\"?>" + text.replace(text.find('%'), 1, members));
+    void writeSettings(const std::string& members) {
+        writeFileText(settingsPath(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + members + "</dict></plist>");
         store().loadUserInfo();
     }
     Values defaults() const {
@@ -87,39 +84,11 @@ protected:
 
 }  // namespace
 
-TEST_F(SettingsStore, NoFileOrADamagedOneGivesDefaultsAndALoadWritesNothing) {
+// What a file loads as: each key's own default where it is missing or of another type (each
+// key alone) or the file is damaged; the older server key and the "~/Downloads" text read.
+TEST_F(SettingsStore, EachKeyLoadsOrTakesOnlyItsOwnDefault) {
     EXPECT_EQ(values(), defaults());
     EXPECT_FALSE(std::filesystem::exists(m_home.documents())) << "a load must not write";
-    writeSettings("<key>isAutoStart</key><tr", "<plist><dict>%");
-    EXPECT_EQ(values(), defaults());
-}
-
-// The older server key and the "~/Downloads" text as read; then a save writes exactly the
-// eight typed keys, never the older one, and reset saves the defaults.
-TEST_F(SettingsStore, OlderAndTildeTextsAreReadAndOnlyTheEightKeysWritten) {
-    const auto path = [](const std::string& text) { return "<key>downloadFileSavePath</key><string>" + text + "</string>"; };
-    const struct { std::string members, key, value; } files[] = {
-        {path("~/Downloads"), "downloadFileSavePath", m_home.path() + "/Downloads"},
-        {path("~/Other"), "downloadFileSavePath", "~/Other"},
-        {path("~/Downloads/"), "downloadFileSavePath", "~/Downloads/"},
-        {"<key>serverSequence</key><string>3</string><key>webSiteUrlType</key><integer>2</integer>", "serverSequence", "2"},
-        {"<key>serverSequence</key><string>3</string><key>webSiteUrlType</key><string>2</string>", "serverSequence", "-999"},
-        {"<key>serverSequence</key><integer>-4</integer><key>webSiteUrlType</key><integer>2</integer>", "serverSequence", "-4"},
-        {"<key>serverSequence</key><true/>", "serverSequence", "1"},
-        {"<key>webSiteUrlType</key><integer>1</integer>", "serverSequence", "1"}};  // last: saved below
-    for (const auto& file : files) {
-        writeSettings(file.members);
-        EXPECT_EQ(values().at(file.key), file.value) << file.members;
-    }
-    ASSERT_TRUE(store().saveConfig());
-    EXPECT_EQ(keyTypesByPlistutil(settingsPath()), kWrittenTypes);
-    EXPECT_EQ(PropertyList::readDictionary(settingsPath())->integerValue("serverSequence"), 1);
-    store().resetConfig();
-    EXPECT_EQ(store().serverSequence(), -999);
-    EXPECT_EQ(PropertyList::readDictionary(settingsPath())->integerValue("serverSequence"), -999);
-}
-
-TEST_F(SettingsStore, EachWrongTypedKeyTakesOnlyItsOwnDefault) {
     // key -> {a good value (numbers serve booleans), the value it reads as, a wrong-typed value}
     const std::map<std::string, std::array<std::string, 3>> keys = {
         {"isNotificationSound", {"<false/>", "false", "<string>NO</string>"}},
@@ -130,16 +99,38 @@ TEST_F(SettingsStore, EachWrongTypedKeyTakesOnlyItsOwnDefault) {
         {"serverSequence", {"<integer>7</integer>", "7", "<dict/>"}},
         {"language", {"<string>zh-TW</string>", "zh-TW", "<true/>"}},
         {"downloadFileSavePath", {"<string>/dl</string>", "/dl", "<integer>0</integer>"}}};
+    const auto path = [](const std::string& text) { return "<key>downloadFileSavePath</key><string>" + text + "</string>"; };
+    // {the file's members, the values that differ from the defaults}
+    std::vector<std::pair<std::string, Values>> files = {
+        {"<key>isAutoStart</key><tr", {}},
+        {path("~/Downloads"), {}},
+        {path("~/Downloads/"), {{"downloadFileSavePath", "~/Downloads/"}}},
+        {"<key>serverSequence</key><string>3</string><key>webSiteUrlType</key><integer>2</integer>", {{"serverSequence", "2"}}},
+        {"<key>serverSequence</key><integer>-4</integer><key>webSiteUrlType</key><integer>2</integer>", {{"serverSequence", "-4"}}},
+        {"<key>webSiteUrlType</key><integer>1</integer>", {{"serverSequence", "1"}}}};
     for (const auto& wrongKey : keys | std::views::keys) {
-        std::string members;
-        Values expected = defaults();
+        auto& [members, changed] = files.emplace_back();
         for (const auto& [key, value] : keys) {
             members += "<key>" + key + "</key>" + value[key == wrongKey ? 2 : 0];
-            if (key != wrongKey) expected[key] = value[1];
+            if (key != wrongKey) changed[key] = value[1];
         }
-        writeSettings(members);
-        EXPECT_EQ(values(), expected) << wrongKey;
     }
+    for (const auto& [members, changed] : files) {
+        writeSettings(members);
+        Values expected = defaults();
+        for (const auto& [key, value] : changed) expected[key] = value;
+        EXPECT_EQ(values(), expected) << members;
+    }
+}
+
+// A save writes exactly the eight typed keys, never the older one; reset saves no server.
+TEST_F(SettingsStore, SaveWritesTheEightTypedKeysAndResetNoServer) {
+    writeSettings("<key>webSiteUrlType</key><integer>1</integer>");
+    ASSERT_TRUE(store().saveConfig());
+    EXPECT_EQ(keyTypesWritten(settingsPath()), kWrittenTypes);
+    EXPECT_EQ(PropertyList::readDictionary(settingsPath())->integerValue("serverSequence"), 1);
+    store().resetConfig();
+    EXPECT_EQ(PropertyList::readDictionary(settingsPath())->integerValue("serverSequence"), -999);
 }
 
 // Two whole sets of the eight values; the second is long, so its saves take a while.
