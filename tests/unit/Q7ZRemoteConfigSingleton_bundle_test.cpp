@@ -62,7 +62,6 @@ TEST_F(RemoteConfig, OlderFilesWithTwoAddressesBecomeANumberedList) {
                       cn = "<key>serverUrl_cn</key><string>https://cn.example/</string>";
     const std::string defaultList = list();  // no file yet
     const std::pair<std::string, std::string> files[] = {
-        {"<key>serverUrl_tw</key><string></string>", defaultList},
         {"<key>serverUrl_tw</key><integer>1</integer><key>serverUrl_cn</key><string></string>", defaultList},
         {cn, "0|Mainland China server|https://cn.example/|1;"},
         {tw, "0|Taiwan server|https://tw.example/|0;"},

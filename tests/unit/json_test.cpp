@@ -41,7 +41,6 @@ TEST(Json, WritingIsCompactOrPrettyAndReadsBack) {
     const auto text = Q7Z_JSON::JSONRepresentation(list);
     ASSERT_TRUE(text.has_value());
     EXPECT_EQ(text->find('\n'), std::string::npos);
-    EXPECT_EQ(text->substr(text->find("},")), "},1.5,-3,null,true,9007199254740993]");
     EXPECT_EQ(Q7Z_JSON::JSONValue(bytesOf(*text)), list);
     EXPECT_EQ(Q7Z_JSON::JSONStringWithOption(list, 0), text);
 
