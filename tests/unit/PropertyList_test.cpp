@@ -1,7 +1,8 @@
 // Property-list reading and writing: only dictionaries are read; numbers count for booleans and
-// integers (huge ones clamped), strings never; the atomic write makes its folder and clears only
-// the temporaries a killed writer left behind; a save never loses what the file held (texts
-// holding NUL refused, unreadable files kept aside).
+// integers (huge ones clamped), strings never; the atomic write clears only the temporaries a
+// killed writer left behind (that it makes a missing folder, the settings store's first save
+// shows); a save never loses what the file held (texts holding NUL refused, unreadable files
+// kept aside).
 
 #include <algorithm>
 #include <filesystem>
@@ -37,10 +38,9 @@ TEST(PropertyListRead, NumbersServeBooleansAndIntegersButTextNeverAndOnlyDiction
     EXPECT_FALSE(list.stringArrayValue("mixed") || list.stringArrayValue("text"));
 }
 
-TEST(PropertyListWrite, CreatesTheFolderAndClearsOnlyItsOwnTemporaries) {
+TEST(PropertyListWrite, ClearsOnlyItsOwnTemporaries) {
     TempHome home;
-    const std::string folder = home.path() + "/not/yet/there", path = folder + "/values.plist";
-    std::filesystem::create_directories(folder);
+    const std::string folder = home.path() + "/data", path = folder + "/values.plist";
     for (const char* name : {"/values.plist.saving-Ab3dE9", "/values.plist.backup", "/other.plist.saving-Ab3dE9"})
         writeFileText(folder + name, "left behind");
     PropertyList list;

@@ -34,12 +34,7 @@ TEST(FailureLog, EachFailureIsOneWarningNamingWhatFailed) {
     TempHome home;
     writeFileText(home.path() + "/blocker", "a file where a folder should be");
     writeFileText(home.path() + "/damaged.plist", "not a property list");
-    struct Case {
-        const char* what;
-        std::function<void()> fail;
-        std::string named;
-    };
-    const std::vector<Case> cases = {
+    const struct { const char* what; std::function<void()> fail; std::string named; } cases[] = {
         {"save", [&] { PropertyListFile::save(PropertyList(), home.path() + "/blocker/values.plist"); }, "blocker/values.plist"},
         {"unreadable file", [&] { PropertyListFile::load(home.path() + "/damaged.plist"); }, "damaged.plist"},
         {"refused request", [] { SynchronousTask::sendSynchronousDataTaskWithURL("no-scheme/page", nullptr, nullptr); },
