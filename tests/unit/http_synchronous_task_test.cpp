@@ -36,26 +36,6 @@ protected:
     static inline std::unique_ptr<DemoServer> server;
 };
 
-TEST_F(HttpTest, AnswersTheBodyOfEveryStatusAndTheLastRedirect) {
-    for (const int status : {200, 404, 500}) {
-        UrlResponse response;
-        UrlError error{7, "left from an earlier request"};
-        const auto body = SynchronousTask::sendSynchronousDataTaskWithURL(
-            server->url("test/status/" + std::to_string(status) + "?body=hello"), &response, &error);
-        EXPECT_EQ(body, Bytes({'h', 'e', 'l', 'l', 'o'})) << status;
-        EXPECT_EQ(response.statusCode, status);
-        EXPECT_EQ(error.code, 0) << "a completed request reports no error";
-    }
-    EXPECT_EQ(doHttpPostWithUrl(server->url("test/status/500?body=broken"), ""), "broken");
-    EXPECT_EQ(doHttpPostWithUrl(server->url("test/not-utf8"), "a=1"), "");
-
-    UrlResponse response;
-    ASSERT_TRUE(SynchronousTask::sendSynchronousDataTaskWithURL(server->url("test/redirect?to=/test/status/201"),
-                                                                &response, nullptr));
-    EXPECT_EQ(response.statusCode, 201);
-    EXPECT_EQ(response.url, server->url("test/status/201"));
-}
-
 TEST_F(HttpTest, SendsTheMethodAndBodyWithItsOwnLengthWhateverLengthTheCallerClaims) {
     for (const auto& [method, body] : {std::pair{"POST", "a=1&b=2"}, {"PUT", "x"}, {"POST", ""}}) {
         SCOPED_TRACE(std::string(method) + " " + body);
@@ -77,11 +57,12 @@ TEST_F(HttpTest, SendsTheMethodAndBodyWithItsOwnLengthWhateverLengthTheCallerCla
     EXPECT_EQ(echo["headers"]["content-length"], "8");
 }
 
-// Each failure ends within its time limit and a little more, with its own code and no response;
-// a refused URL, method or header never reaches a connection.
-TEST_F(HttpTest, FailuresEndQuicklyWithoutAResponse) {
+// A completed request answers the body of any status and the last redirect's address, with no
+// stale error. Each failure ends within its time limit and a little more, with its own code and
+// no response; a refused URL, method or header never reaches a connection.
+TEST_F(HttpTest, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
     const std::string closedPort = DemoServer().url("x");  // its port is closed once it stops
-    const std::string echo = server->url("test/echo");
+    const std::string echo = server->url("test/echo"), hello = server->url("test/status/201?body=hello");
     const struct {
         const char* name;
         std::string url;
@@ -89,7 +70,11 @@ TEST_F(HttpTest, FailuresEndQuicklyWithoutAResponse) {
         long timeoutSeconds = 1;
         std::string method = "GET";
         std::vector<std::pair<std::string, std::string>> headers = {};
+        long status = 0;
+        std::string finalUrl = "";
     } rows[] = {
+        {"404 with a body", server->url("test/status/404?body=hello"), 0, 1, "GET", {}, 404, server->url("test/status/404?body=hello")},
+        {"redirected", server->url("test/redirect?to=/test/status/201%3Fbody%3Dhello"), 0, 1, "GET", {}, 201, hello},
         {"relative URL", "PrivateCloudService.ashx?ASK=getServerSetting", -1},
         {"host without scheme", "127.0.0.1:1/x", -1},
         {"no URL", "", -1},
@@ -108,14 +93,18 @@ TEST_F(HttpTest, FailuresEndQuicklyWithoutAResponse) {
             .url = row.url, .method = row.method, .headers = row.headers, .body = {}, .timeoutSeconds = row.timeoutSeconds};
         UrlResponse response;
         response.statusCode = 7;
-        UrlError error;
+        UrlError error{7, "left from an earlier request"};
         const auto start = Clock::now();
-        EXPECT_FALSE(SynchronousTask::sendSynchronousDataTaskWithRequest(request, &response, &error));
+        const auto body = SynchronousTask::sendSynchronousDataTaskWithRequest(request, &response, &error);
         EXPECT_LT(Clock::now() - start, std::chrono::seconds(row.timeoutSeconds + 2));
+        EXPECT_EQ(body, row.code ? std::nullopt : std::optional(Bytes{'h', 'e', 'l', 'l', 'o'}));
         EXPECT_EQ(error.code, row.code);
-        EXPECT_FALSE(error.message.empty());
-        EXPECT_EQ(response.statusCode, 0);
+        EXPECT_EQ(error.message.empty(), row.code == 0);
+        EXPECT_EQ(response.statusCode, row.status);
+        EXPECT_EQ(response.url, row.finalUrl);
     }
+    EXPECT_EQ(doHttpPostWithUrl(server->url("test/status/500?body=broken"), ""), "broken");
+    EXPECT_EQ(doHttpPostWithUrl(server->url("test/not-utf8"), "a=1"), "");
     const auto underLimit =
         SynchronousTask::sendSynchronousDataTaskWithURL(server->url("test/oversized-stream?mib=7"), nullptr, nullptr);
     EXPECT_GE(underLimit.value_or(Bytes()).size(), 7u * 1024 * 1024);
