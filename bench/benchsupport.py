@@ -164,7 +164,7 @@ def visible_windows(pid):
 
 
 def ask_windows_to_close(pid):
-    """What the window manager's close button sends: WM_DELETE_WINDOW to each shown window."""
+    """What a window's close button makes the window manager send: WM_DELETE_WINDOW."""
     from Xlib import X, display, protocol  # python3-xlib, installed for the system's python
     screen = display.Display()
     delete = screen.intern_atom("WM_DELETE_WINDOW")
@@ -174,7 +174,7 @@ def ask_windows_to_close(pid):
         message = protocol.event.ClientMessage(window=window, client_type=protocols,
                                                data=(32, [delete, X.CurrentTime, 0, 0, 0]))
         window.send_event(message, event_mask=X.NoEventMask)
-    screen.flush()
+    screen.sync()
     screen.close()
 
 
