@@ -24,15 +24,13 @@ const std::set<std::string> kRequiredKeys = {
 
 const fs::path kResources = fs::read_symlink("/proc/self/exe").parent_path().parent_path() / "Resources";
 
-// Folder -> key -> text ("" for a value that is not text).
+// Folder -> key -> text (a value that is not text counts as missing).
 std::map<std::string, std::map<std::string, std::string>> allTables() {
     std::map<std::string, std::map<std::string, std::string>> tables;
     for (const char* folder : {"en", "zh-Hans", "zh-Hant"}) {
-        auto& table = tables[folder];
         const auto list = PropertyList::readDictionary((kResources / folder).string() + ".lproj/Localizable.strings");
         EXPECT_TRUE(list) << folder;
-        for (const auto& key : list ? list->keys() : std::vector<std::string>())
-            table[key] = list->stringValue(key).value_or("");
+        if (list) tables[folder] = list->stringMembers();
     }
     return tables;
 }

@@ -68,16 +68,18 @@ protected:
     bool saved(const char* name) const { return std::filesystem::exists(m_home.documents() + "/" + name); }
     bool nothingSaved() const { return std::filesystem::is_empty(m_home.documents()); }
 
-    // The screen notes whether both files were on disk when it was sent to a page.
-    Q7ZEnterpriseCodeChecks& makeChecks(const std::string& typedCode, Text base = {}, Text publicKeyPem = {}) {
+    // A screen that notes whether both files were on disk when it was sent to a page.
+    std::shared_ptr<RecordingScreen> screen(const std::string& typedCode) {
         m_screen = std::make_shared<RecordingScreen>(typedCode);
         m_screen->setOnCall([this](const std::string& name) {
             if (name.rfind("go", 0) == 0) m_savedAtPage = saved(kSettingsFile) && saved(kRemoteFile);
         });
-        Q7ZEnterpriseCodeChecks::Options options;
-        options.privateCloudBase = base.value_or(server().baseUrl());
-        options.embeddedPublicKeyPem = publicKeyPem.value_or(signingKey().publicKeyPem());
-        return m_checks.emplace(m_screen, options);
+        return m_screen;
+    }
+    // Checks against base (the demo server unless given) that trust the key made here.
+    Q7ZEnterpriseCodeChecks& makeChecks(std::shared_ptr<EnterpriseCodeScreen> screen, Text base = {}) {
+        return m_checks.emplace(screen, Q7ZEnterpriseCodeChecks::Options{base.value_or(server().baseUrl()),
+                                                                         signingKey().publicKeyPem()});
     }
     // Runs the main loop until every worker is done.
     void waitForChecks() {
@@ -86,10 +88,10 @@ protected:
     }
     // A check of a typed code, or of a setting code, run to its end.
     std::function<void()> typed(std::string code, Text base = {}) {
-        return [=, this] { makeChecks(code, base).startCheckEnterpriseCode(), waitForChecks(); };
+        return [=, this] { makeChecks(screen(code), base).startCheckEnterpriseCode(), waitForChecks(); };
     }
-    std::function<void()> setting(Text token, Text pem = {}) {
-        return [=, this] { makeChecks("", {}, pem).startCheckActivationCode(token), waitForChecks(); };
+    std::function<void()> setting(Text token) {
+        return [=, this] { makeChecks(screen("")).startCheckActivationCode(token), waitForChecks(); };
     }
 
     std::string organisationUrl(const std::string& name) const { return server().url("orgs/" + name + "/"); }
@@ -197,7 +199,6 @@ TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
         const Names written = watch.completedNames();
         EXPECT_LT(std::find(written.begin(), written.end(), kSettingsFile),
                   std::find(written.begin(), written.end(), kRemoteFile)) << "settings are saved first";
-        remote().setServerListJsonString("[]"), settings().setServerSequence(-1);
         remote().loadUserInfo(), settings().loadUserInfo();
         EXPECT_EQ(storedServers(), row.stored) << "as saved";
         EXPECT_EQ(settings().serverSequence(), row.chosen) << "as saved";
@@ -220,12 +221,12 @@ TEST_F(EnterpriseCodeFlowTest, RequestCarriesEncodedCodeAndFreshT) {
 }
 
 TEST_F(EnterpriseCodeFlowTest, ScreenDestroyedWhileACheckRuns) {
-    makeChecks("velloq-three").startCheckEnterpriseCode();
+    makeChecks(screen("velloq-three")).startCheckEnterpriseCode();
     m_screen.reset();  // the screen is replaced before the worker asks for the typed code
     waitForChecks();
     EXPECT_TRUE(nothingSaved()) << "the check stops without reporting";
 
-    makeChecks("").startCheckActivationCode(
+    makeChecks(screen("")).startCheckActivationCode(
         signingKey().token(payload({{"SL", json::array({entry("A", "acme"), entry("N", "north")})}})));
     m_screen.reset();
     waitForChecks();
@@ -234,10 +235,7 @@ TEST_F(EnterpriseCodeFlowTest, ScreenDestroyedWhileACheckRuns) {
     // A screen held by unique_ptr hands the checks a liveness token instead of shared ownership.
     auto owned = std::make_unique<RecordingScreen>("velloq-three");
     auto token = std::make_shared<bool>(true);
-    Q7ZEnterpriseCodeChecks::Options options;
-    options.privateCloudBase = server().baseUrl();
-    m_checks.emplace(std::shared_ptr<EnterpriseCodeScreen>(token, owned.get()), options);
-    m_checks->startCheckEnterpriseCode();
+    makeChecks(std::shared_ptr<EnterpriseCodeScreen>(token, owned.get())).startCheckEnterpriseCode();
     waitForChecks();
     EXPECT_EQ(owned->calls(), (Names{"typedCode", "goMultipleServerSelectPage"}));
     m_checks->startCheckActivationCode(std::nullopt);

@@ -125,7 +125,6 @@ TEST(Jwt, SmallKeyImportsLenientlyAndDamagedStructuresAreRefused) {
     EXPECT_EQ(Bytes(der.begin(), der.begin() + 3), (Bytes{0x30, 0x81, static_cast<std::uint8_t>(der.size() - 3)}));
     const std::string token = smallKey.token(kPayload);
     EXPECT_EQ(verifiedWithXml(token, smallKey).decodeStatus(), kOk);
-    EXPECT_EQ(verifiedWithPem(token, smallKey.publicKeyPem()).decodeStatus(), kOk);
     EXPECT_EQ(verifiedWithXml(signingKey().token(kPayload), smallKey).decodeStatus(), kTwo);
 
     Bytes truncated(der.begin(), der.end() - 1), trailing = der, otherAlgorithm = der, indefinite = der;
