@@ -77,7 +77,6 @@ TEST_F(HttpTest, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
         {"redirected", server->url("test/redirect?to=/test/status/201%3Fbody%3Dhello"), 0, 1, "GET", {}, 201, hello},
         {"relative URL", "PrivateCloudService.ashx?ASK=getServerSetting", -1},
         {"host without scheme", "127.0.0.1:1/x", -1},
-        {"no URL", "", -1},
         {"file URL", "file:///etc/passwd", -1},
         {"split header", echo, -2, 1, "GET", {{"X-Test", "a\r\nInjected: yes"}}},
         {"split method", echo, -2, 1, "GET /x HTTP/1.1\r\n"},
