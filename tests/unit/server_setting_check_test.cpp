@@ -18,7 +18,6 @@ constexpr const char* kStoredList = R"([{"Sequence":4,"ServerName":"Kept","Url":
 class ServerSettingCheckTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        remote().loadUserInfo();
         remote().setRemoteTitle("Old title");
         remote().setRemoteTitleIcon("http://127.0.0.1:9/old.png");
         remote().setVersion("1");
