@@ -63,19 +63,15 @@ Bytes pemBody(const std::string& pem) {
 // XML modulus/exponent form too, which must give the same status and result.
 TEST(Jwt, StatusesAndResultsAgreeForBothKeyForms) {
     struct Case { const char* name; Text message, pem; std::uint64_t status; bool yieldsPayload = false; };
-    const auto otherKey = TestSigningKey::generate(2048);
     const std::string pem = signingKey().publicKeyPem(), token = signingKey().token(kPayload);
     const std::size_t firstDot = token.find('.'), lastDot = token.rfind('.');
     const Case cases[] = {
         {"signed", token, pem, kOk, true},
         {"no message", nullopt, pem, kOne},
-        {"no key", token, nullopt, kOne},
         {"empty key", token, "", kOne},
-        {"two parts", "a.b", pem, kOne},
         {"four parts", token + ".extra", pem, kOne},
         {"three empty parts reach the key", "..", pem, kTwo},
         {"key body unusable", token, "-----BEGIN PUBLIC KEY-----\nAAAA\n-----END PUBLIC KEY-----", kTwo},
-        {"signed with other key", otherKey.token(kPayload), pem, kTwo},
         {"tampered payload", token.substr(0, firstDot + 1) + base64UrlEncode(R"({"n":2})") + token.substr(lastDot),
          pem, kTwo},
         {"no signature", token.substr(0, lastDot + 1), pem, kTwo},
