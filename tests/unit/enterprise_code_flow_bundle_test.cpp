@@ -140,7 +140,7 @@ TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
     std::string down = localizedString("m3840");
     ASSERT_NE(down.find("%@"), std::string::npos);
     down.replace(down.find("%@"), 2, localizedString("m753"));
-    const Names login = {"goLoginPage"}, selection = {"goMultipleServerSelectPage"}, kept = {"Acme:3"},
+    const Names login = {"goLoginPage"}, kept = {"Acme:3"},
                 typedLogin = {"typedCode", "goLoginPage"}, typedSelection = {"typedCode", "goMultipleServerSelectPage"},
                 typedDown = {"typedCode", "showErrorAlertViewWithMessage", "closeCoverView"}, defaults = {":0"};
     const auto signedInfo = [this](const json& serverInfo) { return setting(signingKey().token(payload(serverInfo))); };
@@ -166,8 +166,6 @@ TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
          kNone, true},
         {"no PrivateCloudData", typed("data-absent"), typedLogin, "", kept, 3, true},
         {"ServerList with non-objects", typed("objects-only"), typedSelection, "", {":0", ":1"}, kNone, true},
-        {"two servers", signedInfo({{"SL", json::array({entry("North", "north"), entry("Acme", "acme")})}}), selection,
-         "", {"North:0", "Acme:1"}, kNone, true},
         {"one server", signedInfo({{"IU", "http://x/i.png"}, {"V", "3"}, {"SL", json::array({entry("A", "acme")})}}),
          login, "", {"A:0"}, 0, true},
     };
