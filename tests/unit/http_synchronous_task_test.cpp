@@ -62,7 +62,7 @@ TEST_F(HttpTest, SendsTheMethodAndBodyWithItsOwnLengthWhateverLengthTheCallerCla
 // no response; a refused URL, method or header never reaches a connection.
 TEST_F(HttpTest, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
     const std::string closedPort = DemoServer().url("x");  // its port is closed once it stops
-    const std::string echo = server->url("test/echo"), hello = server->url("test/status/201?body=hello");
+    const std::string echo = server->url("test/echo"), notFound = server->url("test/status/404?body=hello");
     const struct {
         const char* name;
         std::string url;
@@ -73,8 +73,9 @@ TEST_F(HttpTest, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
         long status = 0;
         std::string finalUrl = "";
     } rows[] = {
-        {"404 with a body", server->url("test/status/404?body=hello"), 0, 1, "GET", {}, 404, server->url("test/status/404?body=hello")},
-        {"redirected", server->url("test/redirect?to=/test/status/201%3Fbody%3Dhello"), 0, 1, "GET", {}, 201, hello},
+        {"404 with a body", notFound, 0, 1, "GET", {}, 404, notFound},
+        {"redirected", server->url("test/redirect?to=/test/status/201%3Fbody%3Dhello"), 0, 1, "GET", {}, 201,
+         server->url("test/status/201?body=hello")},
         {"relative URL", "PrivateCloudService.ashx?ASK=getServerSetting", -1},
         {"host without scheme", "127.0.0.1:1/x", -1},
         {"file URL", "file:///etc/passwd", -1},

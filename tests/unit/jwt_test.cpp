@@ -44,10 +44,12 @@ Q7ZJWTData xmlData(const Text& message, const Text& modulus, const Text& exponen
     if (verify) data.verifySignatureWithXmlPublicKey();
     return data;
 }
+
 Q7ZJWTData verifiedWithXml(const Text& message, const TestSigningKey& key) {
     return xmlData(message, key.modulusBase64(), key.exponentBase64(), true);
 }
 std::string base64(std::size_t size, std::uint8_t byte) { return Base64::base64StringFromData(Bytes(size, byte)).value(); }
+
 std::string xmlKeyPem(const std::string& modulus, const std::string& exponent) {
     return xmlData(nullopt, modulus, exponent).getPublicKeyFromXml();
 }
