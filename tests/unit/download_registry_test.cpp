@@ -70,7 +70,7 @@ TEST_F(DownloadRegistry, KeepsNewestFirstThroughAddsAndRemovals) {
         step.act();
         EXPECT_EQ(listed(), step.expected) << step.what;
     }
-    // A record without a transfer (A) is not found for no transfer.
+    // Asking for no transfer finds nothing, though record A has none.
     EXPECT_EQ(registry().getDownloadDataWithURLDownload(nullptr), nullptr);
 }
 
