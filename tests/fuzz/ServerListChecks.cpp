@@ -1,10 +1,13 @@
 #include "ServerListChecks.h"
 
+#include <cstdint>
 #include <string_view>
 
 #include "FuzzCheck.h"
 #include "common/Json.h"
+#include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
+#include "onboarding/Q7ZServerSettingApplier.h"
 
 namespace {
 
@@ -38,4 +41,23 @@ void checkServerList(const Q7ZRemoteConfigSingleton& config) {
         while (entries[first].sequence != entries[i].sequence) ++first;
         FUZZ_CHECK(sameEntry(config.getServerUrlDataWithSequence(entries[i].sequence), entries[first]));
     }
+}
+
+std::tuple<std::string, std::string, std::string, std::string> remoteConfigValues(const Q7ZRemoteConfigSingleton& config) {
+    return std::tuple(config.remoteTitle(), config.remoteTitleIcon(), config.serverListJsonString(), config.version());
+}
+
+void checkChosenServerSurvivesSave() {
+    auto& remote = Q7ZRemoteConfigSingleton::getInstance();
+    auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
+    checkServerList(remote);
+    const auto servers = remote.getServerUrlDataList();
+    const auto stored = remoteConfigValues(remote);
+
+    const std::int64_t chosen = Q7ZServerSettingApplier::chooseServerAndSave();
+    FUZZ_CHECK(chosen == (servers.size() == 1 ? servers.front().sequence : Q7ZAppSettingConfigSingleton::kNoServerSequence));
+    remote.loadUserInfo();
+    settings.loadUserInfo();
+    FUZZ_CHECK(settings.serverSequence() == chosen);
+    FUZZ_CHECK(remoteConfigValues(remote) == stored);
 }

@@ -30,7 +30,10 @@ std::vector<fs::path> inputFiles(const fs::path& folder) {
 TEST(FuzzReplay, EveryKeptInputKeepsTheTargetsInvariants) {
     const std::pair<const char*, void (*)(const std::uint8_t*, std::size_t)> targets[] = {
         {"base64", fuzzBase64}, {"server_list", fuzzServerList},
-        {"app_setting_config", fuzzAppSettingConfig}, {"remote_config", fuzzRemoteConfig}};
+        {"app_setting_config", fuzzAppSettingConfig}, {"remote_config", fuzzRemoteConfig},
+        {"setting_code", fuzzSettingCode}, {"public_key", fuzzPublicKey},
+        {"private_cloud_answer", fuzzPrivateCloudAnswer}, {"page_notice", fuzzPageNotice},
+        {"download_name", fuzzDownloadName}, {"string_table", fuzzStringTable}};
     const fs::path root = VELLOQ_FUZZ_INPUT_DIR;
     for (const auto& [target, function] : targets) {
         auto inputs = inputFiles(root / "corpus" / target);

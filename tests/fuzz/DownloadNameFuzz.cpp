@@ -1,0 +1,92 @@
+#include "FuzzTargets.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <sstream>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <glib.h>
+
+#include "FuzzCheck.h"
+#include "downloads/Q7ZPageDownload.h"
+#include "platform/GObjectPtr.h"
+#include "support/TempHome.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view kBody = "body";
+
+// A loopback port that answers one connection per serve() with a given answer.
+class OneAnswerServer {
+public:
+    OneAnswerServer() : m_socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
+        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t length = sizeof address;
+        FUZZ_CHECK(::bind(m_socket, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(m_socket, 4) == 0 &&
+                   ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+        m_address = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+    }
+    ~OneAnswerServer() { ::close(m_socket); }
+
+    const std::string& address() const { return m_address; }
+
+    // Answers at once, then reads the request until the client hangs up; gives up when no one connects.
+    void serve(const std::string& answer) const {
+        pollfd waiting{m_socket, POLLIN, 0};
+        const int connection = ::poll(&waiting, 1, 5000) == 1 ? ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+        if (connection < 0) return;
+        FUZZ_CHECK(::write(connection, answer.data(), answer.size()) == static_cast<ssize_t>(answer.size()));
+        ::shutdown(connection, SHUT_WR);
+        for (char buffer[4096]; ::read(connection, buffer, sizeof buffer) > 0;) {}
+        ::close(connection);
+    }
+
+private:
+    int m_socket;
+    std::string m_address;
+};
+
+}  // namespace
+
+void fuzzDownloadName(const std::uint8_t* data, std::size_t size) {
+    static const OneAnswerServer server;
+    const std::string folder = processHome().path() + "/Downloads";
+    fs::create_directories(folder);
+
+    // Lines: the address's path, Content-Disposition (sent when not empty), ShowName (sent,
+    // even empty, when the line is there). No header value can hold a CR or NUL.
+    std::string text(reinterpret_cast<const char*>(data), size);
+    std::erase_if(text, [](char c) { return c == '\r' || c == '\0'; });
+    std::vector<std::string> lines;
+    std::istringstream stream(text);
+    for (std::string line; lines.size() < 3 && std::getline(stream, line);) lines.push_back(line);
+    lines.resize(std::max<std::size_t>(lines.size(), 1));
+    const GCharPtr path(g_uri_escape_string(lines[0].c_str(), "/", false));
+    std::string answer = "HTTP/1.1 200 OK\r\nConnection: close\r\nContent-Length: 4\r\n";
+    if (lines.size() > 1 && !lines[1].empty()) answer += "Content-Disposition: " + lines[1] + "\r\n";
+    if (lines.size() > 2) answer += "ShowName: " + lines[2] + "\r\n";
+
+    std::thread answering([&answer] { server.serve(answer + "\r\n" + std::string(kBody)); });
+    const auto result = Q7ZPageDownload::fetch({server.address() + path.get()}, folder);
+    answering.join();
+
+    // A whole answer is always saved, under one plain UTF-8 name without control characters
+    // directly in the folder, and nothing else is left there.
+    FUZZ_CHECK(result.outcome == Q7ZPageDownload::Result::Outcome::Saved && readFileText(result.savedPath) == kBody);
+    const std::string name = fs::path(result.savedPath).filename();
+    FUZZ_CHECK(result.savedPath == folder + "/" + name && name != "." && name != ".." && name.find('/') == name.npos);
+    FUZZ_CHECK(g_utf8_validate(name.data(), static_cast<gssize>(name.size()), nullptr));
+    FUZZ_CHECK(std::none_of(name.begin(), name.end(), [](char c) { return g_ascii_iscntrl(c); }));
+    FUZZ_CHECK(std::distance(fs::directory_iterator(folder), fs::directory_iterator()) == 1);
+    fs::remove(result.savedPath);
+}
