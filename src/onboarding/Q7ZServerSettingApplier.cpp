@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <string>
 
+#include <glib.h>
+
 #include "common/Json.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
@@ -11,9 +13,16 @@ namespace {
 
 constexpr std::size_t kSettingCodeEntryItems = 3;
 
+// A text holding a NUL byte ("\u0000" in the JSON) is skipped too: the configuration file
+// cannot store it, and a refused value would fail the whole save, server list included.
 const nlohmann::json* stringMember(const nlohmann::json& object, const char* name) {
     const auto found = object.find(name);
-    return found != object.end() && found->is_string() ? &*found : nullptr;
+    if (found == object.end() || !found->is_string()) return nullptr;
+    if (found->get_ref<const std::string&>().find('\0') != std::string::npos) {
+        g_warning("the server setting \"%s\" holds a NUL byte and is not stored", name);
+        return nullptr;
+    }
+    return &*found;
 }
 
 void storeServerList(const nlohmann::json& list) {

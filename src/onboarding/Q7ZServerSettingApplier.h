@@ -4,7 +4,8 @@
 // and the offline one (signed setting code payload).
 //
 // Members of an unexpected type are skipped rather than stored, so nothing but strings reaches
-// the string properties and the list text always holds server objects.
+// the string properties and the list text always holds server objects. So are texts holding a
+// NUL byte, which the configuration file cannot store.
 
 #include <cstdint>
 
