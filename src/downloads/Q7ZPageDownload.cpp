@@ -35,6 +35,8 @@ constexpr long kReceiveBufferBytes = 512 * 1024;
 // Past this many numbered names the folder is treated as unusable rather than searched on.
 constexpr int kMaxCollisionCounter = 10000;
 constexpr const char* kFallbackFileName = "download";
+// The longest file name the usual Linux file systems take (NAME_MAX), in bytes.
+constexpr std::size_t kMaxFileNameBytes = 255;
 
 void initialiseCurlOnce() {
     static std::once_flag once;
@@ -73,14 +75,27 @@ std::string fileNameForAnnouncedName(const std::string& name) {
     return safePathComponent(decodedOrSame(decodedOrSame(name)));
 }
 
+// The longest start of valid UTF-8 text that ends on a whole character within limit bytes.
+std::string_view utf8Prefix(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80) --limit;
+    return text.substr(0, limit);
+}
+
 // The first name, then "<stem>-<counter>.<extension>". A leading dot starts no extension:
 // ".profile" goes on as ".profile-1", and a name without extension gets no trailing dot.
+// A name longer than a file name may be loses the end of its stem, so it is still saved with
+// its extension; an extension too long to keep is taken as part of the stem.
 std::string collisionCandidate(const std::string& firstName, int counter) {
-    if (counter == 0) return firstName;
+    const std::string suffix = counter == 0 ? "" : "-" + std::to_string(counter);
     const auto dot = firstName.rfind('.');
-    if (dot == std::string::npos || dot == 0 || dot + 1 == firstName.size())
-        return firstName + "-" + std::to_string(counter);
-    return firstName.substr(0, dot) + "-" + std::to_string(counter) + firstName.substr(dot);
+    const bool hasExtension = dot != std::string::npos && dot != 0 && dot + 1 != firstName.size() &&
+                              firstName.size() - dot + suffix.size() < kMaxFileNameBytes;
+    const std::string_view name(firstName);
+    const std::string_view extension = hasExtension ? name.substr(dot) : std::string_view();
+    const std::string_view stem = hasExtension ? name.substr(0, dot) : name;
+    return std::string(utf8Prefix(stem, kMaxFileNameBytes - suffix.size() - extension.size())) + suffix +
+           std::string(extension);
 }
 
 // --- the temporary file ---------------------------------------------------------------------
