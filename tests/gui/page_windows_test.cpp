@@ -1,13 +1,11 @@
-// The page's dialogs, file inputs and opened windows in real web views: alert, confirm and
-// prompt are asked through the scripted dialogs and the page gets their answers (a cancelled
-// prompt the empty text); a before-unload question never shows anything; a file input gets the
-// chosen files, one or several as it allows, and keeps them on cancel; two windows opened in a
-// row share one popup window showing the second page, and window.close() drops it.
+// The page's dialogs and file inputs in a real web view: alert, confirm and prompt are asked
+// through the scripted dialogs and the page gets their answers (a cancelled prompt the empty
+// text); a before-unload question never shows anything; a file input gets the chosen files, one
+// or several as it allows, and keeps them on cancel. (Popups are the web host test's.)
 
 #include <string>
 
 #include <gtest/gtest.h>
-#include <gtkmm/window.h>
 
 #include "support/MainLoopPump.h"
 #include "support/gui/GtkTestEnvironment.h"
@@ -15,7 +13,6 @@
 #include "support/gui/WebViewScripts.h"
 #include "web/Q7ZFileInputs.h"
 #include "web/Q7ZPageDialogs.h"
-#include "web/Q7ZPopupWindow.h"
 
 namespace {
 
@@ -26,7 +23,6 @@ protected:
         g_signal_connect(m_view.get(), "script-dialog", G_CALLBACK(on_view_script_dialog), &m_askedTypes);
         m_pageDialogs.attach(m_view.get());
         m_fileInputs.attach(m_view.get());
-        m_popup.attach(m_view.get());
         WebViewScripts::loadHtml(m_view.get(), "<input id=one type=file><input id=many type=file multiple>",
                                  "http://127.0.0.1/");
     }
@@ -35,21 +31,11 @@ protected:
         *types += std::to_string(webkit_script_dialog_get_dialog_type(dialog));
         return FALSE;
     }
-    std::string run(const std::string& script, WebKitWebView* view = nullptr) {
-        return WebViewScripts::run(view ? view : m_view.get(), script);
-    }
-    std::vector<Gtk::Window*> popups() {
-        auto windows = Gtk::Window::list_toplevels();
-        std::erase_if(windows, [](auto* window) { return !window->get_visible(); });  // the opener is never shown
-        return windows;
-    }
+    std::string run(const std::string& script) { return WebViewScripts::run(m_view.get(), script); }
 
     ScriptedDialogs m_dialogs;
     Q7ZPageDialogs m_pageDialogs{m_dialogs};
     Q7ZFileInputs m_fileInputs{m_dialogs};
-    Gtk::Window m_main;
-    int m_served = 0;
-    Q7ZPopupWindow m_popup{m_main, [this](WebKitWebView*) { ++m_served; }};
     GObjectPtr<WebKitWebView> m_view = WebViewScripts::newView();
     std::string m_askedTypes;
 };
@@ -92,19 +78,6 @@ TEST_F(PageWindowsTest, FileInputsGetTheChosenFilesOneOrSeveralAndKeepThemOnCanc
         EXPECT_TRUE(asked.canChooseFiles && !asked.canChooseDirectories && asked.allowedExtensions.empty());
         EXPECT_EQ(asked.allowsMultipleSelection, row.input == std::string("many"));
     }
-}
-
-TEST_F(PageWindowsTest, WindowsOpenedInARowShareOnePopupShowingTheLastAndWindowCloseDropsIt) {
-    for (const char* page : {"one", "two"}) run(std::string("void window.open('http://127.0.0.1:65500/") + page + "')");
-    ASSERT_TRUE(pumpUntil([this] { return !popups().empty(); }));
-    pumpFor(std::chrono::milliseconds(200));
-    ASSERT_EQ(popups().size(), 1u);
-    EXPECT_EQ(m_served, 2);
-    auto* shown = WEBKIT_WEB_VIEW(gtk_bin_get_child(GTK_BIN(popups()[0]->gobj())));
-    EXPECT_STREQ(webkit_web_view_get_uri(shown), "http://127.0.0.1:65500/two");
-
-    run("window.close()", shown);
-    EXPECT_TRUE(pumpUntil([this] { return popups().empty(); }));
 }
 
 }  // namespace

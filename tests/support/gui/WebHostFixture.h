@@ -7,9 +7,11 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <gtkmm/container.h>
+#include <gtkmm/window.h>
 
 #include "app/AppDelegate.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
@@ -34,7 +36,7 @@ protected:
         auto& remote = Q7ZRemoteConfigSingleton::getInstance();
         remote.setServerListJsonString(R"([{"Sequence":0,"ServerName":"Acme","Url":")" + s_server->url("orgs/acme/") +
                                        R"(","IsCnUrl":0}])");
-        remote.setRemoteTitle("Acme 'Chat'");
+        remote.setRemoteTitle(kTitle);
         remote.setRemoteTitleIcon(s_server->url("orgs/acme/icon.png"));
         Q7ZAppSettingConfigSingleton::getInstance().setServerSequence(0);
         // Responses that are not pages are downloaded: into a folder that exists.
@@ -70,6 +72,23 @@ protected:
     bool pageReceives(const std::string& call) {
         return pumpUntil([&] { return receivedCalls().find(call) != std::string::npos; });
     }
+    // The views of the popup windows shown.
+    static std::vector<WebKitWebView*> shownPopupViews() {
+        std::vector<WebKitWebView*> views;
+        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+            GtkWidget* child = gtk_bin_get_child(GTK_BIN(window->gobj()));
+            if (window->get_visible() && window != s_application->window() && child && WEBKIT_IS_WEB_VIEW(child))
+                views.push_back(WEBKIT_WEB_VIEW(child));
+        }
+        return views;
+    }
+    static std::string addressOf(WebKitWebView* view) {
+        const char* uri = webkit_web_view_get_uri(view);
+        return uri ? uri : "";
+    }
+
+    // Quotes of both kinds and CJK, to travel intact to the page.
+    static constexpr const char* kTitle = "O'Neil \"Chat\" 中文";
     static inline std::unique_ptr<DemoServer> s_server;
     static inline Glib::RefPtr<AppDelegate> s_application;
     ScriptedDialogs m_dialogs;
