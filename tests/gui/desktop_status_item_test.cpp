@@ -110,7 +110,9 @@ TEST_F(StatusItemTest, IconFileIsSentAsAnArgbPixmapAndAnUnreadableOneFallsBackTo
     EXPECT_STREQ(g_variant_get_string(property(*item, "IconName").get(), nullptr), "app.velloq.Parlor");
 }
 
-TEST_F(StatusItemTest, MenuOffersShowAndQuitAndLeavesOutUnknownItems) {
+// The menu as a tray reads it, then Activate (a click on the icon) and the menu's Show reaching
+// the same callback; unknown items are left out and their clicks refused.
+TEST_F(StatusItemTest, MenuOffersShowAndQuitAndActivateAndItsClicksSingleOrBatchedReachThem) {
     auto item = makeItem();
     const MenuItems expected{{1, "Show window"}, {2, "Quit now"}};
     auto layout = call(*item, "GetLayout", g_variant_new("(ii^as)", 0, -1, kAllProperties));
@@ -118,7 +120,6 @@ TEST_F(StatusItemTest, MenuOffersShowAndQuitAndLeavesOutUnknownItems) {
     GVariantPtr root(g_variant_get_child_value(layout.reply.get(), 1));
     GVariantPtr children(g_variant_get_child_value(root.get(), 2));
     EXPECT_EQ(menuItems(children.get()), expected);
-
     const gint32 ids[] = {1, 2, 99};
     auto group = call(*item, "GetGroupProperties",
                       g_variant_new("(@ai^as)", g_variant_new_fixed_array(G_VARIANT_TYPE_INT32, ids, 3, sizeof(gint32)),
@@ -127,16 +128,11 @@ TEST_F(StatusItemTest, MenuOffersShowAndQuitAndLeavesOutUnknownItems) {
     GVariantPtr list(g_variant_get_child_value(group.reply.get(), 0));
     EXPECT_EQ(menuItems(list.get()), expected);
     EXPECT_FALSE(call(*item, "GetLayout", g_variant_new("(ii^as)", 7, -1, kAllProperties)));
-}
 
-// Activate (a click on the icon) and the menu's Show reach the same callback.
-TEST_F(StatusItemTest, ActivateAndMenuClicksSingleOrBatchedReachShowAndQuitAndOtherEventsDoNothing) {
-    auto item = makeItem();
     EXPECT_FALSE(call(*item, "Event", menuEvent(7, "clicked")));
     ASSERT_TRUE(call(*item, "Event", menuEvent(2, "hovered")));
     pumpFor(std::chrono::milliseconds(50));
     EXPECT_EQ(activations + quits, 0);
-
     ASSERT_TRUE(call(*item, "Activate", g_variant_new("(ii)", 10, 20), kItemInterface));
     ASSERT_TRUE(call(*item, "Event", menuEvent(1, "clicked")));
     ASSERT_TRUE(call(*item, "Event", menuEvent(2, "clicked")));

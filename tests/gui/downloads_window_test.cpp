@@ -173,8 +173,7 @@ TEST_F(DownloadsWindowTest, TabReadsRowByRowAndClosingGoesThroughTheDelegate) {
 }
 
 // The rows follow the window's width: every close button keeps its distance from the right edge.
-TEST_F(DownloadsWindowTest, WiderWindowMovesEveryCloseButtonWithoutNewModels) {
-    const auto models = m_window->itemDataArray();
+TEST_F(DownloadsWindowTest, WiderWindowMovesEveryCloseButton) {
     const auto closeButtonInsets = [this] {
         std::set<int> insets;
         for (Gtk::Widget* widget : widgetTree(*m_window)) {
@@ -189,7 +188,6 @@ TEST_F(DownloadsWindowTest, WiderWindowMovesEveryCloseButtonWithoutNewModels) {
     ASSERT_TRUE(pumpUntil([&] { return (narrow = closeButtonInsets()).size() == 1; }));
     m_window->resize(720, 900);
     EXPECT_TRUE(pumpUntil([&] { return m_window->get_allocated_width() == 720 && closeButtonInsets() == narrow; }));
-    EXPECT_EQ(m_window->itemDataArray(), models);
 }
 
 }  // namespace
