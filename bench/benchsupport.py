@@ -108,25 +108,39 @@ def side_pids(root):
     return sorted(found)
 
 
+def _rollup(pid):
+    """The process's name and its /proc/PID/smaps_rollup figures in KiB; None once it ended."""
+    try:
+        with open("/proc/%d/comm" % pid) as comm:
+            name = comm.read().strip()
+        with open("/proc/%d/smaps_rollup" % pid) as rollup:
+            fields = dict(line.split()[:2] for line in rollup if line.split()[-1] == "kB")
+    except OSError:
+        return None
+    return name, {field.rstrip(":"): int(value) for field, value in fields.items()}
+
+
 def pss_by_name(pids):
-    """Proportional set size in KiB summed per process name (/proc/PID/comm); a process that
-    ended is skipped."""
+    """Proportional set size in KiB summed per process name (/proc/PID/comm)."""
     totals = {}
     for pid in pids:
-        try:
-            with open("/proc/%d/comm" % pid) as comm:
-                name = comm.read().strip()
-            with open("/proc/%d/smaps_rollup" % pid) as rollup:
-                pss = next(int(line.split()[1]) for line in rollup if line.startswith("Pss:"))
-        except (OSError, StopIteration):
-            continue
-        totals[name] = totals.get(name, 0) + pss
+        found = _rollup(pid)
+        if found:
+            name, figures = found
+            totals[name] = totals.get(name, 0) + figures.get("Pss", 0)
     return totals
 
 
 def pss_kib(pids):
     """Proportional set size summed over the processes, in KiB."""
     return sum(pss_by_name(pids).values())
+
+
+def private_dirty_kib(pids):
+    """Pages the processes wrote and map alone (their heaps), summed, in KiB. PSS divides a
+    shared library's pages among every process on the machine mapping them, so other programs
+    running the same engine lower it; these pages no other program can share."""
+    return sum(found[1].get("Private_Dirty", 0) for found in filter(None, map(_rollup, pids)))
 
 
 def cpu_ticks(pids):
