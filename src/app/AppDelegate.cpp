@@ -74,18 +74,9 @@ void AppDelegate::on_application_shutdown() {
 
 void AppDelegate::addApplicationActions() {
     add_action(kQuitActionName, sigc::mem_fun(*this, &AppDelegate::quit));
-    add_action(kRestartActionName, sigc::mem_fun(*this, &AppDelegate::requestRestart));
-    m_currentScreenAction = Gio::SimpleAction::create(kCurrentScreenActionName, Glib::VariantType(),
-                                                      Glib::Variant<Glib::ustring>::create(""));
-    // Read-only: a request to change the state from outside is ignored.
-    m_currentScreenAction->signal_change_state().connect(
-        sigc::mem_fun(*this, &AppDelegate::on_current_screen_change_state));
-    add_action(m_currentScreenAction);
     set_accel_for_action(std::string("app.") + kQuitActionName, "<Primary>q");
     set_accel_for_action(std::string("win.") + Q7ZMainWindow::kReloadActionName, "<Primary>r");
 }
-
-void AppDelegate::on_current_screen_change_state(const Glib::VariantBase&) {}
 
 void AppDelegate::applicationDidFinishLaunching() {
     m_isRestart = false;
@@ -164,9 +155,8 @@ void AppDelegate::placeFirstScreen() {
 }
 
 void AppDelegate::installScreen(std::unique_ptr<Q7ZViewController> controller) {
-    const std::string screenName = controller ? controller->className() : "";
+    g_debug("The main window shows %s", controller ? controller->className().c_str() : "nothing");
     m_window->setContentViewController(std::move(controller));
-    m_currentScreenAction->set_state(Glib::Variant<Glib::ustring>::create(screenName));
 }
 
 void AppDelegate::statusItemClick() {

@@ -7,8 +7,8 @@
 // hides it, and reopen or the status item brings it back. A restart request quits, and the
 // login-item helper is started on the way out so that it starts the application again.
 //
-// Application actions, also exported on the bus (org.gtk.Actions): "quit", "restart", and the
-// read-only "current-screen" whose string state is the class name of the shown screen.
+// Application actions, also exported on the bus (org.gtk.Actions): "quit" (File > Quit and the
+// desktop's quit) and the notification clicks. A restart is asked for from the settings window.
 
 #include <memory>
 #include <string>
@@ -27,8 +27,6 @@
 class AppDelegate : public Gtk::Application {
 public:
     static constexpr const char* kQuitActionName = "quit";
-    static constexpr const char* kRestartActionName = "restart";
-    static constexpr const char* kCurrentScreenActionName = "current-screen";
 
     enum class FirstScreen { EnterEnterpriseCode, MultipleServerSelect, WebView };
 
@@ -92,13 +90,11 @@ private:
     void on_application_shutdown();
     bool on_window_delete_event(GdkEventAny* event);
     void on_window_is_active_changed();
-    void on_current_screen_change_state(const Glib::VariantBase& requested);
 
     GtkDialogs m_dialogs;
     std::unique_ptr<Q7ZMainWindow> m_window;
     std::unique_ptr<LauncherEntry> m_launcherEntry;
     std::unique_ptr<Attention> m_attention;
     std::unique_ptr<StatusItem> m_statusItem;
-    Glib::RefPtr<Gio::SimpleAction> m_currentScreenAction;
     bool m_isRestart = false;
 };

@@ -1,8 +1,7 @@
 #pragma once
 // What the end-to-end tests of the application shell share: a fresh home, a session bus of the
 // test's own (the DBUS_SESSION_BUS_ADDRESS of every program started), the test's connection to
-// it with the application's actions as GApplication exports them, and the programs the test
-// started. Members go in reverse order: the programs are reaped before the bus and the home go.
+// it, and the programs the test started. Members go in reverse order: the programs are reaped before the bus and the home go.
 
 #include <filesystem>
 #include <memory>
@@ -33,15 +32,6 @@ protected:
         return *m_processes.emplace_back(std::make_unique<BundleProcess>(std::vector<std::string>{executable}));
     }
 
-    // Starts the application and waits until it shows a screen; the process, or null after a
-    // failed wait (the test has failed then).
-    BundleProcess* startApplication() {
-        auto& process = start(BundleProcess::applicationExecutable());
-        const bool shown = waitUntil([&] { return !currentScreen().empty(); }, kStartLimit);
-        EXPECT_TRUE(shown) << "the application showed no screen in time";
-        return shown ? &process : nullptr;
-    }
-
     GVariantPtr call(const std::string& busName, const std::string& objectPath, const char* interface,
                      const char* method, GVariant* parameters, const GVariantType* replyType) const {
         return GVariantPtr(g_dbus_connection_call_sync(m_connection.get(), busName.c_str(), objectPath.c_str(),
@@ -58,36 +48,17 @@ protected:
         return reply ? std::optional<pid_t>(pid) : std::nullopt;
     }
 
-    // The state of the application's "current-screen" action, the class name of the shown
-    // screen; "" when there is none.
-    std::string currentScreen() const {
-        auto reply = actionsCall("Describe", g_variant_new("(s)", "current-screen"), G_VARIANT_TYPE("((bgav))"));
-        GVariantIter* states = nullptr;
-        GVariant* state = nullptr;
-        if (reply) g_variant_get(reply.get(), "((bgav))", nullptr, nullptr, &states);
-        if (states) {
-            g_variant_iter_next(states, "v", &state);
-            g_variant_iter_free(states);
-        }
-        GVariantPtr held(state);
-        return state && g_variant_is_of_type(state, G_VARIANT_TYPE_STRING) ? g_variant_get_string(state, nullptr) : "";
-    }
-
-    bool activateAction(const char* action) const {
-        return actionsCall("Activate", g_variant_new_parsed("(%s, @av [], @a{sv} {})", action), G_VARIANT_TYPE_UNIT) !=
-               nullptr;
+    // Starts the application and waits until it owns its name on the bus; the process, or null
+    // after a failed wait (the test has failed then).
+    BundleProcess* startApplication() {
+        auto& process = start(BundleProcess::applicationExecutable());
+        const bool started = waitUntil([&] { return applicationOwner() == process.pid(); }, kStartLimit);
+        EXPECT_TRUE(started) << "the application did not start in time";
+        return started ? &process : nullptr;
     }
 
     TempHome m_home;
     PrivateSessionBus m_bus;
     GObjectPtr<GDBusConnection> m_connection = m_bus.connect();  // fails the test when it cannot
     std::vector<std::unique_ptr<BundleProcess>> m_processes;
-
-private:
-    // org.gtk.Actions at the object path made from the application id.
-    GVariantPtr actionsCall(const char* method, GVariant* parameters, const GVariantType* replyType) const {
-        std::string path = std::string("/") + BuildConfig::kAppId;
-        for (char& character : path) character = character == '.' ? '/' : character == '-' ? '_' : character;
-        return call(BuildConfig::kAppId, path, "org.gtk.Actions", method, parameters, replyType);
-    }
 };

@@ -1,0 +1,87 @@
+#!/usr/bin/python3
+"""How the built program starts and restarts, read through the accessibility tree: the first
+screen chosen from the stored files (and the server sequence it saves), and a language change in
+the settings window, which restarts the program through its login-item helper as one new
+instance in the new language; quitting from the File menu then starts nothing."""
+import os
+import signal
+import sys
+import time
+import unittest
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from desktop_session import APP_ID, DEMO_BASE, Session, isolate, wait_for  # noqa: E402
+
+NO_SERVER = -999
+
+
+def servers(*entries):
+    return "[" + ",".join(f'{{"Sequence":{sequence},"ServerName":"{name}","Url":"{DEMO_BASE}orgs/{name}/","IsCnUrl":0}}'
+                          for sequence, name in entries) + "]"
+
+
+def shown_screen(session):
+    """What a screen reader finds in the main window: the entry screen's code field, the
+    selection screen's server pop-up or the web app's document."""
+    window = session.window()
+    if session.find_all(window, "text", session.text("m744")):
+        return "entry"
+    if session.find_all(window, "combo box", session.text("m283")):
+        return "selection"
+    if session.find_all(window, "document web", showing=False):
+        return "web app"
+    return None
+
+
+class ProgramStartTest(unittest.TestCase):
+    def test_the_first_screen_follows_the_stored_files_and_the_sequence_is_saved(self):
+        two = servers((1, "north"), (2, "south"))
+        rows = [  # stored server list, stored sequence, the screen shown, the saved sequence
+            ("no files", None, None, "web app", 0),
+            ("an empty list", "", None, "entry", None),
+            ("two servers, none chosen", two, NO_SERVER, "selection", NO_SERVER),
+            ("a chosen sequence not in the list", two, 7, "web app", 7),
+            ("the only server replaces another", servers((5, "acme")), 3, "web app", 5),
+        ]
+        for name, stored, sequence, screen, saved in rows:
+            with self.subTest(name), Session(servers=stored, chosen=sequence, seed_settings=sequence is not None) as session:
+                self.assertEqual(wait_for(lambda: shown_screen(session), 40, "a screen"), screen)
+                settings = os.path.join(session.documents, "Q7ZAppSettingConfig.plist")
+                if saved is None:
+                    self.assertFalse(os.path.exists(settings))
+                else:
+                    wait_for(lambda: session.read_plist("Q7ZAppSettingConfig.plist").get("serverSequence") == saved,
+                             10, f"sequence {saved} saved")
+
+    def test_a_language_change_restarts_one_new_instance_and_quit_starts_nothing(self):
+        with Session(servers=servers((0, "acme")), chosen=0) as session:
+            first = session.application().get_process_id()
+            page = wait_for(lambda: session.find_all(session.window(), "document web", showing=False)[0], 40, "the web app")
+            session.press(session.find("push button", "Demo panel", root=page, limit=30))
+            session.press(session.find("push button", "settingObj.openSettingWindow", root=page))
+            settings = session.window(session.text("m112"))
+            session.find("combo box", session.text("m746"), root=settings).querySelection().selectChild(0)  # zh-TW
+            session.press_by_keyboard(session.find("push button", session.text("m11"), root=settings))
+            session.answer_alert("m9")  # restart now
+
+            restarted = wait_for(lambda: next(app for app in session.atspi.Registry.getDesktop(0) if app and
+                                              app.name == APP_ID and app.get_process_id() != first), 60, "a new instance")
+            second = restarted.get_process_id()
+            try:
+                wait_for(lambda: session.process_gone(first), 10, "the first instance to end")
+                session.language = "zh-TW"
+                self.assertEqual(session.read_plist("Q7ZAppSettingConfig.plist")["language"], "zh-TW")
+                menu = session.find("menu", session.text("File"))
+                session.press(session.find_all(menu, "menu item", session.text("Quit"), showing=False)[0])
+                wait_for(lambda: session.process_gone(second), 20, "the new instance to quit")
+                time.sleep(2)
+                self.assertEqual([app.name for app in session.atspi.Registry.getDesktop(0) if app and app.name == APP_ID], [])
+            finally:
+                for pid in (first, second):
+                    if not session.process_gone(pid):
+                        os.kill(pid, signal.SIGKILL)
+
+
+if __name__ == "__main__":
+    isolate()
+    unittest.main(verbosity=2)
