@@ -1,7 +1,7 @@
 // The login-item helper inside the built bundle: it starts the application only when none runs,
 // and ends; a helper copied outside any bundle starts nothing and stays (its part in a restart
-// is proved through the settings window by program_start_test.py). Every process the test causes stays in its
-// process group and is reaped.
+// is proved through the settings window by program_start_test.py). Every process the test
+// causes stays in its process group and is reaped.
 
 #include <gtest/gtest.h>
 
