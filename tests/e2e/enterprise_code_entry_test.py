@@ -83,6 +83,8 @@ class EnterpriseCodeEntryTest(unittest.TestCase):
                     self.assertEqual(screen.editable(screen.field("m3479")), paste)
                     self.assertEqual(screen.button_shows("m2159"), load)
             self.assertFalse(screen.window().getState().contains(screen.atspi.STATE_RESIZABLE))
+            screen.key("Tab", over=screen.field("m744"))  # top to bottom
+            wait_for(lambda: screen.field("m3479").getState().contains(screen.atspi.STATE_FOCUSED), 5, "Tab")
         os.unlink(code_file)
 
     def test_next_runs_the_check_of_the_row_in_use_and_ends_where_it_leads(self):
