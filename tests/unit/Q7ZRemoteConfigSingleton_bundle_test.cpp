@@ -1,16 +1,13 @@
 // The remote configuration against a real bundle (its "ServerTW"/"ServerCN" names): the
-// default list, the upgrade of older two-address files unless a list (even empty) is stored,
-// the four keys saved and reset, list texts of odd shapes and a sequence without an entry.
-// Entry counts, round trips and first-match lookups of any list are the fuzzers' invariants.
-
-#include <filesystem>
+// upgrade of older two-address files unless a list (even empty) is stored, list texts of odd
+// shapes and a sequence without an entry. Entry counts, round trips and first-match lookups of
+// any list are the fuzzers' invariants; the default list with no file, its reset and what a
+// check saves are proven by the program start, onboarding and code-flow tests.
 
 #include <gtest/gtest.h>
 
-#include "BuildConfig.h"
 #include "platform/BundleEx.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
-#include "platform/PropertyList.h"
 #include "support/TempHome.h"
 
 namespace {
@@ -46,16 +43,7 @@ std::string describe(const std::vector<Q7ZServerUrlData>& list) {
 std::string list() { return describe(config().getServerUrlDataList()); }
 std::string listOf(const std::string& json) { return config().setServerListJsonString(json), list(); }
 
-const std::string kDefaultList =
-    std::string(R"([{"Sequence":0,"ServerName":"","Url":")") + BuildConfig::kDefaultServiceUrl + R"(","IsCnUrl":false}])";
-
 }  // namespace
-
-TEST_F(RemoteConfig, NoFileOffersTheDefaultServiceAndWritesNothing) {
-    EXPECT_EQ(config().serverListJsonString(), kDefaultList);
-    EXPECT_EQ(list(), "0||" + std::string(BuildConfig::kDefaultServiceUrl) + "|0;");
-    EXPECT_FALSE(std::filesystem::exists(m_home.documents()));
-}
 
 TEST_F(RemoteConfig, OlderFilesWithTwoAddressesBecomeANumberedListUnlessAListIsStored) {
     const std::string tw = "<key>serverUrl_tw</key><string>https://tw.example/</string>",
@@ -72,24 +60,6 @@ TEST_F(RemoteConfig, OlderFilesWithTwoAddressesBecomeANumberedListUnlessAListIsS
         EXPECT_EQ(list(), expected) << members;
     }
     EXPECT_NE(config().serverListJsonString().find("\"IsCnUrl\":1"), std::string::npos) << "integer, not boolean";
-}
-
-TEST_F(RemoteConfig, SaveWritesExactlyFourStringKeysAndResetWritesDefaults) {
-    config().setRemoteTitle("Org");
-    config().setRemoteTitleIcon("https://org.example/icon.png");
-    config().setVersion("7");
-    config().setServerListJsonString("[]");
-    for (bool reset : {false, true}) {
-        if (reset) config().resetConfig();
-        else ASSERT_TRUE(config().saveConfig());
-        const auto saved = PropertyList::readDictionary(configPath());
-        ASSERT_TRUE(saved);
-        EXPECT_EQ(saved->keys().size(), 4u);
-        EXPECT_EQ(saved->stringValue("remoteTitle").value_or("?") + saved->stringValue("remoteTitleIcon").value_or("?") +
-                      saved->stringValue("version").value_or("?"),
-                  reset ? "" : "Orghttps://org.example/icon.png7");
-        EXPECT_EQ(saved->stringValue("serverListJsonString"), reset ? kDefaultList : "[]");
-    }
 }
 
 TEST_F(RemoteConfig, OddListTextsGiveOnlyTheObjectElements) {
