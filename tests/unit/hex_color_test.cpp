@@ -4,6 +4,7 @@
 #include "common/HexColor.h"
 
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
@@ -14,10 +15,7 @@ using Q7ZACUtility::RGBAColor;
 
 TEST(HexColor, SpellingsAndFallbacks) {
     const RGBAColor blue{52 / 255.0, 104 / 255.0, 214 / 255.0, 1.0}, red{1.0, 0.0, 0.0, 1.0};
-    const struct {
-        const char* text;
-        RGBAColor expected;
-    } cases[] = {
+    const struct { const char* text; RGBAColor expected; } cases[] = {
         {"3468D6", blue}, {"#3468D6", blue}, {"0x3468d6", blue}, {"0X3468D6", blue},
         {"  3468d6\n", blue}, {"\t#3468D6 \r\n", blue}, {"000000", {0, 0, 0, 1}},
         {"FFFFFF", {1, 1, 1, 1}}, {"", red}, {"3468D", red}, {"#3468D", red},
@@ -27,10 +25,8 @@ TEST(HexColor, SpellingsAndFallbacks) {
     for (const auto& [text, expected] : cases) {
         SCOPED_TRACE(testing::PrintToString(text));
         const RGBAColor color = colorWithRGBHexString(text);
-        EXPECT_DOUBLE_EQ(color.red, expected.red);
-        EXPECT_DOUBLE_EQ(color.green, expected.green);
-        EXPECT_DOUBLE_EQ(color.blue, expected.blue);
-        EXPECT_EQ(color.alpha, 1.0);
+        EXPECT_EQ(std::tie(color.red, color.green, color.blue, color.alpha),
+                  std::tie(expected.red, expected.green, expected.blue, expected.alpha));
     }
 }
 

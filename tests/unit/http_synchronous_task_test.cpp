@@ -103,7 +103,6 @@ TEST_F(HttpTest, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
         EXPECT_EQ(response.statusCode, row.status);
         EXPECT_EQ(response.url, row.finalUrl);
     }
-    EXPECT_EQ(doHttpPostWithUrl(server->url("test/status/500?body=broken"), ""), "broken");
     EXPECT_EQ(doHttpPostWithUrl(server->url("test/not-utf8"), "a=1"), "");
     const auto underLimit =
         SynchronousTask::sendSynchronousDataTaskWithURL(server->url("test/oversized-stream?mib=7"), nullptr, nullptr);

@@ -1,6 +1,8 @@
 // The web host's decisions as the engine asks for them: navigations (meeting links), new
 // windows (same host or not) and responses (files, pages, downloads), each written as what
-// happens: used or ignored, handed to the desktop, window closed, download started.
+// happens: used or ignored, handed to the desktop, window closed, download started. A meeting
+// link in the main view and in a popup, a new window of the same or another host and an XML
+// page are proven through the web host in its GUI test; here are the cases it does not reach.
 
 #include "web/policy/Q7ZNavigationPolicy.h"
 
@@ -26,11 +28,8 @@ TEST(NavigationPolicy, Decisions) {
         bool isMainView;
         const char* expected;
     } cases[] = {
-        {Navigation, "zoommtg://zoom.us/j?c=1", "", false, "ignore desktop close"},
-        {Navigation, "zoommtg://zoom.us/j?c=1", "", true, "ignore desktop"},
         {Navigation, "ZOOMMTG://zoom.us/j?c=1", "", false, "use"},
         {NewWindow, "http://chat.example.com:81/popup", main, false, "use"},
-        {NewWindow, "https://news.example.org/a", main, false, "ignore desktop"},
         {NewWindow, "https://CHAT.example.com/a", main, false, "ignore desktop"},
         {NewWindow, "mailto:ann@example.com", main, false, "ignore desktop"},
         {NewWindow, "https://chat.example.com/a", "about:blank", false, "ignore desktop"},
@@ -39,7 +38,6 @@ TEST(NavigationPolicy, Decisions) {
         {Response, "file:///home/a.html", "text/html", true, "ignore"},
         {Response, "FILE:///home/b.zip", "application/zip", false, "ignore"},
         {Response, "https://chat.example.com/", "text/html", false, "use"},
-        {Response, "https://chat.example.com/b", "application/xml", true, "use"},
         {Response, "https://chat.example.com/c", "application/json", true, "use download"},
         {Response, "https://chat.example.com/d", "application/pdf", false, "use close download"},
     };

@@ -1,7 +1,9 @@
 // Q7ZPageDownload against the demo server on a loopback port, judged by what lands in a fresh
-// folder: the outcome of each kind of answer (nothing written for a 404 or no answer), the name
-// a "ShowName" header gives (decoded twice, kept inside the folder), collision naming from the
-// first name, and two downloads of one name finishing together keeping both files.
+// folder: the outcome of each kind of answer (nothing written for no answer; a 404 writing
+// nothing is proven through the web host), the name a "ShowName" header gives (decoded twice,
+// kept inside the folder, which any name's staying there is the download name fuzzer's
+// invariant), collision naming from the first name, and two downloads of one name finishing
+// together keeping both files.
 
 #include <gtest/gtest.h>
 
@@ -48,7 +50,6 @@ protected:
 
 TEST_F(PageDownloadTest, SavesOnlyA200WholeWithItsAnnouncedSize) {
     const struct { std::string url; Outcome outcome; long status; std::set<std::string> files; } rows[] = {
-        {server->url("downloads/missing"), Outcome::Failed, 404, {}},
         {"http://127.0.0.1:1/downloads/report.pdf", Outcome::NoResponse, 0, {}},
         {server->url("downloads/large?mib=3"), Outcome::Saved, 200, {"large.bin"}},
         {server->url("downloads/disposition"), Outcome::Saved, 200, {"notes.txt"}},
@@ -67,18 +68,9 @@ TEST_F(PageDownloadTest, SavesOnlyA200WholeWithItsAnnouncedSize) {
 
 TEST_F(PageDownloadTest, NamesTheFileByShowNameDecodedTwiceAndKeptInsideTheFolder) {
     const std::pair<std::string, std::string> rows[] = {
-        {"Quarterly%20report.pdf", "Quarterly report.pdf"},
         {"Meeting%2520files%2520%25E6%259C%2583%25E8%25AD%25B0.zip", "Meeting files 會議.zip"},
-        {"會議記錄.txt", "會議記錄.txt"},
-        {"100%", "100%"},
-        {"a%00b", "a%00b"},
-        {"bell%07.txt", "bell.txt"},
-        {"../../.bashrc", ".bashrc"},
-        {"..%2F..%2Fevil.sh", "evil.sh"},
-        {"..%255C..%255Cwin.ini", "win.ini"},
-        {"/etc/x", "x"},
-        {"..", "download"},
-        {"", "download"},
+        {"100%", "100%"}, {"a%00b", "a%00b"}, {"bell%07.txt", "bell.txt"},
+        {"../../.bashrc", ".bashrc"}, {"..%255C..%255Cwin.ini", "win.ini"}, {"..", "download"}, {"", "download"},
     };
     for (const auto& [showName, fileName] : rows) {
         SCOPED_TRACE(showName);

@@ -25,10 +25,8 @@ protected:
     }
     static Q7ZRemoteConfigSingleton& remote() { return Q7ZRemoteConfigSingleton::getInstance(); }
     void expectUnchanged(const std::string& list = kStoredList) const {
-        EXPECT_EQ(remote().remoteTitle(), "Old title");
-        EXPECT_EQ(remote().remoteTitleIcon(), "http://127.0.0.1:9/old.png");
-        EXPECT_EQ(remote().version(), "1");
-        EXPECT_EQ(remote().serverListJsonString(), list);
+        EXPECT_EQ(std::vector({remote().remoteTitle(), remote().remoteTitleIcon(), remote().version(), remote().serverListJsonString()}),
+                  (std::vector<std::string>{"Old title", "http://127.0.0.1:9/old.png", "1", list}));
     }
 
     TempHome m_home;
