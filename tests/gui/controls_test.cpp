@@ -1,19 +1,13 @@
 // The shared drawing and control utilities on a real X display: nine-part stretching checked
-// pixel by pixel, the hand-cursor button and pop-up (hover titles swapped by crossing events,
-// the cursor following enableCursor across resizes), and the cover that swallows a click sent
-// through the X server.
+// pixel by pixel, and the cover that swallows a click sent through the X server. (The hand-cursor
+// button and pop-up are worked as buttons and pop-ups by the settings and downloads window tests.)
 
 #include <cstdint>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include <gdk/gdk.h>
 #include <gtest/gtest.h>
 #include <gtkmm.h>
 
-#include "controls/Q7ZCursorButton.h"
-#include "controls/Q7ZCursorPopUpButton.h"
 #include "controls/Q7ZNonAcceptTouchsView.h"
 #include "controls/StretchableImage.h"
 #include "support/gui/GtkTestEnvironment.h"
@@ -86,84 +80,6 @@ TEST_F(GtkFixture, NinePartStretch) {
     EXPECT_FALSE(stretchableImageWithSize({}, 10, 10, kInsets) ||
                  stretchableImageWithSize(makeNinePartSource(), 0, 10, kInsets) ||
                  stretchableImageWithSize(makeNinePartSource(), 10, -1, kInsets));
-}
-
-// ---- Hand-cursor button and pop-up, shown in a Gtk::Fixed so they get the size they ask for.
-
-std::unique_ptr<Gtk::Window> show(Gtk::Widget& widget) {
-    auto window = std::make_unique<Gtk::Window>();
-    auto* fixed = Gtk::make_managed<Gtk::Fixed>();
-    fixed->put(widget, 10, 10);
-    window->add(*fixed);
-    window->show_all();
-    pumpUntil([&widget] { return widget.get_mapped() && widget.get_allocated_width() > 1; });
-    return window;
-}
-
-void resizeTo(Gtk::Widget& widget, int width, int height) {
-    widget.set_size_request(width, height);
-    ASSERT_TRUE(pumpUntil([&] { return widget.get_allocated_height() == height; }));
-}
-
-// Without a highlight the owner's title stays while the pointer is inside.
-TEST_F(GtkFixture, CursorButtonSwapsTitlesWhileThePointerIsInside) {
-    Q7ZCursorButton button;
-    const auto shown = show(button);
-    // A crossing event on the button's input window, as GDK sends when the pointer moves; the title after it.
-    const auto titleAfter = [&button](GdkEventType type) {
-        GdkEvent* event = gdk_event_new(type);
-        event->crossing.window = GDK_WINDOW(g_object_ref(button.get_event_window()->gobj()));
-        event->crossing.send_event = TRUE;
-        event->crossing.detail = GDK_NOTIFY_NONLINEAR;
-        gdk_event_set_device(event, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
-        gtk_widget_event(GTK_WIDGET(button.gobj()), event);
-        gdk_event_free(event);
-        return static_cast<Gtk::Label*>(button.get_child())->get_label();
-    };
-    const struct { const char* label; const char* normal; std::optional<Glib::ustring> highlight; } cases[] = {
-        {"report.pdf", "<span foreground=\"#3468D6\">report.pdf</span>", "<u>report.pdf</u>"},
-        {"Save", "<b>Save</b>", std::nullopt}};
-    for (const auto& c : cases) {
-        button.set_label(c.label);
-        button.setNormalString(Glib::ustring(c.normal));
-        button.setHighlightString(c.highlight);
-        EXPECT_EQ(titleAfter(GDK_ENTER_NOTIFY), c.highlight.value_or(c.label));
-        EXPECT_EQ(titleAfter(GDK_LEAVE_NOTIFY), c.normal);
-    }
-}
-
-// The cursor over the widget's input windows (the pop-up has several, which must agree).
-template <class Widget>
-GdkCursor* shownCursor(Widget& widget) {
-    std::vector<Glib::RefPtr<Gdk::Window>> windows;
-    if constexpr (requires { widget.cursorWindows(); }) windows = widget.cursorWindows();
-    else windows = {widget.get_event_window()};
-    GdkCursor* first = gdk_window_get_cursor(windows.at(0)->gobj());
-    for (const auto& window : windows) EXPECT_EQ(gdk_window_get_cursor(window->gobj()), first);
-    return first;
-}
-
-// A change takes effect at the next reset, which every size change makes.
-template <class Widget>
-void expectCursorFollowsEnableCursor(Widget& widget) {
-    const auto shown = show(widget);
-    resizeTo(widget, 120, 50);
-    EXPECT_FALSE(shownCursor(widget)) << "disabled, after a size change";
-    widget.setEnableCursor(true);
-    resizeTo(widget, 130, 44);
-    EXPECT_EQ(shownCursor(widget), Gdk::Cursor::create(widget.get_display(), "pointer")->gobj());
-    widget.setEnableCursor(false);
-    widget.resetCursorRects();
-    EXPECT_FALSE(shownCursor(widget));
-}
-
-TEST_F(GtkFixture, CursorFollowsEnableCursorOnButtonAndPopUp) {
-    Q7ZCursorButton button;
-    button.set_label("Cancel");
-    expectCursorFollowsEnableCursor(button);
-    Q7ZCursorPopUpButton popUp;
-    popUp.append("First");
-    expectCursorFollowsEnableCursor(popUp);
 }
 
 // A click sent through the X server and GDK at the middle of a button under the cover is
