@@ -200,6 +200,7 @@ TEST_F(EnterpriseCodeFlowTest, RequestCarriesEncodedCodeAndFreshT) {
     };
     json first = send(), second = send();
     const json t = first["form"][1]["value"];
+    EXPECT_EQ(first["headers"]["content-type"], "application/x-www-form-urlencoded");
     EXPECT_EQ(first["form"], json::array({{{"name", "CloudKey"}, {"value", "a&T=c d"}}, {{"name", "T"}, {"value", t}}}));
     EXPECT_EQ(t.get<std::string>().size(), 36u);
     EXPECT_NE(t, second["form"][1]["value"]);

@@ -37,7 +37,6 @@ TEST(NavigationPolicy, Decisions) {
         {NewWindow, "file:///etc/passwd", main, false, "ignore"},
         {Response, "file:///home/a.html", "text/html", true, "ignore"},
         {Response, "FILE:///home/b.zip", "application/zip", false, "ignore"},
-        {Response, "https://chat.example.com/", "text/html", false, "use"},
         {Response, "https://chat.example.com/c", "application/json", true, "use download"},
         {Response, "https://chat.example.com/d", "application/pdf", false, "use close download"},
     };
