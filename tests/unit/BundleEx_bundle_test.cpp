@@ -30,7 +30,6 @@ TEST(LanguageBundle, ChosenFolderOrTheOrdinaryChoiceAnswers) {
                    const char* ok; } rows[] = {
         {"zh_TW:en", "en_US.UTF-8", {}, "zh-Hans", "确定"},
         {"zh_TW", "", {}, std::nullopt, "確定"},
-        {"zh_TW", "", {}, "fr", "確定"},
         {"zh_TW", "", {}, "../Resources", "確定"},
         {"", "zh_CN.UTF-8", {}, std::nullopt, "确定"},
         {"", "zh_CN.UTF-8", {"zh-Hant"}, std::nullopt, "確定"},
