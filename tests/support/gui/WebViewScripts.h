@@ -1,6 +1,6 @@
 #pragma once
-// Driving a real web view from a test as its page would be driven: load a page and run script
-// in it, with bounded waits on the default main context.
+// Driving a real web view from a test as its page would be driven: run script in it, with a
+// bounded wait on the default main context.
 
 #include <string>
 
@@ -14,11 +14,6 @@ namespace WebViewScripts {
 
 inline GObjectPtr<WebKitWebView> newView() {
     return GObjectPtr<WebKitWebView>(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));
-}
-
-inline void loadHtml(WebKitWebView* view, const char* html, const char* baseUri) {
-    webkit_web_view_load_html(view, html, baseUri);
-    EXPECT_TRUE(pumpUntil([view] { return !webkit_web_view_is_loading(view); })) << html;
 }
 
 // The script's value as text, or the message of the exception it threw.
