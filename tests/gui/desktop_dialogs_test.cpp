@@ -35,25 +35,20 @@ void whenDialogShows(int response, std::vector<std::string>& labels) {
 
 }  // namespace
 
+// An alert answered by its named button is worked end to end (the onboarding screens' alerts and
+// the restart question); here an alert closed without a choice, and the text input's buttons
+// (first one rightmost) and its field, which starts at the default text.
 TEST(GtkDialogsTest, AnswersAreTheChosenButtonFirstOneRightmostOrMinusOneWhenClosed) {
     GtkTestEnvironment::ensure();
     GtkDialogs dialogs;
-    const struct {
-        std::vector<std::string> buttons;
-        int response, answer;
-        std::vector<std::string> shown;  // left to right
-    } cases[] = {{{"Confirm", "Cancel"}, 1, 1, {"Cancel", "Confirm"}}, {{}, Gtk::RESPONSE_DELETE_EVENT, -1, {"OK"}}};
-    for (const auto& c : cases) {
-        std::vector<std::string> shown;
-        whenDialogShows(c.response, shown);
-        EXPECT_EQ(dialogs.showAlert("Restart now?", AlertStyle::Warning, c.buttons), c.answer);
-        EXPECT_EQ(shown, c.shown);
-    }
-    // A text input's field starts at the default text.
-    std::vector<std::string> shown;
+    std::vector<std::string> shown;  // left to right
+    whenDialogShows(Gtk::RESPONSE_DELETE_EVENT, shown);
+    EXPECT_EQ(dialogs.showAlert("Restart now?", AlertStyle::Warning, {}), -1);
+    EXPECT_EQ(shown, std::vector<std::string>{"OK"});
+    shown.clear();
     whenDialogShows(1, shown);
     const TextInputAnswer answer = dialogs.runTextInput("Name?", "Ann", {"Confirm", "Cancel"});
     EXPECT_EQ(answer.buttonIndex, 1);
     EXPECT_EQ(answer.text, "Ann");
-    EXPECT_EQ(shown, cases[0].shown);
+    EXPECT_EQ(shown, (std::vector<std::string>{"Cancel", "Confirm"}));
 }

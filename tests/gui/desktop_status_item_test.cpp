@@ -1,7 +1,6 @@
-// The status item on a private session bus: a watcher played by the test receives the
-// registration whether it is on the bus before or after the item; the item's icon and its
-// dbusmenu are read back as a tray reads them, and Activate and the menu's clicks (single or
-// batched) reach the application's callbacks.
+// The status item on a private session bus: a watcher played by the test, coming after the item
+// and coming back, receives the registration; the item's icon and its dbusmenu are read back as
+// a tray reads them, and the menu's clicks (single or batched) reach the application's callbacks.
 
 #include <memory>
 #include <string>
@@ -70,22 +69,19 @@ protected:
 
 }  // namespace
 
-TEST_F(StatusItemTest, RegistersWithAWatcherPresentAtStartAndAgainWithARestartedOne) {
+// A watcher present at start is the end-to-end window test's; here one that comes after the
+// item, then goes and comes back (a restarted panel).
+TEST_F(StatusItemTest, RegistersWithAWatcherThatComesLaterAndAgainWithARestartedOne) {
     auto watcherBus = PrivateSessionBus::instance().connect();
-    auto first = std::make_unique<StatusNotifierWatcherFake>(watcherBus.get());
-    ASSERT_TRUE(pumpUntil([&] { return first->ownsName(); }));
     auto item = makeItem();
-    ASSERT_TRUE(pumpUntil([&] { return item->isRegistered(); }));
-    EXPECT_EQ(first->registrations(), std::vector<std::string>{item->busName()});
-
-    first.reset();
-    ASSERT_TRUE(pumpUntil([&] { return !item->isRegistered(); }));
-    StatusNotifierWatcherFake second(watcherBus.get());
-    ASSERT_TRUE(pumpUntil([&] { return item->isRegistered() && second.registrations().size() == 1; }));
-    EXPECT_EQ(second.registrations(), std::vector<std::string>{item->busName()});
+    for (int start = 0; start < 2; ++start) {
+        StatusNotifierWatcherFake watcher(watcherBus.get());
+        ASSERT_TRUE(pumpUntil([&] { return item->isRegistered() && watcher.registrations().size() == 1; })) << start;
+        EXPECT_EQ(watcher.registrations(), std::vector<std::string>{item->busName()});
+    }
 }
 
-TEST_F(StatusItemTest, IconFileIsSentAsAnArgbPixmapAndAnUnreadableOneFallsBackToTheName) {
+TEST_F(StatusItemTest, IconFileIsSentAsAnArgbPixmapInsteadOfTheName) {
     TempHome home;
     GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 24, 24));
     gdk_pixbuf_fill(pixbuf.get(), 0x3468D6FF);
@@ -103,40 +99,27 @@ TEST_F(StatusItemTest, IconFileIsSentAsAnArgbPixmapAndAnUnreadableOneFallsBackTo
     ASSERT_EQ(std::make_tuple(width, height, size), std::make_tuple(24, 24, gsize{24 * 24 * 4}));
     EXPECT_EQ(std::vector<guint8>(argb, argb + 4), (std::vector<guint8>{0xFF, 0x34, 0x68, 0xD6}));  // alpha first
     EXPECT_STREQ(g_variant_get_string(property(*item, "IconName").get(), nullptr), "");
-
-    item.reset();  // one item per process: both would export the same object path
-    writeFileText(home.path() + "/broken.png", "not an image");
-    item = makeItem(home.path() + "/broken.png");
-    EXPECT_STREQ(g_variant_get_string(property(*item, "IconName").get(), nullptr), "app.velloq.Parlor");
 }
 
-// The menu as a tray reads it, then Activate (a click on the icon) and the menu's Show reaching
-// the same callback; unknown items are left out and their clicks refused.
-TEST_F(StatusItemTest, MenuOffersShowAndQuitAndActivateAndItsClicksSingleOrBatchedReachThem) {
+// The menu as a tray reads it, and its clicks reaching the application's callbacks (Activate, a
+// click on the icon, is the end-to-end window test's); unknown items are left out and their
+// clicks refused.
+TEST_F(StatusItemTest, MenuOffersShowAndQuitAndItsClicksSingleOrBatchedReachThem) {
     auto item = makeItem();
-    const MenuItems expected{{1, "Show window"}, {2, "Quit now"}};
     auto layout = call(*item, "GetLayout", g_variant_new("(ii^as)", 0, -1, kAllProperties));
     ASSERT_TRUE(layout) << layout.error->message;
     GVariantPtr root(g_variant_get_child_value(layout.reply.get(), 1));
     GVariantPtr children(g_variant_get_child_value(root.get(), 2));
-    EXPECT_EQ(menuItems(children.get()), expected);
-    const gint32 ids[] = {1, 2, 99};
-    auto group = call(*item, "GetGroupProperties",
-                      g_variant_new("(@ai^as)", g_variant_new_fixed_array(G_VARIANT_TYPE_INT32, ids, 3, sizeof(gint32)),
-                                    kAllProperties));
-    ASSERT_TRUE(group) << group.error->message;
-    GVariantPtr list(g_variant_get_child_value(group.reply.get(), 0));
-    EXPECT_EQ(menuItems(list.get()), expected);
+    EXPECT_EQ(menuItems(children.get()), (MenuItems{{1, "Show window"}, {2, "Quit now"}}));
     EXPECT_FALSE(call(*item, "GetLayout", g_variant_new("(ii^as)", 7, -1, kAllProperties)));
 
     EXPECT_FALSE(call(*item, "Event", menuEvent(7, "clicked")));
     ASSERT_TRUE(call(*item, "Event", menuEvent(2, "hovered")));
     pumpFor(std::chrono::milliseconds(50));
     EXPECT_EQ(activations + quits, 0);
-    ASSERT_TRUE(call(*item, "Activate", g_variant_new("(ii)", 10, 20), kItemInterface));
     ASSERT_TRUE(call(*item, "Event", menuEvent(1, "clicked")));
     ASSERT_TRUE(call(*item, "Event", menuEvent(2, "clicked")));
-    EXPECT_TRUE(pumpUntil([&] { return activations == 2 && quits == 1; }));
+    EXPECT_TRUE(pumpUntil([&] { return activations == 1 && quits == 1; }));
 
     // Batched events: known items run, unknown ones come back as errors.
     auto batch = call(*item, "EventGroup",
@@ -144,5 +127,5 @@ TEST_F(StatusItemTest, MenuOffersShowAndQuitAndActivateAndItsClicksSingleOrBatch
     ASSERT_TRUE(batch);
     GCharPtr unknownIds(g_variant_print(batch.reply.get(), FALSE));
     EXPECT_STREQ(unknownIds.get(), "([9],)");
-    EXPECT_TRUE(pumpUntil([&] { return activations == 3; }));
+    EXPECT_TRUE(pumpUntil([&] { return activations == 2; }));
 }
