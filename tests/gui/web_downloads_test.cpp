@@ -38,9 +38,6 @@ protected:
         const auto records = registry().getAllDownloadDataArray();
         return records.size() == count ? records.front() : nullptr;
     }
-    std::size_t filesIn(const std::string& folder) {
-        return std::distance(fs::directory_iterator(folder), fs::directory_iterator());
-    }
     static Q7ZDownloaderWindow* shownDownloadsWindow() {
         for (Gtk::Window* window : Gtk::Window::list_toplevels())
             if (auto* downloads = dynamic_cast<Q7ZDownloaderWindow*>(window); downloads && downloads->get_visible())
@@ -61,27 +58,19 @@ protected:
     std::string m_folder;
 };
 
-// Naming itself is the page download's own test's; here a second download of a name must not
-// replace the first, and a 404 writes nothing.
-TEST_F(WebDownloadsTest, PageDownloadsSaveWithoutReplacingAndA404WritesNothing) {
-    const std::pair<const char*, const char*> rows[] = {
-        {"downloads/plain", "Quarterly report.pdf"}, {"downloads/plain", "Quarterly report-1.pdf"},
-        {"downloads/missing", ""}};
-    std::size_t count = 0;
-    for (const auto& [route, savedName] : rows) {
-        SCOPED_TRACE(route);
-        run("location.href = '" + s_server->url(route) + "'");
-        const auto record = newestOf(++count);
-        ASSERT_TRUE(record);
-        EXPECT_EQ(record->currentstatus(), *savedName ? Q7ZDownloadStatus::Finished : Q7ZDownloadStatus::Failed);
-        if (*savedName) EXPECT_EQ(record->savePathString(), m_folder + "/" + savedName);
-        EXPECT_EQ(filesIn(m_folder), *savedName ? count : count - 1);
-    }
-    EXPECT_TRUE(shownDownloadsWindow());
-    EXPECT_EQ(run("typeof parlorMain"), "object") << "the page was left for a download";
-}
+// An engine download, which cannot ask, resets the setting to the default folder; a page
+// download asks for a folder, and a cancelled panel fetches nothing.
+TEST_F(WebDownloadsTest, AMissingFolderIsResetToTheDefaultByEngineDownloadsAndAskedForByPageDownloads) {
+    settings().setDownloadFileSavePath(m_folder + "/gone");
+    webkit_web_view_download_uri(m_view, s_server->url("downloads/disposition").c_str());
+    const auto engine = newestOf(1);
+    ASSERT_TRUE(engine);
+    ASSERT_TRUE(pumpUntil([&] { return engine->currentstatus() == Q7ZDownloadStatus::Finished; }));
+    EXPECT_EQ(settings().downloadFileSavePath(), Paths::downloadsDirectory());
+    EXPECT_EQ(engine->savePathString(), Paths::downloadsDirectory() + "/notes.txt");
+    EXPECT_NE(readFileText(processHome().documents() + "/Q7ZAppSettingConfig.plist").find(Paths::downloadsDirectory()),
+              std::string::npos) << "the reset setting was not saved";
 
-TEST_F(WebDownloadsTest, AnUnwritableFolderAsksForOneAndACancelledPanelFetchesNothing) {
     settings().setDownloadFileSavePath(m_folder + "/gone");
     m_dialogs.answerOpenPanel(std::nullopt);
     run("location.href = '" + s_server->url("downloads/plain") + "'");
@@ -89,13 +78,12 @@ TEST_F(WebDownloadsTest, AnUnwritableFolderAsksForOneAndACancelledPanelFetchesNo
     ASSERT_EQ(m_dialogs.openPanels().size(), 1u);
     const OpenPanelOptions& asked = m_dialogs.openPanels()[0];
     EXPECT_TRUE(asked.prompt == localizedString("m12") && asked.canChooseDirectories && !asked.canChooseFiles);
-    EXPECT_TRUE(registry().getAllDownloadDataArray().empty());
-    EXPECT_FALSE(shownDownloadsWindow());
+    EXPECT_EQ(registry().getAllDownloadDataArray().size(), 1u);
 
     // A chosen folder takes this download; the setting stays.
     m_dialogs.answerOpenPanel(std::vector<std::string>{m_folder});
     run("location.href = '" + s_server->url("downloads/plain") + "'");
-    const auto record = newestOf(1);
+    const auto record = newestOf(2);
     ASSERT_TRUE(record);
     EXPECT_EQ(record->savePathString(), m_folder + "/Quarterly report.pdf");
     EXPECT_EQ(settings().downloadFileSavePath(), m_folder + "/gone");
@@ -128,17 +116,24 @@ TEST_F(WebDownloadsTest, EngineDownloadsSaveIntoTheFolderShowProgressAndLogoutCa
     EXPECT_TRUE(pumpUntil([&] { return !shownDownloadsWindow(); }));
 }
 
-TEST_F(WebDownloadsTest, RowsMarkADeletedFileMissingCancelARunningDownloadAndAPopupsDownloadClosesIt) {
-    // The file's own button opens it, the folder button reveals it: both find it gone.
-    const std::string names[] = {"Quarterly report.pdf", localizedString("m3227")};
+// Naming itself is the page download's own test's; here a second page download of a name must
+// not replace the first, the page stays, and a 404 writes nothing and is no finished download.
+TEST_F(WebDownloadsTest, PageDownloadsKeepEarlierFilesRowsFindThemGoneOrCancelAndAPopupsDownloadClosesIt) {
+    std::shared_ptr<Q7ZDownloadData> records[2];
     for (std::size_t index = 0; index < 2; ++index) {
         run("location.href = '" + s_server->url("downloads/plain") + "'");
-        const auto record = newestOf(index + 1);
-        ASSERT_TRUE(record);
-        fs::remove(record->savePathString());
-        ASSERT_TRUE(clickInDownloadsWindow(names[index])) << names[index];
-        EXPECT_EQ(record->currentstatus(), Q7ZDownloadStatus::FileMissing) << names[index];
-        record->setCurrentstatus(Q7ZDownloadStatus::Failed);  // out of the next round's way
+        ASSERT_TRUE(records[index] = newestOf(index + 1));
+        EXPECT_EQ(records[index]->currentstatus(), Q7ZDownloadStatus::Finished);
+    }
+    EXPECT_EQ(records[0]->savePathString(), m_folder + "/Quarterly report.pdf");
+    EXPECT_EQ(records[1]->savePathString(), m_folder + "/Quarterly report-1.pdf");
+    EXPECT_EQ(run("typeof parlorMain"), "object") << "the page was left for a download";
+    // The file's own button opens it, the folder button reveals it: both find it gone.
+    const std::pair<int, std::string> clicks[] = {{1, "Quarterly report-1.pdf"}, {0, localizedString("m3227")}};
+    for (const auto& [index, button] : clicks) {
+        fs::remove(records[index]->savePathString());
+        ASSERT_TRUE(clickInDownloadsWindow(button)) << button;
+        EXPECT_EQ(records[index]->currentstatus(), Q7ZDownloadStatus::FileMissing) << button;
     }
 
     webkit_web_view_download_uri(m_view, s_server->url("downloads/slow?kib=256&ms=100").c_str());
@@ -156,18 +151,14 @@ TEST_F(WebDownloadsTest, RowsMarkADeletedFileMissingCancelARunningDownloadAndAPo
     const auto fromPopup = newestOf(3);
     ASSERT_TRUE(fromPopup);
     EXPECT_EQ(fromPopup->savePathString(), m_folder + "/from-popup.txt");
-}
 
-TEST_F(WebDownloadsTest, AnEngineDownloadIntoAMissingFolderResetsTheSettingToTheDefault) {
-    settings().setDownloadFileSavePath(m_folder + "/gone");
-    webkit_web_view_download_uri(m_view, s_server->url("downloads/disposition").c_str());
-    const auto record = newestOf(1);
-    ASSERT_TRUE(record);
-    ASSERT_TRUE(pumpUntil([&] { return record->currentstatus() == Q7ZDownloadStatus::Finished; }));
-    EXPECT_EQ(settings().downloadFileSavePath(), Paths::downloadsDirectory());
-    EXPECT_EQ(record->savePathString(), Paths::downloadsDirectory() + "/notes.txt");
-    EXPECT_NE(readFileText(processHome().documents() + "/Q7ZAppSettingConfig.plist").find(Paths::downloadsDirectory()),
-              std::string::npos) << "the reset setting was not saved";
+    const auto files = [&] { return std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()); };
+    const auto filesBefore = files();
+    run("location.href = '" + s_server->url("downloads/missing") + "'");
+    const auto missing = newestOf(4);
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->currentstatus(), Q7ZDownloadStatus::Failed) << "a 404 shown as a finished download";
+    EXPECT_EQ(files(), filesBefore) << "a 404 wrote a file";
 }
 
 }  // namespace
