@@ -1,16 +1,7 @@
-"""A desktop session of the end-to-end tests' own, and the built program seen through it as
-assistive technology sees it.
-
-A test script calls `isolate()` first: the script then runs again in a network namespace of its
-own (only loopback is up, so the demo server listens on the port the build points at without
-meeting another test's server), on an X server of its own (the keys and pointer moves the tests
-make reach no other test's windows) and on a private session bus whose accessibility bus lists
-only this test's programs.
-
-`Session` starts the demo server and the bundle with a fresh home, and finds the program's
-windows and controls in the accessibility tree by role and name: the role names are AT-SPI's
-("push button", "text", "alert", ...), the names what a screen reader reads.
-"""
+"""The end-to-end tests' desktop: `isolate()` runs the test script again in a network namespace
+(only loopback: the demo server takes the port the build points at), an X server and a session bus
+of its own; `Session` runs the demo server and the bundle with a fresh home and finds the
+program's controls in its accessibility tree by AT-SPI role ("push button", "text", ...) and name."""
 import contextlib
 import ctypes
 import fcntl
@@ -33,7 +24,6 @@ _INSIDE = "VELLOQ_E2E_ISOLATED"
 
 
 def isolate():
-    """Runs this script again in a network namespace and on a session bus of its own."""
     if os.environ.get(_INSIDE):
         return
     libc = ctypes.CDLL(None, use_errno=True)
@@ -163,7 +153,6 @@ class Session:
                         40, "the program on the accessibility bus")
 
     def windows(self, name=None):
-        """The program's showing top-level windows named NAME (any name when None)."""
         return [window for window in self.application()
                 if window and window.getState().contains(self.atspi.STATE_SHOWING) and name in (None, window.name)]
 
@@ -195,15 +184,11 @@ class Session:
         return bool(self.find_all(root or self.window(), role, name))
 
     def extents(self, control):
-        """(x, y, width, height) on the screen."""
         box = control.queryComponent().getExtents(self.atspi.DESKTOP_COORDS)
         return box.x, box.y, box.width, box.height
 
-    def enabled(self, control):
-        return control.getState().contains(self.atspi.STATE_SENSITIVE)
-
-    def editable(self, control):
-        return control.getState().contains(self.atspi.STATE_EDITABLE)
+    def has_state(self, control, name):
+        return control.getState().contains(getattr(self.atspi, "STATE_" + name))
 
     def type_into(self, control, text):
         control.queryComponent().grabFocus()
@@ -242,7 +227,7 @@ class Session:
 
     @staticmethod
     def process_gone(pid):
-        """Whether process PID has ended (reaped, or a zombie its parent has not reaped yet)."""
+        """Whether process PID has ended (reaped, or a zombie not reaped yet)."""
         try:
             with open(f"/proc/{pid}/stat") as stat:
                 return stat.read().rsplit(")", 1)[1].split()[0] == "Z"

@@ -79,12 +79,12 @@ class EnterpriseCodeEntryTest(unittest.TestCase):
                 with self.subTest(name):
                     act()
                     wait_for(lambda: screen.button_shows("m9") == ok, 5, "OK to show or hide")
-                    self.assertEqual(screen.editable(screen.field("m744")), code)
-                    self.assertEqual(screen.editable(screen.field("m3479")), paste)
+                    self.assertEqual(screen.has_state(screen.field("m744"), "EDITABLE"), code)
+                    self.assertEqual(screen.has_state(screen.field("m3479"), "EDITABLE"), paste)
                     self.assertEqual(screen.button_shows("m2159"), load)
-            self.assertFalse(screen.window().getState().contains(screen.atspi.STATE_RESIZABLE))
+            self.assertFalse(screen.has_state(screen.window(), "RESIZABLE"))
             screen.key("Tab", over=screen.field("m744"))  # top to bottom
-            wait_for(lambda: screen.field("m3479").getState().contains(screen.atspi.STATE_FOCUSED), 5, "Tab")
+            wait_for(lambda: screen.has_state(screen.field("m3479"), "FOCUSED"), 5, "Tab")
         os.unlink(code_file)
 
     def test_next_runs_the_check_of_the_row_in_use_and_ends_where_it_leads(self):

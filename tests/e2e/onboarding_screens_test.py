@@ -70,7 +70,7 @@ class OnboardingScreensTest(unittest.TestCase):
                 screen.answer_alert("m9")
                 self.assertNotEqual(screen.logo_width(), 96)
                 self.assertEqual(screen.read_plist("Q7ZAppSettingConfig.plist")["serverSequence"], NO_SERVER)
-                self.assertTrue(screen.enabled(screen.find("combo box", screen.text("m283"))))
+                self.assertTrue(screen.has_state(screen.find("combo box", screen.text("m283")), "SENSITIVE"))
 
     def test_each_screen_in_each_language_with_the_link_back_and_the_description_window(self):
         for language in ("en-US", "zh-TW", "zh-CN"):

@@ -298,6 +298,9 @@ TEST_F(WebHostTest, NavigationsNewWindowsAndResponsesAreDecidedAsThePolicySays) 
             EXPECT_EQ(run("typeof window.rowMark"), "number") << "the page was left";
         }
     }
+    run("history.back()");  // no back-forward list: going back goes nowhere
+    pumpFor(300ms);
+    EXPECT_EQ(addressOf(m_view), xml);
 }
 
 // Reload follows the shown screen, and every replaced screen lives until the loop is idle; the
