@@ -68,13 +68,15 @@ def sign_setting_code(payload_name, key=None):
 
 
 class Session:
-    """The demo server and the program with a fresh home, started on entering the context and
-    stopped on leaving it; `ready()` (waited for on entering) is what a subclass expects shown."""
+    """The demo server and the program (the built bundle, or COMMAND) with a fresh home, started on
+    entering the context and stopped on leaving it; `ready()` (waited for on entering) is what a
+    subclass expects shown."""
 
-    def __init__(self, language="en-US", servers=None, chosen=None, seed_settings=True):
+    def __init__(self, language="en-US", servers=None, chosen=None, seed_settings=True, command=None):
         import pyatspi
         self.atspi = pyatspi
         self.language = language
+        self.command = command or [os.path.join(BINARY_DIR, "Velloq Parlor.app/Contents/MacOS/Velloq Parlor")]
         self.home = tempfile.mkdtemp(prefix="velloq-e2e-")
         self.documents = os.path.join(self.home, "Documents")
         os.makedirs(self.documents)
@@ -84,7 +86,7 @@ class Session:
     def __enter__(self):
         try:
             self._start_demo_server()
-            self._spawn([os.path.join(BINARY_DIR, "Velloq Parlor.app/Contents/MacOS/Velloq Parlor")])
+            self.program = self._spawn(self.command)
             self.ready()
         except BaseException:
             self.__exit__()
