@@ -13,7 +13,6 @@
 #include <memory>
 #include <string>
 
-#include <giomm/simpleaction.h>
 #include <gtkmm/application.h>
 
 #include "BuildConfig.h"
