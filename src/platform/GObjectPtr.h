@@ -33,12 +33,19 @@ struct GDateTimeUnref {
     }
 };
 
+struct GUriUnref {
+    void operator()(GUri* uri) const {
+        if (uri) g_uri_unref(uri);
+    }
+};
+
 template <class T>
 using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
 using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
 using GCharPtr = std::unique_ptr<gchar, GFree>;
 using GDateTimePtr = std::unique_ptr<GDateTime, GDateTimeUnref>;
+using GUriPtr = std::unique_ptr<GUri, GUriUnref>;
 
 // Takes a new reference on a borrowed object.
 template <class T>

@@ -1,32 +1,20 @@
 #pragma once
-// The page's alert, confirm and prompt as native modal alerts through the Dialogs seam, with the
-// page's script held until they end; a page's before-unload question is never asked, leaving is
-// always allowed.
-//
-// Attach a view after the page bridge has attached it: the bridge's prompts must reach the
-// bridge first (the first script-dialog handler that answers ends the signal), and every
-// dialog that reaches this class is answered here.
+// The organisation's page's alert, confirm and prompt as native modal alerts through the
+// Dialogs seam, with the page's script held until they end (the page bridge brings them).
 
 #include <string>
 
-#include <webkit2/webkit2.h>
-
 #include "platform/desktop/Dialogs.h"
-#include "web/Q7ZViewSignalConnections.h"
+#include "web/policy/Q7ZBridgeProtocol.h"
 
 class Q7ZPageDialogs {
 public:
     explicit Q7ZPageDialogs(Dialogs& dialogs) : m_dialogs(dialogs) {}
 
-    void attach(WebKitWebView* view);
+    // What the page's wrapper reads: nothing for an alert, Q7ZBridgeProtocol::confirmation for
+    // a confirm, the text for a prompt (the empty text when cancelled, never none).
+    std::string answer(const Q7ZBridgeProtocol::DialogRequest& request);
 
 private:
-    static gboolean on_view_script_dialog(WebKitWebView* view, WebKitScriptDialog* dialog, gpointer pageDialogs);
-
-    void alert(const char* message);
-    bool confirm(const char* message);
-    std::string prompt(const char* message, const char* defaultText);
-
     Dialogs& m_dialogs;
-    Q7ZViewSignalConnections m_connections;
 };

@@ -19,6 +19,7 @@
 #include "platform/Bundle.h"
 #include "platform/MainThread.h"
 #include "web/Q7ZEngineDownload.h"
+#include "web/Q7ZRequester.h"
 #include "web/Q7ZWebContext.h"
 
 namespace {
@@ -79,6 +80,10 @@ public:
 private:
     static void on_context_download_started(WebKitWebContext*, WebKitDownload* download, gpointer events) {
         auto& self = *static_cast<EngineEvents*>(events);
+        if (!self.m_owner.isOrganisationDownload(webkit_download_get_request(download))) {
+            webkit_download_cancel(download);
+            return;
+        }
         self.m_downloads.push_back(download);
         g_object_weak_ref(G_OBJECT(download), &EngineEvents::on_download_finalized, events);
         g_signal_connect(download, "notify::response", G_CALLBACK(&EngineEvents::on_download_response), events);
@@ -167,8 +172,11 @@ private:
     std::vector<WebKitDownload*> m_failed;
 };
 
-Q7ZWebDownloads::Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher)
-    : m_dialogs(dialogs), m_launcher(launcher), m_engineEvents(std::make_unique<EngineEvents>(*this)) {}
+Q7ZWebDownloads::Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher, Q7ZOrganisationPages pages)
+    : m_dialogs(dialogs),
+      m_launcher(launcher),
+      m_pages(std::move(pages)),
+      m_engineEvents(std::make_unique<EngineEvents>(*this)) {}
 
 Q7ZWebDownloads::~Q7ZWebDownloads() {
     if (m_downloaderWindow) m_downloaderWindow->setDownloaderDelegate(nullptr);
@@ -207,6 +215,18 @@ void Q7ZWebDownloads::startPageDownload(WebKitWebView* view, WebKitURIRequest* r
 
 // The configured folder when it can be written to; else the one the user picks this time
 // (the setting stays), or none when the user cancels.
+// Asked for by the organisation's page, as the request tells; else (the context menu's command)
+// the address must be the organisation's.
+bool Q7ZWebDownloads::isOrganisationDownload(WebKitURIRequest* request) const {
+    const char* uri = webkit_uri_request_get_uri(request);
+    const std::string url = uri ? uri : "";
+    std::optional<std::string> host = Q7ZRequester::hostOf(request);
+    if (!host) host = Q7ZOrganisationPages::hostOf(url);
+    if (m_pages.isOrganisationHost(host)) return true;
+    g_debug("a download of %s that a page of another host asked for was cancelled", url.c_str());
+    return false;
+}
+
 std::optional<std::string> Q7ZWebDownloads::settlePageDownloadFolder() {
     const std::string configured = Q7ZAppSettingConfigSingleton::getInstance().downloadFileSavePath();
     m_fileSavePath = configured;

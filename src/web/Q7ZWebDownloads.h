@@ -2,7 +2,8 @@
 // The web host's downloads: the page downloads that its response policy starts (a response
 // that is not a page is fetched again on a worker thread, with the view's cookies, into the
 // download folder), the engine's own downloads (e.g. the context menu's download commands),
-// both as records in the download registry; the downloads window and what its rows ask; and
+// both as records in the download registry (an engine download that a page other than the
+// organisation's asked for is cancelled at once); the downloads window and what its rows ask; and
 // the combined progress of running downloads on the launcher icon.
 //
 // Main thread only; a fetch's worker hands its result back through MainThread.
@@ -19,12 +20,13 @@
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/LauncherEntry.h"
 #include "platform/desktop/Workspace.h"
+#include "web/policy/Q7ZOrganisationPages.h"
 
 class Q7ZWebDownloads : public Q7ZDownloaderWindowDelegate, public Q7ZDownloadDataDelegate {
 public:
     // Both borrowed; launcher may be null. Engine downloads of the program's web context are
     // followed from now on.
-    Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher);
+    Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher, Q7ZOrganisationPages pages);
     ~Q7ZWebDownloads() override;
     Q7ZWebDownloads(const Q7ZWebDownloads&) = delete;
     Q7ZWebDownloads& operator=(const Q7ZWebDownloads&) = delete;
@@ -46,6 +48,7 @@ public:
 private:
     class EngineEvents;
 
+    bool isOrganisationDownload(WebKitURIRequest* request) const;
     std::optional<std::string> settlePageDownloadFolder();
     void fetchWithCookies(const Q7ZPageDownload::Request& request, const std::string& folder);
     void pageDownloadDidEnd(const std::shared_ptr<Q7ZDownloadData>& record);
@@ -61,6 +64,7 @@ private:
 
     Dialogs& m_dialogs;
     LauncherEntry* m_launcher;
+    Q7ZOrganisationPages m_pages;
     Workspace m_workspace;
     std::optional<std::string> m_fileSavePath;
     std::unique_ptr<Q7ZDownloaderWindow> m_downloaderWindow;

@@ -29,14 +29,15 @@ Q7ZWebViewController::Q7ZWebViewController() : Q7ZWebViewController(appDelegate(
 Q7ZWebViewController::Q7ZWebViewController(Dialogs& dialogs)
     : m_dialogs(dialogs),
       m_mainWindow(*appDelegate().window()),
+      m_organisationPages(Q7ZACUtility::getServerUrl()),
       m_webView(Q7ZWebContext::newWebView()),
-      m_bridge(*this),
+      m_bridge(*this, [this](const auto& request) { return m_pageDialogs.answer(request); }, m_organisationPages),
       m_pageDialogs(dialogs),
       m_fileInputs(dialogs),
       m_notices(desktopOf(appDelegate()), [this](const std::string& script) { evaluateScript(script); }),
-      m_downloads(dialogs, appDelegate().launcherEntry()),
+      m_downloads(dialogs, appDelegate().launcherEntry(), m_organisationPages),
       m_popup(m_mainWindow, [this](WebKitWebView* view) { serveView(view); }) {
-    m_policy = std::make_unique<Q7ZWebPolicy>(m_webView.get(), m_popup, m_dialogs,
+    m_policy = std::make_unique<Q7ZWebPolicy>(m_webView.get(), m_organisationPages, m_popup, m_dialogs,
                                               [this](WebKitURIRequest* request) { startDownloadFileWithUrlRequest(request); });
     viewDidLoad();
     // Once for the controller's life, however often the window is shown again.
@@ -60,10 +61,8 @@ void Q7ZWebViewController::viewDidLoad() {
     webWidget->show();
 }
 
-// The bridge first: its prompts must reach it before the page dialogs answer every prompt.
 void Q7ZWebViewController::serveView(WebKitWebView* view) {
     m_bridge.attach(view);
-    m_pageDialogs.attach(view);
     m_fileInputs.attach(view);
     m_policy->attach(view);
     m_popup.attach(view);

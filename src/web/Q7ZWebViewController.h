@@ -2,8 +2,8 @@
 // The web host: the main window's screen once a server is chosen. It hosts the organisation's
 // web application in one web view, loaded from the chosen server's login page in the
 // program's persistent web context, and serves that view and every popup view alike: the
-// scripting bridge (this class answers its eleven operations), the page's dialogs and file
-// inputs, the navigation policy and the one popup window. Notices, sound and badge go to
+// scripting bridge (this class answers its eleven operations) and the page's dialogs for the
+// organisation's pages only, file inputs, the navigation policy and the one popup window. Notices, sound and badge go to
 // Q7ZWebNotices, downloads and the downloads window to Q7ZWebDownloads. It owns the settings
 // window while open and is its delegate.
 //
@@ -24,12 +24,13 @@
 #include "settings/Q7ZSettingWindowDelegate.h"
 #include "web/Q7ZFileInputs.h"
 #include "web/Q7ZPageBridge.h"
-#include "web/Q7ZPageBridgeHandler.h"
+#include "web/policy/Q7ZPageBridgeHandler.h"
 #include "web/Q7ZPageDialogs.h"
 #include "web/Q7ZPopupWindow.h"
 #include "web/Q7ZWebDownloads.h"
 #include "web/Q7ZWebNotices.h"
 #include "web/Q7ZWebPolicy.h"
+#include "web/policy/Q7ZOrganisationPages.h"
 
 class Q7ZMainWindow;
 
@@ -83,6 +84,8 @@ private:
     Dialogs& m_dialogs;
     Q7ZMainWindow& m_mainWindow;
     Gtk::Box m_rootView;
+    // The chosen server's pages; a change of server restarts the program.
+    const Q7ZOrganisationPages m_organisationPages;
     GObjectPtr<WebKitWebView> m_webView;
     Q7ZPageBridge m_bridge;
     Q7ZPageDialogs m_pageDialogs;

@@ -25,3 +25,5 @@ void fuzzPageNotice(const std::uint8_t* data, std::size_t size);
 void fuzzDownloadName(const std::uint8_t* data, std::size_t size);
 // The input as a bundle's Localizable.strings table.
 void fuzzStringTable(const std::uint8_t* data, std::size_t size);
+// The input as the text of a page's bridge call after this run's marker.
+void fuzzBridgeCall(const std::uint8_t* data, std::size_t size);

@@ -33,7 +33,7 @@ TEST(FuzzReplay, EveryKeptInputKeepsTheTargetsInvariants) {
         {"app_setting_config", fuzzAppSettingConfig}, {"remote_config", fuzzRemoteConfig},
         {"setting_code", fuzzSettingCode}, {"public_key", fuzzPublicKey},
         {"private_cloud_answer", fuzzPrivateCloudAnswer}, {"page_notice", fuzzPageNotice},
-        {"download_name", fuzzDownloadName}, {"string_table", fuzzStringTable}};
+        {"download_name", fuzzDownloadName}, {"string_table", fuzzStringTable}, {"bridge_call", fuzzBridgeCall}};
     const fs::path root = VELLOQ_FUZZ_INPUT_DIR;
     for (const auto& [target, function] : targets) {
         auto inputs = inputFiles(root / "corpus" / target);

@@ -63,7 +63,7 @@ protected:
     Gtk::Window m_main;
     GObjectPtr<WebKitWebView> m_view = WebViewScripts::newView();
     Q7ZPopupWindow m_popup{m_main, [](WebKitWebView*) {}};
-    Q7ZWebPolicy m_policy{m_view.get(), m_popup, m_dialogs, nullptr};
+    Q7ZWebPolicy m_policy{m_view.get(), Q7ZOrganisationPages("http://127.0.0.1/"), m_popup, m_dialogs, nullptr};
 };
 
 TEST_F(OfflineTest, EachLoadThatFindsNoNetworkWarnsOnceAndOtherFailuresStaySilent) {

@@ -26,6 +26,12 @@ TEST(NoticeRules, NoticesAndTheirClicks) {
         {IMNotice, R"({"Name":"A","ChatRoomName":"","ChannelType":"1","ID":"42"})", "A/", "parlorMain.initMessageList(1,'','42')"},
         {Notice, R"({"Name":"A","ChatRoomName":"S","ChannelType":1,"Url":""})", "A/", "parlorMain.openNoticeLog()"},
         {Notice, R"({"Url":"https://h/?q=\"');alert(1)//"})", "/", R"(window.open('https://h/?q=\"\');alert(1)//'))"},
+        {Notice, R"({"Url":"HTTP://h:81/a"})", "/", "window.open('HTTP://h:81/a')"},
+        {Notice, R"j({"Url":"javascript:fetch(document.cookie)"})j", "/", "parlorMain.openNoticeLog()"},
+        {Notice, R"({"Url":"data:text/html,<script>alert(1)</script>"})", "/", "parlorMain.openNoticeLog()"},
+        {Notice, R"({"Url":"/notices/7"})", "/", "parlorMain.openNoticeLog()"},
+        {Notice, R"({"Url":"file:///etc/passwd"})", "/", "parlorMain.openNoticeLog()"},
+        {Notice, R"({"Url":" https://h/"})", "/", "parlorMain.openNoticeLog()"},
         {Notice, "[1]", nullptr, nullptr}, {IMNotice, "not json", nullptr, nullptr}};
     for (const auto& row : notices) {
         SCOPED_TRACE(row.json);

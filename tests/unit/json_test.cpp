@@ -1,6 +1,7 @@
 // JSON helpers: only objects and arrays are accepted at the top level, malformed, invalid or
-// overly deep text gives no value, and the writer refuses (rather than alters or throws on)
-// values that JSON cannot carry. The writer's one-line text reads back through either entry.
+// overly deep text gives no value, a lone surrogate reads as a replacement character, and the
+// writer refuses (rather than alters or throws on) values that JSON cannot carry. The writer's
+// one-line text reads back through either entry.
 
 #include "common/Json.h"
 
@@ -24,6 +25,9 @@ TEST(Json, ParsingAcceptsOnlyValidContainers) {
     EXPECT_TRUE(Q7Z_JSON::JSONValue(std::string_view(nested(512))).has_value());
     // Brackets inside a string are no nesting.
     EXPECT_TRUE(Q7Z_JSON::JSONValue("[\"" + std::string(1000, '[') + "\"]").has_value());
+    // Half a surrogate pair (a text cut inside an emoji) is U+FFFD; escapes around it stay.
+    EXPECT_EQ(Q7Z_JSON::JSONValue(R"(["\ud83d|\udc00|\ud83d\ude00|\\ud83d|\ud83d\u0041|\ud83d"])"),
+              json::array({"\xEF\xBF\xBD|\xEF\xBF\xBD|\xF0\x9F\x98\x80|\\ud83d|\xEF\xBF\xBD" "A|\xEF\xBF\xBD"}));
 
     // Scalars, malformed text, invalid UTF-8, text after a NUL (the parser alone would stop at
     // it and accept what came before), nesting past 512.

@@ -1,14 +1,17 @@
-// The web host's decisions as the engine asks for them: navigations (meeting links), new
-// windows (same host or not) and responses (files, pages, downloads), each written as what
-// happens: used or ignored, handed to the desktop, window closed, download started. A meeting
-// link in the main view and in a popup, a new window of the same or another host and an XML
-// page are proven through the web host in its GUI test; here are the cases it does not reach.
+// The web host's decisions as the engine asks for them: navigations (meeting links, links the
+// user clicks), new windows (same host or not) and responses (files, pages, downloads), each
+// written as what happens: used or ignored, handed to the desktop, window closed, download
+// started; with who asked (the organisation's page, another, unknown) and whether the user
+// did. The engine's side of it (the Referer it sends, its gestures) is proven through the web
+// host in its GUI test; here are the cases it does not reach, and the hand-off throttle.
 
 #include "web/policy/Q7ZNavigationPolicy.h"
 
 #include <string>
 
 #include <gtest/gtest.h>
+
+#include "web/policy/Q7ZHandOffThrottle.h"
 
 namespace {
 
@@ -19,33 +22,68 @@ std::string outcome(const Q7ZNavigationPolicy::Decision& decision, const std::st
     return decision.startDownload ? text + " download" : text;
 }
 
-TEST(NavigationPolicy, Decisions) {
-    enum Ask { Navigation, NewWindow, Response };
-    const char* main = "https://chat.example.com/app";
+TEST(NavigationPolicy, DecisionsFollowWhoAsked) {
+    enum Ask { Navigation, Link, NewWindow, Response, MainResponse };
+    const Q7ZNavigationPolicy policy(Q7ZOrganisationPages("https://Chat.example.com/org/"));
+    const std::string main = "https://chat.example.com/app", idp = "https://id.example.net/login";
+    const std::optional<std::string> organisation = "chat.example.com", other = "ads.example.org", unknown;
     const struct {
         Ask ask;
-        std::string url, other;  // other: the main frame's address, or the response's type
-        bool isMainView;
+        std::string url;
+        std::optional<std::string> requester;
+        bool gesture, isMainView;
+        std::string page;  // the view's page, or the response's type
         const char* expected;
     } cases[] = {
-        {Navigation, "ZOOMMTG://zoom.us/j?c=1", "", false, "use"},
-        {NewWindow, "http://chat.example.com:81/popup", main, false, "use"},
-        {NewWindow, "https://CHAT.example.com/a", main, false, "ignore desktop"},
-        {NewWindow, "mailto:ann@example.com", main, false, "ignore desktop"},
-        {NewWindow, "https://chat.example.com/a", "about:blank", false, "ignore desktop"},
-        {NewWindow, "javascript:alert(1)", main, false, "ignore"},
-        {NewWindow, "file:///etc/passwd", main, false, "ignore"},
-        {Response, "file:///home/a.html", "text/html", true, "ignore"},
-        {Response, "FILE:///home/b.zip", "application/zip", false, "ignore"},
-        {Response, "https://chat.example.com/c", "application/json", true, "use download"},
-        {Response, "https://chat.example.com/d", "application/pdf", false, "use close download"},
+        {Navigation, "zoommtg://zoom.us/j?c=1", unknown, true, false, main, "ignore desktop close"},
+        {Navigation, "zoommtg://zoom.us/j?c=2", unknown, true, true, main, "ignore desktop"},
+        {Navigation, "zoommtg://zoom.us/j?c=3", organisation, false, false, main, "ignore desktop close"},
+        {Navigation, "zoommtg://zoom.us/j?c=4", unknown, false, true, main, "ignore"},
+        {Navigation, "ZOOMMTG://zoom.us/j?c=5", unknown, false, false, main, "use"},
+        {Link, "https://news.example.org/a", organisation, true, true, main, "ignore desktop"},
+        {Link, "https://news.example.org/b", organisation, false, true, main, "use"},
+        {Link, "https://news.example.org/c", organisation, true, false, main, "use"},
+        {Link, "https://CHAT.example.com:8443/d", organisation, true, true, main, "use"},
+        {Link, "https://id.example.net/next", unknown, true, true, idp, "use"},
+        {Link, "mailto:ann@example.com", organisation, true, true, main, "use"},
+        {NewWindow, "http://chat.example.com:81/popup", unknown, false, false, main, "use"},
+        {NewWindow, "https://CHAT.example.com/a", organisation, false, false, main, "ignore desktop"},
+        {NewWindow, "mailto:ann@example.com", unknown, true, false, main, "ignore desktop"},
+        {NewWindow, "https://news.example.org/", other, false, false, main, "ignore"},
+        {NewWindow, "https://news.example.org/", unknown, false, false, main, "ignore"},
+        {NewWindow, "https://chat.example.com/a", organisation, false, false, "about:blank", "ignore desktop"},
+        {NewWindow, "javascript:alert(1)", organisation, true, false, main, "ignore"},
+        {NewWindow, "file:///etc/passwd", organisation, true, false, main, "ignore"},
+        {Response, "file:///home/a.html", organisation, false, true, "text/html", "ignore"},
+        {Response, "FILE:///home/b.zip", organisation, false, false, "application/zip", "ignore"},
+        {Response, "https://ads.example.org/c.html", other, false, true, "text/html", "use"},
+        {Response, "https://cdn.example.org/c.json", organisation, false, true, "application/json", "use download"},
+        {Response, "https://chat.example.com/d.pdf", organisation, false, false, "application/pdf", "use close download"},
+        {Response, "https://chat.example.com/e.zip", other, false, true, "application/zip", "ignore"},
+        {Response, "https://chat.example.com/f.zip", unknown, false, true, "application/zip", "use download"},
+        {Response, "https://ads.example.org/g.zip", unknown, false, true, "application/zip", "ignore"},
+        {Response, "blob:https://ads.example.org/5f0c", organisation, false, true, "application/zip", "ignore"},
+        {MainResponse, "https://cdn.example.org/h.zip", unknown, false, true, "application/zip", "use download"},
     };
-    for (const auto& [ask, url, other, isMainView, expected] : cases) {
-        const auto decision = ask == Navigation ? Q7ZNavigationPolicy::decideNavigation(url, isMainView)
-                              : ask == NewWindow ? Q7ZNavigationPolicy::decideNewWindow(url, other)
-                                                 : Q7ZNavigationPolicy::decideResponse(url, other, isMainView);
-        EXPECT_EQ(outcome(decision, url), expected) << url << " " << other;
+    for (const auto& [ask, url, requester, gesture, isMainView, page, expected] : cases) {
+        const Q7ZNavigationPolicy::Action action{url, requester, gesture, ask == Link, isMainView,
+                                                 ask == Link || ask == Navigation || ask == NewWindow ? page : main};
+        const auto requestHost = Q7ZOrganisationPages::requesterHost(url, requester ? "https://" + *requester + "/" : "");
+        const auto decision =
+            ask == NewWindow ? policy.decideNewWindow(action)
+            : ask >= Response ? policy.decideResponse({url, page, requestHost, ask == MainResponse, isMainView, main})
+                              : policy.decideNavigation(action);
+        EXPECT_EQ(outcome(decision, url), expected) << url << " " << page;
     }
+}
+
+TEST(NavigationPolicy, AnAddressGoesToTheDesktopOnceInTwoSeconds) {
+    Q7ZHandOffThrottle throttle;
+    const std::pair<const char*, std::int64_t> asks[] = {{"zoommtg://a", 0}, {"zoommtg://a", 1'999'999}, {"zoommtg://b", 10},
+                                                         {"zoommtg://a", 2'000'000}, {"zoommtg://a", 2'500'000}};
+    std::string admitted;
+    for (const auto& [url, now] : asks) admitted += throttle.admit(url, now) ? "1" : "0";
+    EXPECT_EQ(admitted, "10110");
 }
 
 }  // namespace

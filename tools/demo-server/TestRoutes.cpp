@@ -9,6 +9,7 @@
 
 #include "FormBody.h"
 #include "RequestParams.h"
+#include "WebAppFiles.h"
 
 namespace {
 
@@ -83,7 +84,12 @@ void answerEcho(const httplib::Request& request, httplib::Response& response) {
 
 }  // namespace
 
-void addTestRoutes(httplib::Server& server, const std::atomic<bool>& stopping) {
+void addTestRoutes(httplib::Server& server, const std::atomic<bool>& stopping, const WebAppFiles& webApp) {
+    addGetAndPost(server, "/test/hostile.html", [&webApp](const httplib::Request&, httplib::Response& response) {
+        const std::string* page = webApp.file(kHostilePageFile);
+        response.status = page ? 200 : 404;
+        response.set_content(page ? *page : "no such file\n", WebAppFiles::contentTypeOf(kHostilePageFile));
+    });
     addGetAndPost(server, R"(/test/status/(\d{3}))", answerStatus);
     addGetAndPost(server, "/test/html-404", [](const httplib::Request&, httplib::Response& response) {
         response.status = 404;

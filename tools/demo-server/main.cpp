@@ -131,7 +131,7 @@ int main(int argc, char** argv) {
     addDownloadRoutes(server, stopping);
     addPrivateCloudRoutes(server, data);
     addOnboardingRoutes(server, data);
-    if (options->withTestRoutes) addTestRoutes(server, stopping);
+    if (options->withTestRoutes) addTestRoutes(server, stopping, webApp);
 
     const int port = bindServer(server, *options);
     if (port <= 0) {

@@ -2,6 +2,8 @@
 
 #include <giomm/notification.h>
 
+#include "platform/desktop/NotificationBodyFormat.h"
+
 namespace {
 
 using Target = std::tuple<Glib::ustring, Glib::ustring, Glib::ustring>;  // id, kind, text
@@ -23,16 +25,24 @@ DesktopNotifier::~DesktopNotifier() {
 std::string DesktopNotifier::post(const std::string& title, const std::string& body, const std::string& kind,
                                   const std::string& text) {
     if (!m_application->is_registered()) return {};
-    const std::string id = "notice-" + std::to_string(m_nextId++);
+    const std::string id = "notice-" + std::to_string(s_nextId++);
     auto notification = Gio::Notification::create(title);
-    notification->set_body(body);
     notification->set_default_action_variant(std::string("app.") + kActionName,
                                              Glib::Variant<Target>::create(Target(id, kind, text)));
-    m_application->send_notification(id, notification);
+    // The page's text is shown as text, whatever the desktop does with markup.
+    m_unsent->insert(id);
+    NotificationBodyFormat::whenKnown(
+        m_application->get_dbus_connection() ? m_application->get_dbus_connection()->gobj() : nullptr,
+        [application = m_application, unsent = m_unsent, notification, id, body](bool isMarkup) {
+            if (unsent->erase(id) == 0 || !application->is_registered()) return;  // withdrawn meanwhile
+            notification->set_body(isMarkup ? NotificationBodyFormat::escaped(body) : body);
+            application->send_notification(id, notification);
+        });
     return id;
 }
 
 void DesktopNotifier::withdraw(const std::string& id) {
+    if (m_unsent->erase(id) > 0) return;
     if (!id.empty() && m_application->is_registered()) m_application->withdraw_notification(id);
 }
 

@@ -3,11 +3,13 @@
 // notification service shows them. A click runs the application action
 // "app.notification-activated" whose target holds the notification's id, its kind (e.g.
 // "showNotice") and the page's text; the handler gets (kind, text) and the notification is
-// withdrawn.
+// withdrawn. Title and body are shown as text (NotificationBodyFormat).
 //
 // The application must be registered on the session bus before post().
 
 #include <functional>
+#include <memory>
+#include <set>
 #include <string>
 
 #include <giomm/application.h>
@@ -35,5 +37,9 @@ private:
     Glib::RefPtr<Gio::Application> m_application;
     Glib::RefPtr<Gio::SimpleAction> m_action;
     ActivationHandler m_handler;
-    unsigned m_nextId = 1;
+    // For the whole process: a notifier made later (a new web host) must not reuse the id of a
+    // notification still listed, which the desktop would then replace.
+    static inline unsigned s_nextId = 1;
+    // Posted, and waiting for the desktop to say how it shows bodies.
+    std::shared_ptr<std::set<std::string>> m_unsent = std::make_shared<std::set<std::string>>();
 };

@@ -2,16 +2,17 @@
 
 #include <algorithm>
 #include <array>
-#include <memory>
-#include <optional>
 #include <utility>
 
 #include <glib.h>
+
+#include "platform/GObjectPtr.h"
 
 namespace {
 
 constexpr std::string_view kMeetingLinkPrefix = "zoommtg://";
 constexpr std::array<std::string_view, 3> kDesktopSchemes = {"http", "https", "mailto"};
+constexpr std::array<std::string_view, 2> kWebSchemes = {"http", "https"};
 constexpr std::array<std::string_view, 3> kShownTypes = {"text/html", "text/xml", "application/xml"};
 
 template <std::size_t N>
@@ -26,11 +27,10 @@ std::string schemeOf(std::string_view url) {
     return scheme ? scheme : "";
 }
 
-// The host as written in the address (no decoding), or nullopt when there is none.
-std::optional<std::string> hostOf(std::string_view url) {
+// The host as written in the address (no decoding, case kept), or nullopt when there is none.
+std::optional<std::string> writtenHostOf(std::string_view url) {
     const std::string text(url);
-    std::unique_ptr<GUri, decltype(&g_uri_unref)> uri(
-        g_uri_parse(text.c_str(), G_URI_FLAGS_ENCODED, nullptr), &g_uri_unref);
+    const GUriPtr uri(g_uri_parse(text.c_str(), G_URI_FLAGS_ENCODED, nullptr));
     const char* host = uri ? g_uri_get_host(uri.get()) : nullptr;
     if (!host || !*host) return std::nullopt;
     return std::string(host);
@@ -42,23 +42,50 @@ Decision ignore(std::string desktopUrl = {}, bool closeWindow = false) {
     return {false, std::move(desktopUrl), closeWindow, false};
 }
 
+// Pages of other hosts asking for what only the organisation's may have: a detail for whoever
+// looks into a page that does not work as it should.
+Decision refuse(const char* what, std::string_view url) {
+    g_debug("%s %.*s was refused: a page that is not the organisation's asked without the user's gesture", what,
+            static_cast<int>(url.size()), url.data());
+    return ignore();
+}
+
 }  // namespace
 
-Q7ZNavigationPolicy::Decision Q7ZNavigationPolicy::decideNavigation(std::string_view url, bool isMainView) {
-    if (!url.starts_with(kMeetingLinkPrefix)) return {};
-    return ignore(std::string(url), !isMainView);
+bool Q7ZNavigationPolicy::mayHandOver(const Action& action) const {
+    return action.userGesture || m_pages.isOrganisationHost(action.requesterHost);
 }
 
-Q7ZNavigationPolicy::Decision Q7ZNavigationPolicy::decideNewWindow(std::string_view url,
-                                                                   std::string_view mainFrameUrl) {
-    const std::optional<std::string> host = hostOf(url);
-    if (host && host == hostOf(mainFrameUrl)) return {};
-    return ignore(contains(kDesktopSchemes, schemeOf(url)) ? std::string(url) : std::string());
+Decision Q7ZNavigationPolicy::decideNavigation(const Action& action) const {
+    if (action.url.starts_with(kMeetingLinkPrefix)) {
+        if (!mayHandOver(action)) return refuse("the meeting link", action.url);
+        return ignore(std::string(action.url), !action.isMainView);
+    }
+    // Leaving for another site by a click: the browser shows it, the web app stays. Redirects,
+    // forms and scripts still load in place (a sign-in may pass through another host).
+    const auto host = Q7ZOrganisationPages::hostOf(action.url);
+    if (action.isMainView && action.linkClicked && action.userGesture && contains(kWebSchemes, schemeOf(action.url)) &&
+        !m_pages.isOrganisationHost(host) && host != Q7ZOrganisationPages::hostOf(action.pageUrl))
+        return ignore(std::string(action.url));
+    return {};
 }
 
-Q7ZNavigationPolicy::Decision Q7ZNavigationPolicy::decideResponse(std::string_view url, std::string_view mimeType,
-                                                                  bool isMainView) {
-    if (schemeOf(url) == "file") return ignore();
-    if (contains(kShownTypes, mimeType)) return {};
-    return {true, {}, !isMainView, true};
+Decision Q7ZNavigationPolicy::decideNewWindow(const Action& action) const {
+    const std::optional<std::string> host = writtenHostOf(action.url);
+    if (host && host == writtenHostOf(action.pageUrl)) return {};
+    if (!contains(kDesktopSchemes, schemeOf(action.url))) return ignore();
+    if (!mayHandOver(action)) return refuse("the new window", action.url);
+    return ignore(std::string(action.url));
+}
+
+// The frame a response is for is the page that asked for it where the request tells; else the
+// page the main frame shows, or the new address (of a subframe, or a window still blank).
+Decision Q7ZNavigationPolicy::decideResponse(const Response& response) const {
+    if (schemeOf(response.url) == "file") return ignore();
+    if (contains(kShownTypes, response.mimeType)) return {};
+    std::optional<std::string> frameHost = response.requesterHost;
+    if (!frameHost && response.isMainFrameResource) frameHost = Q7ZOrganisationPages::hostOf(response.pageUrl);
+    if (!frameHost) frameHost = Q7ZOrganisationPages::hostOf(response.url);
+    if (!m_pages.isOrganisationHost(frameHost)) return refuse("the download", response.url);
+    return {true, {}, !response.isMainView, true};
 }

@@ -2,12 +2,19 @@
 // What the web host does with a navigation, a page's request for a new window and a
 // response, decided from plain text so the rules hold whatever engine asks:
 // - a meeting link ("zoommtg://") goes to the desktop's meeting client instead of the view;
+// - a link the user clicks in the main view to a host that is neither the organisation's nor
+//   the shown page's goes to the desktop's browser, and the web app stays;
 // - a new window stays in the program only for the main page's own host; another host's
 //   web or mail address goes to the desktop, anything else is dropped;
-// - local files are never shown, web pages and XML are, every other response is downloaded.
+// - local files are never shown, web pages and XML are, every other response is downloaded
+//   when the organisation's page asked for it, and dropped otherwise.
+// A page that is not the organisation's hands nothing to the desktop without the user's gesture.
 
+#include <optional>
 #include <string>
 #include <string_view>
+
+#include "web/policy/Q7ZOrganisationPages.h"
 
 class Q7ZNavigationPolicy {
 public:
@@ -18,8 +25,37 @@ public:
         bool startDownload = false; // fetch the request as a page download
     };
 
-    // isMainView: the program's main view, whose window is only ever hidden, never closed.
-    static Decision decideNavigation(std::string_view url, bool isMainView);
-    static Decision decideNewWindow(std::string_view url, std::string_view mainFrameUrl);
-    static Decision decideResponse(std::string_view url, std::string_view mimeType, bool isMainView);
+    // A navigation or a new window, as the engine tells it.
+    struct Action {
+        std::string_view url;
+        // The page that asked (Q7ZOrganisationPages::requesterHost); nothing when unknown.
+        std::optional<std::string> requesterHost;
+        bool userGesture = false;
+        bool linkClicked = false;
+        // The program's main view, whose window is only ever hidden, never closed.
+        bool isMainView = false;
+        // The address the view shows (its main frame's).
+        std::string_view pageUrl;
+    };
+
+    struct Response {
+        std::string_view url;
+        std::string_view mimeType;
+        std::optional<std::string> requesterHost;
+        bool isMainFrameResource = false;
+        bool isMainView = false;
+        std::string_view pageUrl;
+    };
+
+    explicit Q7ZNavigationPolicy(Q7ZOrganisationPages pages) : m_pages(std::move(pages)) {}
+
+    Decision decideNavigation(const Action& action) const;
+    Decision decideNewWindow(const Action& action) const;
+    Decision decideResponse(const Response& response) const;
+
+private:
+    // The user's own doing, or the organisation's page asking.
+    bool mayHandOver(const Action& action) const;
+
+    Q7ZOrganisationPages m_pages;
 };

@@ -12,6 +12,7 @@
 #include "common/PageScript.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "platform/Bundle.h"
+#include "platform/GObjectPtr.h"
 
 namespace {
 
@@ -107,9 +108,19 @@ std::string messageListScript(const Json& notice) {
     return PageScript::call("parlorMain.initMessageList", {channel, id, ""});
 }
 
+// Only an absolute web address is opened: anything else (javascript:, data:, file:, relative
+// text) would run or show in the web app's own origin.
+bool isWebAddress(const std::string& url) {
+    const GUriPtr uri(g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr));
+    if (!uri) return false;
+    const char* host = g_uri_get_host(uri.get());
+    const char* scheme = g_uri_get_scheme(uri.get());
+    return host && *host && (g_ascii_strcasecmp(scheme, "http") == 0 || g_ascii_strcasecmp(scheme, "https") == 0);
+}
+
 std::string noticeScript(const Json& notice) {
     const std::string url = memberText(notice, "Url");
-    if (url.empty()) return PageScript::call("parlorMain.openNoticeLog");
+    if (!isWebAddress(url)) return PageScript::call("parlorMain.openNoticeLog");
     return PageScript::call("window.open", {url});
 }
 

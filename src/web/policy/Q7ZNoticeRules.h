@@ -2,7 +2,8 @@
 // What the web host does with the page's notices, badge and sound, decided from plain values
 // and the settings store so the rules hold whatever shows them:
 // - a notice becomes a desktop notification (title, body) that carries its kind and the
-//   page's JSON text, and its click becomes the page function that opens what it was about;
+//   page's JSON text, and its click becomes the page function that opens what it was about
+//   (a notice's address only when it is an absolute http or https one, else the notice log);
 // - the page's badge number becomes the dock count, or clears it;
 // - the notification sound is the user's own file while it exists, else the bundle's
 //   "Notify.wav"; a chosen file found gone when a notice sounds is forgotten at once.

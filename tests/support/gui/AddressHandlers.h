@@ -1,17 +1,19 @@
 #pragma once
 // A handler registered in the program's home for the address schemes the desktop may be asked
-// to open (http, mailto, zoommtg and the tests' own velloq-test): each address it gets lands in
-// a file named after its scheme. GLib reads the XDG folders once per process, so register
+// to open (http, mailto, zoommtg and the tests' own velloq-test): each address it gets is added
+// as a line to a file named after its scheme. GLib reads the XDG folders once per process, so register
 // before GTK starts.
 
 #include <filesystem>
+#include <sstream>
 #include <string>
+#include <vector>
 
 #include "support/TempHome.h"
 
 inline void registerAddressHandlers() {
     const std::string handler = processHome().path() + "/open-handler";
-    writeFileText(handler, "#!/bin/sh\nprintf '%s' \"$1\" > \"$0-${1%%:*}\"\n");
+    writeFileText(handler, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$0-${1%%:*}\"\n");
     std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
     std::string mimeTypes, defaults;
     for (const char* scheme : {"http", "mailto", "zoommtg", "velloq-test"}) {
@@ -23,7 +25,16 @@ inline void registerAddressHandlers() {
     writeFileText(processHome().path() + "/.config/mimeapps.list", "[Default Applications]\n" + defaults);
 }
 
+// Every address of that scheme the handler got, oldest first.
+inline std::vector<std::string> openedAddresses(const std::string& scheme) {
+    std::vector<std::string> addresses;
+    std::istringstream lines(readFileText(processHome().path() + "/open-handler-" + scheme));
+    for (std::string line; std::getline(lines, line);) addresses.push_back(line);
+    return addresses;
+}
+
 // The last address of that scheme the handler got; "" for none.
 inline std::string openedAddress(const std::string& scheme) {
-    return readFileText(processHome().path() + "/open-handler-" + scheme);
+    const auto addresses = openedAddresses(scheme);
+    return addresses.empty() ? "" : addresses.back();
 }

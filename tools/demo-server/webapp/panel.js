@@ -134,6 +134,20 @@
     byId('zoom-link').addEventListener('click', () => show('windows-output')('followed the zoommtg:// link'));
   }
 
+  // ---- another site ----
+
+  // The page is served only by a server run with its test routes.
+  function wireOtherSite() {
+    const address = `${otherHostOrigin()}/test/hostile.html`;
+    fetch('/test/hostile.html', { method: 'HEAD' }).then((answer) => { byId('other-site-section').hidden = !answer.ok; },
+      () => {});
+    byId('other-site-frame').addEventListener('click', () => { byId('sample-frame').src = address; });
+    byId('other-site-window').addEventListener('click', () => openWindow(address));
+    window.addEventListener('message', (event) => {
+      if (event.data && event.data.hostileReport) show('other-site-output')(JSON.stringify(event.data.hostileReport));
+    });
+  }
+
   // ---- responses ----
 
   function buildResponseLinks() {
@@ -240,6 +254,7 @@
     buildResponseLinks();
     buildDownloadLinks();
     wireWindows();
+    wireOtherSite();
     wireDialogs();
     wireFileInputs();
     wireLeaving();
