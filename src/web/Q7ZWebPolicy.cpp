@@ -65,6 +65,7 @@ Q7ZNavigationPolicy::Decision Q7ZWebPolicy::decide(WebKitWebView* view, WebKitPo
                                             Q7ZRequester::hostOf(request),
                                             static_cast<bool>(webkit_navigation_action_is_user_gesture(action)),
                                             navigationType == WEBKIT_NAVIGATION_TYPE_LINK_CLICKED,
+                                            static_cast<bool>(webkit_navigation_action_is_redirect(action)),
                                             isMainView,
                                             pageUrl};
     if (type == WEBKIT_POLICY_DECISION_TYPE_NEW_WINDOW_ACTION) return m_rules.decideNewWindow(asked);

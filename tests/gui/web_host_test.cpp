@@ -319,7 +319,7 @@ TEST_F(WebHostTest, NavigationsNewWindowsAndResponsesAreDecidedAsThePolicySays) 
     const auto redirectTo = [](const std::string& server, const std::string& url) {
         return server + "test/redirect?to=" + GCharPtr(g_uri_escape_string(url.c_str(), nullptr, FALSE)).get();
     };
-    // A sign-in passing through another host and back.
+    // A sign-in the user starts, passing through another host and back.
     const std::string otherServer = "http://localhost:" + std::to_string(s_server->port()) + "/";
     const std::string signIn = redirectTo(s_server->baseUrl(), redirectTo(otherServer, same));
     const struct { std::string action, window, desktopScheme, desktop, shows; } rows[] = {
@@ -328,7 +328,7 @@ TEST_F(WebHostTest, NavigationsNewWindowsAndResponsesAreDecidedAsThePolicySays) 
         // A window the page opens by script is the page's own, whatever its host.
         {"window.open('" + other + "')", other, "", "", ""},
         {click(other + "?clicked", "_self"), "", "http", other + "?clicked", ""},
-        {"location.href = '" + signIn + "'", "", "", "", same},
+        {click(signIn, "_self"), "", "", "", same},
         {"location.href = 'zoommtg://zoom.us/join?c=1'", "", "zoommtg", "zoommtg://zoom.us/join?c=1", ""},
         {"location.href = '" + xml + "'", "", "", "", xml},
     };

@@ -23,7 +23,7 @@ std::string outcome(const Q7ZNavigationPolicy::Decision& decision, const std::st
 }
 
 TEST(NavigationPolicy, DecisionsFollowWhoAsked) {
-    enum Ask { Navigation, Link, NewWindow, Response, MainResponse };
+    enum Ask { Navigation, Link, Redirect, NewWindow, Response, MainResponse };
     const Q7ZNavigationPolicy policy(Q7ZOrganisationPages("https://Chat.example.com/org/"));
     const std::string main = "https://chat.example.com/app", idp = "https://id.example.net/login";
     const std::optional<std::string> organisation = "chat.example.com", other = "ads.example.org", unknown;
@@ -45,6 +45,7 @@ TEST(NavigationPolicy, DecisionsFollowWhoAsked) {
         {Link, "https://news.example.org/c", organisation, true, false, main, "use"},
         {Link, "https://CHAT.example.com:8443/d", organisation, true, true, main, "use"},
         {Link, "https://id.example.net/next", unknown, true, true, idp, "use"},
+        {Redirect, "https://id.example.net/sso", organisation, true, true, main, "use"},
         {Link, "mailto:ann@example.com", organisation, true, true, main, "use"},
         {NewWindow, "http://chat.example.com:81/popup", unknown, false, false, main, "use"},
         {NewWindow, "https://CHAT.example.com/a", organisation, false, false, main, "ignore desktop"},
@@ -66,8 +67,8 @@ TEST(NavigationPolicy, DecisionsFollowWhoAsked) {
         {MainResponse, "https://cdn.example.org/h.zip", unknown, false, true, "application/zip", "use download"},
     };
     for (const auto& [ask, url, requester, gesture, isMainView, page, expected] : cases) {
-        const Q7ZNavigationPolicy::Action action{url, requester, gesture, ask == Link, isMainView,
-                                                 ask == Link || ask == Navigation || ask == NewWindow ? page : main};
+        const Q7ZNavigationPolicy::Action action{url, requester, gesture, ask == Link || ask == Redirect, ask == Redirect,
+                                                 isMainView, ask < Response ? page : main};
         const auto requestHost = Q7ZOrganisationPages::requesterHost(url, requester ? "https://" + *requester + "/" : "");
         const auto decision =
             ask == NewWindow ? policy.decideNewWindow(action)

@@ -32,6 +32,8 @@ public:
         std::optional<std::string> requesterHost;
         bool userGesture = false;
         bool linkClicked = false;
+        // A server's answer sends the navigation on (it keeps the first request's gesture and type).
+        bool isRedirect = false;
         // The program's main view, whose window is only ever hidden, never closed.
         bool isMainView = false;
         // The address the view shows (its main frame's).
