@@ -4,9 +4,10 @@
 #include <array>
 #include <optional>
 
+#include <unistd.h>
+
 #include <glib.h>
 #include <nlohmann/json.hpp>
-#include <openssl/rand.h>
 
 #include "common/Json.h"
 
@@ -102,16 +103,16 @@ constexpr std::string_view kScriptTemplate = R"JS((() => {
   const stringify = JSON.stringify, parse = JSON.parse, apply = Reflect.apply, isArray = Array.isArray;
   const call = (values) => ask(marker + stringify(values));
   const carried = {
-    none: (name) => [name],
-    callback: (name) => [name],
     text: (name, value) => [name, typeof value === 'string' ? value : null],
     number: (name, value) => [name, typeof value === 'number' ? value : null],
   };
   const bridge = {};
   for (const name of Object.keys(operations)) {
     const kind = operations[name];
+    // A call without an argument is the same text every time.
+    const fixed = kind === 'none' || kind === 'callback' ? marker + stringify([name]) : null;
     bridge[name] = function (argument) {
-      const answer = call(carried[kind](name, argument));
+      const answer = fixed !== null ? ask(fixed) : call(carried[kind](name, argument));
       if (kind !== 'callback' || typeof argument !== 'function' || typeof answer !== 'string') return;
       let values;
       try { values = parse(answer); } catch (error) { return; }
@@ -138,9 +139,10 @@ void replace(std::string& text, std::string_view placeholder, const std::string&
 }
 
 std::string freshMarker() {
+    // The kernel's generator: OpenSSL's would cost start-up the loading of its configuration.
     std::array<unsigned char, kSecretBytes> secret{};
-    if (RAND_bytes(secret.data(), static_cast<int>(secret.size())) != 1) {
-        // Never a guessable marker: GLib's generator seeds from the system's random source.
+    if (getentropy(secret.data(), secret.size()) != 0) {
+        // Never a fixed marker: GLib's generator seeds itself from the system's random source.
         g_warning("the system's random source failed; the page bridge's secret comes from GLib's generator");
         for (auto& byte : secret) byte = static_cast<unsigned char>(g_random_int_range(0, 256));
     }
