@@ -11,7 +11,6 @@ namespace {
 // Copying, comparing and writing a value recurse once per level, so text nested deeper than
 // this is refused up front rather than left to exhaust the stack later.
 constexpr std::size_t kMaxNestingDepth = 512;
-constexpr int kPrettyIndent = 2;
 
 // Deepest bracket nesting outside string literals. Malformed text only needs an answer that
 // is safe: the parser refuses it anyway.
@@ -118,25 +117,16 @@ std::optional<nlohmann::json> JSONValue(const Bytes& utf8) {
     return parseContainer(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));
 }
 
-std::optional<std::string> JSONStringWithOption(const nlohmann::json& value, int options) {
+std::optional<std::string> JSONRepresentation(const nlohmann::json& value) {
     // Like the reader, the writer only deals in objects and arrays at the top level.
     if (!value.is_object() && !value.is_array()) return std::nullopt;
     try {
         if (!isWritable(value, 1)) return std::nullopt;
-        const int indent = (options & kWritingPrettyPrinted) != 0 ? kPrettyIndent : -1;
         // Strict: a string that is not UTF-8 is an error, not silently mended.
-        return value.dump(indent, ' ', false, nlohmann::json::error_handler_t::strict);
+        return value.dump(-1, ' ', false, nlohmann::json::error_handler_t::strict);
     } catch (const std::exception&) {
         return std::nullopt;
     }
-}
-
-std::optional<std::string> prettyJSONString(const nlohmann::json& value) {
-    return JSONStringWithOption(value, kWritingPrettyPrinted);
-}
-
-std::optional<std::string> JSONRepresentation(const nlohmann::json& value) {
-    return JSONStringWithOption(value, 0);
 }
 
 }  // namespace Q7Z_JSON

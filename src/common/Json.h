@@ -14,13 +14,9 @@
 
 namespace Q7Z_JSON {
 
-inline constexpr int kWritingPrettyPrinted = 1;
-
 std::optional<nlohmann::json> JSONValue(std::string_view text);
 std::optional<nlohmann::json> JSONValue(const Bytes& utf8);
 
-std::optional<std::string> JSONStringWithOption(const nlohmann::json& value, int options);
-std::optional<std::string> prettyJSONString(const nlohmann::json& value);
 // Compact text, no line breaks.
 std::optional<std::string> JSONRepresentation(const nlohmann::json& value);
 

@@ -18,8 +18,4 @@ std::optional<std::string> folderForLanguageCode(std::string_view code) {
     return lookUp(kLanguageCodes, kLocalizationFolders, code);
 }
 
-std::optional<std::string> languageCodeForFolder(std::string_view folder) {
-    return lookUp(kLocalizationFolders, kLanguageCodes, folder);
-}
-
 }  // namespace LanguageCodes

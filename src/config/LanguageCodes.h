@@ -15,6 +15,5 @@ inline constexpr std::array<std::string_view, 3> kLocalizationFolders = {"zh-Han
 
 // nullopt for a code outside the list.
 std::optional<std::string> folderForLanguageCode(std::string_view code);
-std::optional<std::string> languageCodeForFolder(std::string_view folder);
 
 }  // namespace LanguageCodes

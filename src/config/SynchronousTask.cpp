@@ -1,18 +1,12 @@
 #include "config/SynchronousTask.h"
 
 #include <cctype>
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <mutex>
 #include <string_view>
 
 #include <curl/curl.h>
 #include <glib.h>
-#include <unistd.h>
 
 namespace SynchronousTask {
 namespace {
@@ -21,18 +15,16 @@ using CurlHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
 using CurlHeaderList = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 using CurlUrl = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
 using CurlText = std::unique_ptr<char, decltype(&curl_free)>;
-using File = std::unique_ptr<FILE, decltype(&std::fclose)>;
 using HeaderList = std::vector<std::pair<std::string, std::string>>;
 
 constexpr long kMaxRedirects = 10;
 constexpr int kNotAnAbsoluteUrl = -1;
 constexpr int kBadRequestText = -2;
 
-// Where the body goes: memory or an open file. Counting here catches a body without
-// Content-Length that grows past the limit while it streams.
+// Where the body goes. Counting here catches a body without Content-Length that grows past
+// the limit while it streams.
 struct BodySink {
     Bytes* buffer = nullptr;
-    FILE* file = nullptr;
     std::size_t received = 0;
     bool tooLarge = false;
 };
@@ -123,7 +115,6 @@ std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* use
         return 0;
     }
     sink->received += length;
-    if (sink->file) return std::fwrite(data, 1, length, sink->file) == length ? length : 0;
     sink->buffer->insert(sink->buffer->end(), data, data + length);
     return length;
 }
@@ -242,14 +233,6 @@ std::optional<Bytes> performIntoMemory(const UrlRequest& request, UrlResponse* r
     return body;
 }
 
-UrlRequest requestWithBody(const UrlRequest& request, Bytes body) {
-    UrlRequest withBody = request;
-    withBody.body = std::move(body);
-    // A body needs a method that carries one.
-    if (withBody.method == "GET" || withBody.method == "HEAD") withBody.method = "POST";
-    return withBody;
-}
-
 }  // namespace
 
 std::optional<Bytes> sendSynchronousDataTaskWithRequest(const UrlRequest& request, UrlResponse* response,
@@ -261,59 +244,6 @@ std::optional<Bytes> sendSynchronousDataTaskWithURL(const std::string& url, UrlR
     UrlRequest request;
     request.url = url;
     return performIntoMemory(request, response, error);
-}
-
-std::optional<std::string> sendSynchronousDownloadTaskWithURL(const std::string& url, UrlResponse* response,
-                                                              UrlError* error) {
-    UrlRequest request;
-    request.url = url;
-    return sendSynchronousDownloadTaskWithRequest(request, response, error);
-}
-
-std::optional<std::string> sendSynchronousDownloadTaskWithRequest(const UrlRequest& request, UrlResponse* response,
-                                                                  UrlError* error) {
-    // The non-throwing forms: a TMPDIR that names no folder is a failed request, not an exception.
-    std::error_code folderError;
-    const auto folder = std::filesystem::temp_directory_path(folderError);
-    std::string path = (folder / "velloq-download-XXXXXX").string();
-    const int fd = folderError ? -1 : mkstemp(path.data());
-    File file(fd >= 0 ? fdopen(fd, "wb") : nullptr, std::fclose);
-    if (!file) {
-        if (fd >= 0) {
-            ::close(fd);
-            ::unlink(path.c_str());
-        }
-        if (response) *response = UrlResponse{};
-        setError(error, CURLE_WRITE_ERROR, "cannot create a temporary file");
-        return std::nullopt;
-    }
-    BodySink sink;
-    sink.file = file.get();
-    const bool completed = perform(request, sink, response, error);
-    const bool flushed = std::fclose(file.release()) == 0;
-    if (completed && flushed) return path;
-    if (completed) setError(error, CURLE_WRITE_ERROR, "cannot write the temporary file");
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
-    return std::nullopt;
-}
-
-std::optional<Bytes> sendSynchronousUploadTaskWithRequestFromData(const UrlRequest& request, const Bytes& data,
-                                                                  UrlResponse* response, UrlError* error) {
-    return performIntoMemory(requestWithBody(request, data), response, error);
-}
-
-std::optional<Bytes> sendSynchronousUploadTaskWithRequestFromFile(const UrlRequest& request,
-                                                                  const std::string& filePath, UrlResponse* response,
-                                                                  UrlError* error) {
-    std::ifstream in(filePath, std::ios::binary);
-    if (!in) {
-        if (response) *response = UrlResponse{};
-        setError(error, CURLE_READ_ERROR, "cannot read " + filePath);
-        return std::nullopt;
-    }
-    Bytes data{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    return performIntoMemory(requestWithBody(request, std::move(data)), response, error);
 }
 
 }  // namespace SynchronousTask

@@ -42,15 +42,5 @@ std::optional<Bytes> sendSynchronousDataTaskWithRequest(const UrlRequest& reques
                                                         UrlError* error);
 std::optional<Bytes> sendSynchronousDataTaskWithURL(const std::string& url, UrlResponse* response,
                                                     UrlError* error);
-// The path of a new temporary file holding the body.
-std::optional<std::string> sendSynchronousDownloadTaskWithURL(const std::string& url, UrlResponse* response,
-                                                              UrlError* error);
-std::optional<std::string> sendSynchronousDownloadTaskWithRequest(const UrlRequest& request,
-                                                                  UrlResponse* response, UrlError* error);
-std::optional<Bytes> sendSynchronousUploadTaskWithRequestFromData(const UrlRequest& request, const Bytes& data,
-                                                                  UrlResponse* response, UrlError* error);
-std::optional<Bytes> sendSynchronousUploadTaskWithRequestFromFile(const UrlRequest& request,
-                                                                  const std::string& filePath,
-                                                                  UrlResponse* response, UrlError* error);
 
 }  // namespace SynchronousTask

@@ -31,11 +31,6 @@ void Q7ZDownloadDataSingleton::addDownloadData(const DownloadDataPtr& data) {
     m_cacheSequenceArray.push_back(data->requestID());
 }
 
-void Q7ZDownloadDataSingleton::removeDownloadDataWithURLDownload(const Q7ZURLDownload* download) {
-    assertMainThread();
-    if (auto match = getDownloadDataWithURLDownload(download)) removeDownloadDataWithRequestID(match->requestID());
-}
-
 void Q7ZDownloadDataSingleton::removeDownloadDataWithRequestID(const std::string& requestID) {
     assertMainThread();
     if (m_cacheDataDictionary.erase(requestID) == 0) return;

@@ -26,7 +26,6 @@ public:
     // newest place instead of standing in the order twice.
     void addDownloadData(const DownloadDataPtr& data);
     // Unregisters the first record filled by that transfer; none, or an unknown one, does nothing.
-    void removeDownloadDataWithURLDownload(const Q7ZURLDownload* download);
     void removeDownloadDataWithRequestID(const std::string& requestID);
     // The first record filled by that transfer, or none. Records without a transfer never match.
     DownloadDataPtr getDownloadDataWithURLDownload(const Q7ZURLDownload* download) const;

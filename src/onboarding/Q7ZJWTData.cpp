@@ -2,7 +2,6 @@
 
 #include <array>
 #include <climits>
-#include <cstdio>
 #include <vector>
 
 #include <openssl/err.h>
@@ -15,11 +14,6 @@
 namespace {
 
 constexpr std::size_t kTokenParts = 3;
-constexpr std::size_t kMaxShortLongFormLength = 0xFF;
-constexpr std::size_t kMaxEncodableLength = 0xFFFF;
-constexpr std::size_t kMaxExponentBytes = 127;
-constexpr std::array<const char*, 15> kRsaAlgorithmIdentifier = {
-    "30", "0d", "06", "09", "2a", "86", "48", "86", "f7", "0d", "01", "01", "01", "05", "00"};
 
 bool isNonEmpty(const std::optional<std::string>& text) { return text && !text->empty(); }
 
@@ -36,34 +30,6 @@ std::vector<std::string_view> splitAtDots(std::string_view text) {
 
 Bytes decodeBase64Url(std::string_view text) {
     return Base64::dataFromBase64String(Base64::base64StringFromBase64UrlEncodedString(text));
-}
-
-std::string hexByte(unsigned value) {
-    std::array<char, 3> digits{};
-    std::snprintf(digits.data(), digits.size(), "%02x", value & 0xFFu);
-    return digits.data();
-}
-
-void prependBytes(std::deque<std::string>& pending, const Bytes& bytes) {
-    for (auto byte = bytes.rbegin(); byte != bytes.rend(); ++byte) pending.push_front(hexByte(*byte));
-}
-
-int hexDigitValue(char digit) {
-    if (digit >= '0' && digit <= '9') return digit - '0';
-    if (digit >= 'a' && digit <= 'f') return digit - 'a' + 10;
-    if (digit >= 'A' && digit <= 'F') return digit - 'A' + 10;
-    return -1;
-}
-
-// The value of the leading hex digits of a one- or two-character group.
-std::uint8_t hexGroupValue(std::string_view group) {
-    unsigned value = 0;
-    for (const char digit : group) {
-        const int digitValue = hexDigitValue(digit);
-        if (digitValue < 0) break;
-        value = (value << 4) | static_cast<unsigned>(digitValue);
-    }
-    return static_cast<std::uint8_t>(value);
 }
 
 OpenSslHandles::EvpPkeyPtr readStrictPem(const std::string& pem) {
@@ -91,14 +57,6 @@ void Q7ZJWTData::verifySignatureWithPemPublicKey() {
         return;
     }
     verifySignatureWithPublicKey(*pemOfPublicKey);
-}
-
-void Q7ZJWTData::verifySignatureWithXmlPublicKey() {
-    if (!isNonEmpty(message) || !isNonEmpty(xmlModulusOfPublicKey) || !isNonEmpty(xmlExponentOfPublicKey)) {
-        m_decodeStatus = kMalformedInput;
-        return;
-    }
-    verifySignatureWithPublicKey(getPublicKeyFromXml());
 }
 
 void Q7ZJWTData::verifySignatureWithPublicKey(const std::string& pem) {
@@ -144,61 +102,4 @@ bool Q7ZJWTData::verifyInput(const std::string& signingInput, const std::string&
                                           digest->size()) == 1;
     ERR_clear_error();
     return verified;
-}
-
-std::string Q7ZJWTData::getPublicKeyFromXml() const {
-    if (!xmlModulusOfPublicKey || !xmlExponentOfPublicKey) return "";
-    const Bytes modulus = Base64::dataFromBase64String(*xmlModulusOfPublicKey);
-    const Bytes exponent = Base64::dataFromBase64String(*xmlExponentOfPublicKey);
-    // The outer SEQUENCE is the longest length field: modulus + exponent + 31 bytes at most (the
-    // 15 AlgorithmIdentifier bytes, three 3-byte length fields, four tags, the BIT STRING's
-    // unused-bits byte, the modulus' 0x00 and the exponent's one-byte length).
-    if (exponent.size() > kMaxExponentBytes || modulus.size() + exponent.size() + 31 > kMaxEncodableLength) {
-        return "";
-    }
-
-    std::deque<std::string> pending;
-    prependBytes(pending, exponent);
-    pending.push_front(hexByte(static_cast<unsigned>(exponent.size())));
-    pending.push_front("02");
-    prependBytes(pending, modulus);
-    pending.push_front("00");
-    appendLengthWithRefDaraArray(pending, modulus.size() + 1);
-    pending.push_front("02");
-    appendLengthWithRefDaraArray(pending, pending.size());
-    pending.push_front("30");
-    pending.push_front("00");
-    appendLengthWithRefDaraArray(pending, pending.size());
-    pending.push_front("03");
-    for (auto byte = kRsaAlgorithmIdentifier.rbegin(); byte != kRsaAlgorithmIdentifier.rend(); ++byte) {
-        pending.push_front(*byte);
-    }
-    appendLengthWithRefDaraArray(pending, pending.size());
-    pending.push_front("30");
-
-    std::string hex;
-    for (const auto& byte : pending) hex += byte;
-    const auto base64 = Base64::base64StringFromData(dataFromHexString(hex));
-    if (!base64) return "";
-    return "-----BEGIN PUBLIC KEY-----\n" + *base64 + "\n-----END PUBLIC KEY-----";
-}
-
-Bytes Q7ZJWTData::dataFromHexString(std::string_view hex) {
-    Bytes bytes;
-    bytes.reserve(hex.size() / 2);
-    for (std::size_t position = 0; position < hex.size(); position += 2) {
-        bytes.push_back(hexGroupValue(hex.substr(position, 2)));
-    }
-    return bytes;
-}
-
-void Q7ZJWTData::appendLengthWithRefDaraArray(std::deque<std::string>& pendingHexBytes, std::size_t length) {
-    if (length <= kMaxShortLongFormLength) {
-        pendingHexBytes.push_front(hexByte(static_cast<unsigned>(length)));
-        pendingHexBytes.push_front("81");
-        return;
-    }
-    pendingHexBytes.push_front(hexByte(static_cast<unsigned>(length)));
-    pendingHexBytes.push_front(hexByte(static_cast<unsigned>(length >> 8)));
-    pendingHexBytes.push_front("82");
 }

@@ -1,15 +1,13 @@
 #pragma once
 // A compact signed token (Base64url header "." payload "." signature) checked against an RSA
-// public key with RSASSA-PKCS1-v1_5 over SHA-256. The key comes as PEM text or as the XML key
-// form (Base64 modulus and exponent), from which the PEM text is built here.
+// public key (PEM text) with RSASSA-PKCS1-v1_5 over SHA-256.
 //
-// Create, set message and one key form, call one verify operation, read decodeStatus() and,
-// when it is kVerified, resultDic(). The header is never examined (any algorithm name is
+// Create, set message and key, call one verify operation, read decodeStatus() and, when it is
+// kVerified, resultDic(). The header is never examined (any algorithm name is
 // checked as RS256), no claim is checked and the message is taken exactly as given.
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -27,8 +25,6 @@ public:
 
     std::optional<std::string> message;
     std::optional<std::string> pemOfPublicKey;
-    std::optional<std::string> xmlModulusOfPublicKey;   // standard Base64, big-endian
-    std::optional<std::string> xmlExponentOfPublicKey;  // standard Base64, big-endian
 
     // The payload object of the last successful verification; untouched by a failed one. A
     // payload that is not a JSON object (not JSON, or an array) verifies with no result.
@@ -37,24 +33,13 @@ public:
     std::uint64_t decodeStatus() const { return m_decodeStatus; }
 
     void verifySignatureWithPemPublicKey();
-    void verifySignatureWithXmlPublicKey();
     void verifySignatureWithPublicKey(const std::string& pem);
 
-    // The RSA key of PEM "PUBLIC KEY" text, also in the long-form-length encoding that
-    // getPublicKeyFromXml writes; null when the text holds no usable key.
+    // The RSA key of PEM "PUBLIC KEY" text, also with lengths in the long form (not DER); null
+    // when the text holds no usable key.
     static OpenSslHandles::EvpPkeyPtr getPublicKeyRef(const std::string& pem);
     // True when signatureBase64Url is a valid PKCS #1 v1.5 signature of SHA-256(signingInput).
     static bool verifyInput(const std::string& signingInput, const std::string& signatureBase64Url, EVP_PKEY* key);
-
-    // PEM text of the SubjectPublicKeyInfo built from the XML modulus and exponent, every
-    // length in the long form. "" when either is missing, or when the modulus needs a length
-    // above 65535 or the exponent is longer than 127 bytes (not encodable in this form).
-    std::string getPublicKeyFromXml() const;
-    // Two hex digits per byte; a final odd digit is read alone; a pair without a leading hex
-    // digit gives 0, as the C library's hex reading does.
-    static Bytes dataFromHexString(std::string_view hex);
-    // Puts the long-form length field (0x81 n, or 0x82 hi lo) in front of the pending bytes.
-    static void appendLengthWithRefDaraArray(std::deque<std::string>& pendingHexBytes, std::size_t length);
 
 private:
     std::optional<nlohmann::json> m_resultDic;

@@ -1,7 +1,7 @@
 #pragma once
-// Reads an RSA SubjectPublicKeyInfo that strict DER decoding refuses: the structure that
-// Q7ZJWTData::getPublicKeyFromXml builds always writes lengths in the long form (0x81 xx even
-// below 128), which is valid BER but not DER, and OpenSSL's decoders reject it.
+// Reads an RSA SubjectPublicKeyInfo that strict DER decoding refuses: keys built from a modulus
+// and an exponent by some tools write every length in the long form (0x81 xx even below 128),
+// which is valid BER but not DER, and OpenSSL's decoders reject it.
 //
 // Lengths may use any definite form; INTEGERs are read as unsigned big-endian magnitudes,
 // leading zero bytes ignored. The algorithm must be rsaEncryption and every element must span

@@ -32,13 +32,4 @@ std::string quoteExecArgument(const std::string& argument) {
     return result;
 }
 
-std::string execLine(const std::vector<std::string>& arguments) {
-    std::string line;
-    for (const auto& argument : arguments) {
-        if (!line.empty()) line += ' ';
-        line += quoteExecArgument(argument);
-    }
-    return line;
-}
-
 }  // namespace DesktopEntry

@@ -3,7 +3,6 @@
 // reading the file starts exactly the program and arguments given.
 
 #include <string>
-#include <vector>
 
 namespace DesktopEntry {
 
@@ -12,8 +11,5 @@ namespace DesktopEntry {
 // either way so that it is never read as a field code. The result is the Exec value before the
 // key file's own string escaping (GKeyFile adds that when writing).
 std::string quoteExecArgument(const std::string& argument);
-
-// The arguments quoted and joined by single spaces.
-std::string execLine(const std::vector<std::string>& arguments);
 
 }  // namespace DesktopEntry

@@ -33,13 +33,6 @@ std::string keyFileText(const std::string& name, const std::string& exec) {
     return data ? std::string(data.get(), length) : std::string();
 }
 
-bool booleanOr(GKeyFile* file, const char* key, bool fallback) {
-    GError* rawError = nullptr;
-    const bool value = g_key_file_get_boolean(file, kGroup, key, &rawError);
-    GErrorPtr error(rawError);
-    return error ? fallback : value;
-}
-
 }  // namespace
 
 LoginItem::LoginItem(std::string helperId, std::string displayName)
@@ -67,10 +60,3 @@ bool LoginItem::setEnabled(bool enabled, const std::string& helperExecutable) {
     return enabled ? enable(helperExecutable) : disable();
 }
 
-bool LoginItem::isEnabled() const {
-    KeyFilePtr file(g_key_file_new());
-    if (!g_key_file_load_from_file(file.get(), desktopFilePath().c_str(), G_KEY_FILE_NONE, nullptr)) return false;
-    if (!g_key_file_has_group(file.get(), kGroup)) return false;
-    return !booleanOr(file.get(), G_KEY_FILE_DESKTOP_KEY_HIDDEN, false) &&
-           booleanOr(file.get(), "X-GNOME-Autostart-enabled", true);
-}

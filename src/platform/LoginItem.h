@@ -20,8 +20,6 @@ public:
     bool disable();
     // enable(helperExecutable) or disable().
     bool setEnabled(bool enabled, const std::string& helperExecutable);
-    // An entry exists, is a readable Desktop Entry and is not marked Hidden or disabled.
-    bool isEnabled() const;
 
     std::string desktopFilePath() const;
 

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include <glib.h>
+
 #include "FuzzCheck.h"
 #include "common/Base64.h"
 
@@ -12,15 +14,17 @@ namespace {
 // Three bytes at most for every four characters begun.
 std::size_t decodedSizeBound(std::size_t inputSize) { return (inputSize + 3) / 4 * 3; }
 
-// Both encoders' texts decode to the input; the one-line text is whole quads, the lined one
-// does not end in a line break.
+// What GLib's encoder writes, on one line or broken into lines, decodes to the input.
 void checkRoundTrips(const Bytes& input) {
-    const auto oneLine = Base64::base64StringFromData(input);
-    FUZZ_CHECK(oneLine.has_value() && oneLine->size() % 4 == 0);
-    FUZZ_CHECK(Base64::dataFromBase64String(*oneLine) == input);
-    const std::string lined = Base64::base64EncodedString(input);
-    FUZZ_CHECK(lined.size() < 2 || lined.compare(lined.size() - 2, 2, "\r\n") != 0);
-    FUZZ_CHECK(Base64::dataFromBase64String(lined) == input);
+    for (const gboolean breakLines : {gboolean{FALSE}, gboolean{TRUE}}) {
+        const std::size_t quads = (input.size() / 3 + 1) * 4 + 4;  // GLib's documented bound
+        std::string encoded(quads + quads / 76 + 8, '\0');
+        gint state = 0, save = 0;
+        gsize length = g_base64_encode_step(input.data(), input.size(), breakLines, encoded.data(), &state, &save);
+        length += g_base64_encode_close(breakLines, encoded.data() + length, &state, &save);
+        encoded.resize(length);
+        FUZZ_CHECK(Base64::dataFromBase64String(encoded) == input);
+    }
 }
 
 void checkDecoding(std::string_view text) {
@@ -30,7 +34,6 @@ void checkDecoding(std::string_view text) {
         FUZZ_CHECK(decoded.empty());  // non-ASCII text is refused whole
         return;
     }
-    FUZZ_CHECK(decoded == Base64::base64DecodeBytes(text.data(), text.size()));
     checkRoundTrips(decoded);
 }
 

@@ -5,6 +5,9 @@
 
 #include <openssl/core_names.h>
 #include <openssl/pem.h>
+#include <glib.h>
+
+#include "platform/GObjectPtr.h"
 
 TestSigningKey TestSigningKey::generate(unsigned bits) {
     OpenSslHandles::EvpPkeyPtr key(EVP_RSA_gen(bits));
@@ -22,17 +25,44 @@ std::string TestSigningKey::publicKeyPem() const {
     return pem;
 }
 
-std::string TestSigningKey::bignumParameterBase64(const char* name) const {
+namespace {
+
+std::string base64(const Bytes& bytes) { return GCharPtr(g_base64_encode(bytes.data(), bytes.size())).get(); }
+
+// Tag, long-form length, body.
+Bytes longFormElement(std::uint8_t tag, const Bytes& body) {
+    Bytes element{tag};
+    if (body.size() > 0xFF) element.insert(element.end(), {0x82, static_cast<std::uint8_t>(body.size() >> 8)});
+    else element.push_back(0x81);
+    element.push_back(static_cast<std::uint8_t>(body.size()));
+    element.insert(element.end(), body.begin(), body.end());
+    return element;
+}
+
+Bytes joined(Bytes first, const Bytes& second) {
+    first.insert(first.end(), second.begin(), second.end());
+    return first;
+}
+
+}  // namespace
+
+Bytes TestSigningKey::bignumParameter(const char* name) const {
     BIGNUM* raw = nullptr;
     if (EVP_PKEY_get_bn_param(m_key.get(), name, &raw) != 1) throw std::runtime_error("no RSA parameter");
     OpenSslHandles::BignumPtr value(raw);
     Bytes bytes(static_cast<std::size_t>(BN_num_bytes(value.get())));
     BN_bn2bin(value.get(), bytes.data());
-    return Base64::base64StringFromData(bytes).value();
+    return bytes;
 }
 
-std::string TestSigningKey::modulusBase64() const { return bignumParameterBase64(OSSL_PKEY_PARAM_RSA_N); }
-std::string TestSigningKey::exponentBase64() const { return bignumParameterBase64(OSSL_PKEY_PARAM_RSA_E); }
+std::string TestSigningKey::longFormPublicKeyPem() const {
+    const Bytes rsaAlgorithm{0x30, 0x0D, 0x06, 0x09, 0x2A, 0x86, 0x48, 0x86, 0xF7, 0x0D, 0x01, 0x01, 0x01, 0x05, 0x00};
+    const Bytes exponent = bignumParameter(OSSL_PKEY_PARAM_RSA_E);
+    const Bytes modulus = longFormElement(0x02, joined({0x00}, bignumParameter(OSSL_PKEY_PARAM_RSA_N)));
+    const Bytes rsaKey = longFormElement(0x30, joined(joined(modulus, {0x02, static_cast<std::uint8_t>(exponent.size())}), exponent));
+    const Bytes der = longFormElement(0x30, joined(rsaAlgorithm, longFormElement(0x03, joined({0x00}, rsaKey))));
+    return "-----BEGIN PUBLIC KEY-----\n" + base64(der) + "\n-----END PUBLIC KEY-----";
+}
 
 std::string TestSigningKey::token(std::string_view payloadJson, std::string_view headerJson) const {
     const std::string input = base64UrlEncode(headerJson) + "." + base64UrlEncode(payloadJson);
@@ -50,7 +80,7 @@ std::string TestSigningKey::token(std::string_view payloadJson, std::string_view
 }
 
 std::string base64UrlEncode(std::string_view bytes) {
-    std::string text = Base64::base64StringFromData(Bytes(bytes.begin(), bytes.end())).value();
+    std::string text = base64(Bytes(bytes.begin(), bytes.end()));
     text.erase(text.find_last_not_of('=') + 1);
     std::replace(text.begin(), text.end(), '+', '-');
     std::replace(text.begin(), text.end(), '/', '_');

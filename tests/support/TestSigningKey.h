@@ -15,14 +15,15 @@ public:
 
     // "-----BEGIN PUBLIC KEY-----\n<Base64 lines>\n-----END PUBLIC KEY-----" as OpenSSL writes it.
     std::string publicKeyPem() const;
-    std::string modulusBase64() const;
-    std::string exponentBase64() const;
+    // The same key with the length of each structure but the algorithm's in the long form
+    // (0x81 n or 0x82 hi lo), as some tools write keys: not DER, which OpenSSL refuses.
+    std::string longFormPublicKeyPem() const;
     // header and payload given as JSON text, each Base64url-encoded, then signed.
     std::string token(std::string_view payloadJson, std::string_view headerJson = R"({"alg":"RS256","typ":"JWT"})") const;
 
 private:
     explicit TestSigningKey(OpenSslHandles::EvpPkeyPtr key) : m_key(std::move(key)) {}
-    std::string bignumParameterBase64(const char* name) const;
+    Bytes bignumParameter(const char* name) const;
 
     OpenSslHandles::EvpPkeyPtr m_key;
 };

@@ -1,8 +1,7 @@
 // Signed token verification with the PEM key the program holds: statuses for each kind of bad
 // input (a tampered token, one of four parts and one signed with another key are proven end to
 // end; unsigned texts and signed payloads of any shape are the setting-code fuzzer's), and the
-// lenient import of a small key written with non-DER lengths, which the XML modulus/exponent
-// form builds. Keys and tokens are made here with OpenSSL, so nothing depends on sample files.
+// lenient import of a small key written with non-DER lengths. Keys and tokens are made here with OpenSSL, so nothing depends on sample files.
 
 #include <gtest/gtest.h>
 
@@ -37,14 +36,6 @@ Q7ZJWTData verifiedWithPem(const Text& message, const Text& pem) {
     return data;
 }
 
-// The PEM text the XML modulus/exponent form of a key gives.
-std::string xmlKeyPem(const TestSigningKey& key) {
-    Q7ZJWTData data;
-    data.xmlModulusOfPublicKey = key.modulusBase64();
-    data.xmlExponentOfPublicKey = key.exponentBase64();
-    return data.getPublicKeyFromXml();
-}
-
 // The DER bytes between the BEGIN and END lines; the framing itself is proven by verifying
 // with the whole text.
 Bytes pemBody(const std::string& pem) {
@@ -73,12 +64,12 @@ TEST(Jwt, StatusAndResultOfEachKindOfToken) {
     EXPECT_EQ(ERR_peek_error(), 0ul) << "failed imports must not leave errors queued";
 }
 
-// A 512-bit modulus needs lengths below 128, which the XML form still writes as 0x81 xx: not
-// DER, refused by OpenSSL's decoders, so only the lenient reader can import the PEM. The
+// A 512-bit modulus needs lengths below 128, which a long-form key still writes as 0x81 xx:
+// not DER, refused by OpenSSL's decoders, so only the lenient reader can import the PEM. The
 // reader must still refuse damaged structures.
 TEST(Jwt, SmallKeyImportsLenientlyAndDamagedStructuresAreRefused) {
     const auto smallKey = TestSigningKey::generate(512);
-    const std::string pem = xmlKeyPem(smallKey);
+    const std::string pem = smallKey.longFormPublicKeyPem();
     const Bytes der = pemBody(pem);
     ASSERT_GE(der.size(), 3u);
     EXPECT_EQ(Bytes(der.begin(), der.begin() + 3), (Bytes{0x30, 0x81, static_cast<std::uint8_t>(der.size() - 3)}));

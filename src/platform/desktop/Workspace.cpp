@@ -93,6 +93,3 @@ bool Workspace::hasHandlerForScheme(const std::string& scheme) {
     return !scheme.empty() && Gio::AppInfo::get_default_for_uri_scheme(scheme);
 }
 
-bool Workspace::isNameOwned(const std::string& busName) {
-    return SessionBus::nameHasOwner(m_connection.get(), busName);
-}

@@ -25,8 +25,6 @@ public:
     // Starts the program detached (never waited for) with the given arguments.
     bool launchProgram(const std::string& executablePath, const std::vector<std::string>& arguments = {});
     bool hasHandlerForScheme(const std::string& scheme);
-    // The bus name has an owner; an application id is its GApplication's bus name.
-    bool isNameOwned(const std::string& busName);
 
 private:
     void showItemsInFileManager(const std::string& uri, const std::string& folderUriOnFailure);
