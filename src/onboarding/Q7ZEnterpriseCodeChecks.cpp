@@ -1,7 +1,5 @@
 #include "onboarding/Q7ZEnterpriseCodeChecks.h"
 
-#include <system_error>
-#include <thread>
 #include <utility>
 
 #include <glib.h>
@@ -14,7 +12,6 @@
 #include "platform/GObjectPtr.h"
 #include "onboarding/Q7ZServerSettingApplier.h"
 #include "platform/Bundle.h"
-#include "platform/MainThread.h"
 
 namespace {
 
@@ -45,42 +42,30 @@ bool isSuccess(const nlohmann::json& answer) {
     return found != answer.end() && found->is_boolean() && found->get<bool>();
 }
 
-class WorkerCountGuard {
-public:
-    explicit WorkerCountGuard(std::shared_ptr<std::atomic<std::size_t>> count) : m_count(std::move(count)) {}
-    ~WorkerCountGuard() { --*m_count; }
-    WorkerCountGuard(const WorkerCountGuard&) = delete;
-    WorkerCountGuard& operator=(const WorkerCountGuard&) = delete;
-
-private:
-    std::shared_ptr<std::atomic<std::size_t>> m_count;
-};
-
 }  // namespace
 
-Q7ZEnterpriseCodeChecks::Q7ZEnterpriseCodeChecks(std::weak_ptr<EnterpriseCodeScreen> screen)
-    : Q7ZEnterpriseCodeChecks(std::move(screen), Options{}) {}
+Q7ZEnterpriseCodeChecks::Q7ZEnterpriseCodeChecks(EnterpriseCodeScreen& screen)
+    : Q7ZEnterpriseCodeChecks(screen, Options{}) {}
 
-Q7ZEnterpriseCodeChecks::Q7ZEnterpriseCodeChecks(std::weak_ptr<EnterpriseCodeScreen> screen, Options options)
-    : m_screen(std::move(screen)),
-      m_options(std::move(options)),
-      m_runningWorkers(std::make_shared<std::atomic<std::size_t>>(0)) {}
+Q7ZEnterpriseCodeChecks::Q7ZEnterpriseCodeChecks(EnterpriseCodeScreen& screen, Options options)
+    : m_screen(screen), m_options(std::move(options)) {}
 
-void Q7ZEnterpriseCodeChecks::startCheckEnterpriseCode() const {
-    startWorker([](const Q7ZEnterpriseCodeChecks& checks) { checks.checkEnterpriseCodeThread(); });
+void Q7ZEnterpriseCodeChecks::startCheckEnterpriseCode() {
+    start([](const Check& check) { check.checkEnterpriseCodeThread(); });
 }
 
-void Q7ZEnterpriseCodeChecks::startCheckActivationCode(std::optional<std::string> message) const {
-    startWorker([message = std::move(message)](const Q7ZEnterpriseCodeChecks& checks) {
-        checks.checkActivationCodeWithMessage(message);
-    });
+void Q7ZEnterpriseCodeChecks::startCheckActivationCode(std::optional<std::string> message) {
+    start([message = std::move(message)](const Check& check) { check.checkActivationCodeWithMessage(message); });
 }
 
-void Q7ZEnterpriseCodeChecks::startDetectLoginPageValid() const {
-    startWorker([](const Q7ZEnterpriseCodeChecks& checks) { checks.detectLoginPageValidThread(); });
+void Q7ZEnterpriseCodeChecks::start(std::function<void(const Check&)> work) {
+    const bool started = Worker::start(m_workers, [screen = &m_screen, options = m_options, work = std::move(work)](
+                                                      const Worker::Link& link) { work(Check(link, screen, options)); });
+    // No thread, no check: take the cover down so the screen is usable again.
+    if (!started) m_screen.closeCoverView();
 }
 
-void Q7ZEnterpriseCodeChecks::checkEnterpriseCodeThread() const {
+void Q7ZEnterpriseCodeChecks::Check::checkEnterpriseCodeThread() const {
     const auto typedCode = typedCodeOnMainThread();
     if (!typedCode) return;  // the screen is gone
     const auto answer =
@@ -104,7 +89,7 @@ void Q7ZEnterpriseCodeChecks::checkEnterpriseCodeThread() const {
     continueWithChosenServer();
 }
 
-void Q7ZEnterpriseCodeChecks::checkActivationCodeWithMessage(const std::optional<std::string>& message) const {
+void Q7ZEnterpriseCodeChecks::Check::checkActivationCodeWithMessage(const std::optional<std::string>& message) const {
     Q7ZJWTData token;
     token.pemOfPublicKey = m_options.embeddedPublicKeyPem;
     token.message = message;
@@ -126,7 +111,7 @@ void Q7ZEnterpriseCodeChecks::checkActivationCodeWithMessage(const std::optional
     continueWithChosenServer();
 }
 
-void Q7ZEnterpriseCodeChecks::detectLoginPageValidThread() const {
+void Q7ZEnterpriseCodeChecks::Check::detectLoginPageValidThread() const {
     if (Q7ZACUtility::detectLoginPageValidThread()) {
         reportToScreen([](EnterpriseCodeScreen& screen) { screen.goLoginPage(); }, kNoWait);
         return;
@@ -137,41 +122,21 @@ void Q7ZEnterpriseCodeChecks::detectLoginPageValidThread() const {
     reportToScreen([](EnterpriseCodeScreen& screen) { screen.closeCoverView(); }, kWait);
 }
 
-void Q7ZEnterpriseCodeChecks::continueWithChosenServer() const {
+// Already on a worker: the login page is checked on it.
+void Q7ZEnterpriseCodeChecks::Check::continueWithChosenServer() const {
     if (Q7ZAppSettingConfigSingleton::getInstance().serverSequence() ==
         Q7ZAppSettingConfigSingleton::kNoServerSequence) {
         reportToScreen([](EnterpriseCodeScreen& screen) { screen.goMultipleServerSelectPage(); }, kNoWait);
         return;
     }
-    startDetectLoginPageValid();
+    detectLoginPageValidThread();
 }
 
-void Q7ZEnterpriseCodeChecks::startWorker(std::function<void(const Q7ZEnterpriseCodeChecks&)> work) const {
-    ++*m_runningWorkers;
-    try {
-        std::thread([checks = *this, work = std::move(work)] {
-            WorkerCountGuard guard(checks.m_runningWorkers);
-            work(checks);
-        }).detach();
-    } catch (const std::system_error&) {
-        // No thread, no check: take the cover down so the screen is usable again.
-        --*m_runningWorkers;
-        reportToScreen([](EnterpriseCodeScreen& screen) { screen.closeCoverView(); }, kNoWait);
-    }
+void Q7ZEnterpriseCodeChecks::Check::reportToScreen(ScreenWork work, bool wait) const {
+    m_link.report([screen = m_screen, work = std::move(work)] { work(*screen); }, wait);
 }
 
-void Q7ZEnterpriseCodeChecks::reportToScreen(ScreenWork work, bool wait) const {
-    auto report = [screen = m_screen, work = std::move(work)] {
-        if (const auto alive = screen.lock()) work(*alive);
-    };
-    if (wait) {
-        MainThread::runSync(std::move(report));
-    } else {
-        MainThread::runAsync(std::move(report));
-    }
-}
-
-std::optional<std::string> Q7ZEnterpriseCodeChecks::typedCodeOnMainThread() const {
+std::optional<std::string> Q7ZEnterpriseCodeChecks::Check::typedCodeOnMainThread() const {
     std::optional<std::string> code;
     reportToScreen([&code](EnterpriseCodeScreen& screen) { code = screen.typedCode(); }, kWait);
     return code;

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <system_error>
-#include <thread>
 #include <vector>
 
 #include <gdkmm/general.h>
@@ -23,7 +21,7 @@
 #include "platform/Bundle.h"
 #include "platform/LoginItem.h"
 #include "platform/LoginItemHelperPaths.h"
-#include "platform/MainThread.h"
+#include "platform/Worker.h"
 #include "settings/SettingPopUps.h"
 
 namespace {
@@ -417,20 +415,12 @@ void Q7ZSettingWindow::saveBtnClick() {
     m_coverTouchView->dimBackground();
     m_overlay.add_overlay(*m_coverTouchView);
     m_coverTouchView->show();
-    // The worker touches only the stores and the login item; it reaches the window through
-    // the main thread, and only while the window still lives.
-    std::weak_ptr<int> alive = m_alive;
-    try {
-        std::thread([values = m_values, alive, window = this] {
-            const SaveOutcome outcome = saveDataProcessThread(values);
-            MainThread::runAsync([alive, window, outcome] {
-                if (!alive.expired()) window->saveDataDidFinish(outcome);
-            });
-        }).detach();
-    } catch (const std::system_error& error) {
-        g_warning("Could not start saving the settings: %s", error.what());
-        m_coverTouchView.reset();
-    }
+    // The worker touches only the stores and the login item.
+    const bool started = Worker::start(m_workers, [this, values = m_values](const Worker::Link& window) {
+        const SaveOutcome outcome = saveDataProcessThread(values);
+        window.report([this, outcome] { saveDataDidFinish(outcome); });
+    });
+    if (!started) m_coverTouchView.reset();
 }
 
 Q7ZSettingWindow::SaveOutcome Q7ZSettingWindow::saveDataProcessThread(const Values& values) {
@@ -489,10 +479,7 @@ void Q7ZSettingWindow::alertChangeServer() {
     g_warning("The login page of the newly chosen server did not answer; the change is not kept");
     reloadBothStores();
     updateSaveButtonStatus();
-    std::weak_ptr<int> alive = m_alive;
-    MainThread::runAsync([alive, this] {
-        if (!alive.expired()) showErrorAlertViewWithMessage(loginPageFailureMessage());
-    });
+    m_workers.link().report([this] { showErrorAlertViewWithMessage(loginPageFailureMessage()); });
 }
 
 void Q7ZSettingWindow::alertChangeLanguage() {

@@ -22,6 +22,7 @@
 #include "controls/Q7ZCursorButton.h"
 #include "controls/Q7ZCursorPopUpButton.h"
 #include "controls/Q7ZNonAcceptTouchsView.h"
+#include "platform/Worker.h"
 #include "platform/desktop/Dialogs.h"
 #include "settings/Q7ZSettingWindowDelegate.h"
 
@@ -124,5 +125,5 @@ private:
     std::unique_ptr<Q7ZNonAcceptTouchsView> m_coverTouchView;
     Q7ZSettingWindowDelegate* m_settingDelegate = nullptr;
     // Hand-backs from the save step run only while this lives.
-    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+    Worker::Owner m_workers;
 };

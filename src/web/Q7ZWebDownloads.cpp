@@ -2,7 +2,6 @@
 
 #include <unistd.h>
 
-#include <thread>
 #include <vector>
 
 #include <glib/gstdio.h>
@@ -17,7 +16,7 @@
 #include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/Q7ZPageDownload.h"
 #include "platform/Bundle.h"
-#include "platform/MainThread.h"
+#include "platform/Worker.h"
 #include "web/Q7ZEngineDownload.h"
 #include "web/Q7ZRequester.h"
 #include "web/Q7ZWebContext.h"
@@ -189,7 +188,8 @@ void Q7ZWebDownloads::startPageDownload(WebKitWebView* view, WebKitURIRequest* r
     WebKitCookieManager* cookies = webkit_website_data_manager_get_cookie_manager(
         webkit_web_context_get_website_data_manager(webkit_web_view_get_context(view)));
     struct PendingFetch {
-        std::weak_ptr<Q7ZWebDownloads*> owner;
+        Worker::Link owner;
+        Q7ZWebDownloads* downloads;
         Q7ZPageDownload::Request request;
         std::string folder;
     };
@@ -208,13 +208,13 @@ void Q7ZWebDownloads::startPageDownload(WebKitWebView* view, WebKitURIRequest* r
             g_slist_free(list);
             g_list_free_full(found, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
             pending->request.cookieHeader = header ? header.get() : "";
-            if (auto owner = pending->owner.lock()) (*owner)->fetchWithCookies(pending->request, pending->folder);
+            pending->owner.report([downloads = pending->downloads, request = pending->request, folder = pending->folder] {
+                downloads->fetchWithCookies(request, folder);
+            });
         },
-        new PendingFetch{m_self, std::move(fetch), *folder});
+        new PendingFetch{m_workers.link(), this, std::move(fetch), *folder});
 }
 
-// The configured folder when it can be written to; else the one the user picks this time
-// (the setting stays), or none when the user cancels.
 // Asked for by the organisation's page, as the request tells; else (the context menu's command)
 // the address must be the organisation's.
 bool Q7ZWebDownloads::isOrganisationDownload(WebKitURIRequest* request) const {
@@ -227,6 +227,8 @@ bool Q7ZWebDownloads::isOrganisationDownload(WebKitURIRequest* request) const {
     return false;
 }
 
+// The configured folder when it can be written to; else the one the user picks this time
+// (the setting stays), or none when the user cancels.
 std::optional<std::string> Q7ZWebDownloads::settlePageDownloadFolder() {
     const std::string configured = Q7ZAppSettingConfigSingleton::getInstance().downloadFileSavePath();
     m_fileSavePath = configured;
@@ -244,7 +246,7 @@ std::optional<std::string> Q7ZWebDownloads::settlePageDownloadFolder() {
 
 // The worker owns copies of what it needs and reports back only while this lives.
 void Q7ZWebDownloads::fetchWithCookies(const Q7ZPageDownload::Request& request, const std::string& folder) {
-    std::thread([owner = std::weak_ptr<Q7ZWebDownloads*>(m_self), request, folder] {
+    Worker::start(m_workers, [this, request, folder](const Worker::Link& owner) {
         const Q7ZPageDownload::Result result = Q7ZPageDownload::fetch(request, folder);
         if (result.outcome == Q7ZPageDownload::Result::Outcome::NoResponse) return;
         auto record = std::make_shared<Q7ZDownloadData>();
@@ -256,10 +258,8 @@ void Q7ZWebDownloads::fetchWithCookies(const Q7ZPageDownload::Request& request, 
         } else {
             record->setCurrentstatus(Q7ZDownloadStatus::Failed);
         }
-        MainThread::runSync([&] {
-            if (auto alive = owner.lock()) (*alive)->pageDownloadDidEnd(record);
-        });
-    }).detach();
+        owner.report([this, record] { pageDownloadDidEnd(record); }, true);
+    });
 }
 
 void Q7ZWebDownloads::pageDownloadDidEnd(const std::shared_ptr<Q7ZDownloadData>& record) {

@@ -19,6 +19,7 @@
 #include "downloads/window/Q7ZDownloaderWindow.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/LauncherEntry.h"
+#include "platform/Worker.h"
 #include "platform/desktop/Workspace.h"
 #include "web/policy/Q7ZOrganisationPages.h"
 
@@ -70,5 +71,5 @@ private:
     std::unique_ptr<Q7ZDownloaderWindow> m_downloaderWindow;
     std::unique_ptr<EngineEvents> m_engineEvents;
     // Hand-backs of fetches run only while this lives.
-    std::shared_ptr<Q7ZWebDownloads*> m_self = std::make_shared<Q7ZWebDownloads*>(this);
+    Worker::Owner m_workers;
 };

@@ -1,7 +1,6 @@
 #include "web/Q7ZWebPolicy.h"
 
 #include "platform/Bundle.h"
-#include "platform/MainThread.h"
 #include "web/Q7ZRequester.h"
 
 namespace {
@@ -111,9 +110,5 @@ gboolean Q7ZWebPolicy::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gcha
 }
 
 void Q7ZWebPolicy::showNoNetworkAlertLater() {
-    std::weak_ptr<int> alive = m_alive;
-    MainThread::runAsync([this, alive] {
-        if (alive.expired()) return;
-        m_dialogs.showAlert(localizedString("m754"), AlertStyle::Warning, {});
-    });
+    m_owner.link().report([this] { m_dialogs.showAlert(localizedString("m754"), AlertStyle::Warning, {}); });
 }

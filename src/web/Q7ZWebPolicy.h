@@ -13,6 +13,7 @@
 
 #include <webkit2/webkit2.h>
 
+#include "platform/Worker.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/Workspace.h"
 #include "web/Q7ZPopupWindow.h"
@@ -57,5 +58,5 @@ private:
     Workspace m_workspace;
     Q7ZViewSignalConnections m_connections;
     // The queued alert runs only while this lives.
-    std::shared_ptr<int> m_alive = std::make_shared<int>(0);
+    Worker::Owner m_owner;
 };

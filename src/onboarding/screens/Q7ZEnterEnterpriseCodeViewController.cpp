@@ -129,12 +129,11 @@ Q7ZEnterEnterpriseCodeViewController::Q7ZEnterEnterpriseCodeViewController(Dialo
                                                                            Q7ZEnterpriseCodeChecks::Options options)
     : m_dialogs(dialogs),
       m_mainWindow(*AppDelegate::sharedDelegate()->window()),
-      m_checks(std::shared_ptr<EnterpriseCodeScreen>(m_alive, this), std::move(options)) {
+      m_checks(*this, std::move(options)) {
     viewDidLoad();
 }
 
 Q7ZEnterEnterpriseCodeViewController::~Q7ZEnterEnterpriseCodeViewController() {
-    m_alive.reset();
     m_initialFocusClear.disconnect();
     m_coverProgressIndicator.stop();
     releaseWindowSize();

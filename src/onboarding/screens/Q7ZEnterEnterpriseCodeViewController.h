@@ -106,8 +106,7 @@ private:
 
     Dialogs& m_dialogs;
     Q7ZMainWindow& m_mainWindow;
-    // Expires with the screen: the checks reach the screen only through it.
-    std::shared_ptr<bool> m_alive = std::make_shared<bool>(true);
+    // Its workers reach the screen only while it lives.
     Q7ZEnterpriseCodeChecks m_checks;
 
     Gtk::Overlay m_rootView;

@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <functional>
-#include <system_error>
-#include <thread>
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <glib.h>
@@ -21,7 +19,7 @@
 #include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
 #include "platform/Bundle.h"
 #include "platform/GObjectPtr.h"
-#include "platform/MainThread.h"
+#include "platform/Worker.h"
 #include "web/Q7ZWebViewController.h"
 
 namespace {
@@ -82,17 +80,6 @@ void fitInLogo(int& width, int& height) {
 void on_loader_size_prepared(GdkPixbufLoader* loader, int width, int height, gpointer) {
     fitInLogo(width, height);
     gdk_pixbuf_loader_set_size(loader, width, height);
-}
-
-// Runs work on a new detached thread; false when no thread could be started.
-bool startThread(std::function<void()> work) {
-    try {
-        std::thread(std::move(work)).detach();
-        return true;
-    } catch (const std::system_error& error) {
-        g_warning("Could not start a worker thread: %s", error.what());
-        return false;
-    }
 }
 
 }  // namespace
@@ -244,13 +231,9 @@ void Q7ZMultipleServerSelectViewController::on_nextButton_released() {
 void Q7ZMultipleServerSelectViewController::startReadLogoImage() {
     const std::string url = Q7ZRemoteConfigSingleton::getInstance().remoteTitleIcon();
     if (url.empty()) return;
-    std::weak_ptr<Q7ZMultipleServerSelectViewController> screen = m_alive;
-    startThread([url, screen] {
+    Worker::start(m_workers, [this, url](const Worker::Link& screen) {
         std::shared_ptr<GdkPixbuf> image = readLogoImageThread(url);
-        if (!image) return;
-        MainThread::runAsync([screen, image] {
-            if (const auto alive = screen.lock()) alive->m_logoImageView.set(Glib::wrap(image.get(), true));
-        });
+        if (image) screen.report([this, image] { m_logoImageView.set(Glib::wrap(image.get(), true)); });
     });
 }
 
@@ -279,29 +262,22 @@ GObjectPtr<GdkPixbuf> Q7ZMultipleServerSelectViewController::readLogoImageThread
 }
 
 void Q7ZMultipleServerSelectViewController::startDetectLoginPageValid() {
-    std::weak_ptr<Q7ZMultipleServerSelectViewController> screen = m_alive;
-    if (!startThread([screen] { detectLoginPageValidThread(screen); })) {
+    if (!Worker::start(m_workers, [this](const Worker::Link& link) { detectLoginPageValidThread(link, this); })) {
         Q7ZAppSettingConfigSingleton::getInstance().setServerSequence(Q7ZAppSettingConfigSingleton::kNoServerSequence);
         closeCoverView();
     }
 }
 
-void Q7ZMultipleServerSelectViewController::detectLoginPageValidThread(
-    std::weak_ptr<Q7ZMultipleServerSelectViewController> screen) {
+void Q7ZMultipleServerSelectViewController::detectLoginPageValidThread(const Worker::Link& link,
+                                                                       Q7ZMultipleServerSelectViewController* screen) {
     auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
     if (Q7ZACUtility::detectLoginPageValidThread()) {
-        MainThread::runAsync([screen] {
-            if (const auto alive = screen.lock()) alive->goLoginPage();
-        });
+        link.report([screen] { screen->goLoginPage(); });
     } else {
         settings.setServerSequence(Q7ZAppSettingConfigSingleton::kNoServerSequence);
         const std::string message = loginPageFailureMessage();
-        MainThread::runAsync([screen, message] {
-            if (const auto alive = screen.lock()) alive->showErrorAlertViewWithMessage(message);
-        });
-        MainThread::runSync([screen] {
-            if (const auto alive = screen.lock()) alive->closeCoverView();
-        });
+        link.report([screen, message] { screen->showErrorAlertViewWithMessage(message); });
+        link.report([screen] { screen->closeCoverView(); }, true);
     }
     if (!settings.saveConfig()) g_warning("Could not save the chosen server");
 }

@@ -26,6 +26,7 @@
 #include "controls/Q7ZNonAcceptTouchsView.h"
 #include "controls/Q7ZViewController.h"
 #include "platform/GObjectPtr.h"
+#include "platform/Worker.h"
 #include "platform/desktop/Dialogs.h"
 
 class Q7ZMultipleServerSelectViewController : public Q7ZViewController {
@@ -57,7 +58,8 @@ private:
     static GObjectPtr<GdkPixbuf> readLogoImageThread(const std::string& url);
     void startDetectLoginPageValid();
     // Worker thread: checks the chosen server's login page, reports, then saves the settings.
-    static void detectLoginPageValidThread(std::weak_ptr<Q7ZMultipleServerSelectViewController> screen);
+    // screen is reached only through the link's reports.
+    static void detectLoginPageValidThread(const Worker::Link& link, Q7ZMultipleServerSelectViewController* screen);
 
     void goLoginPage();
     void addCoverView();
@@ -81,6 +83,6 @@ private:
     Q7ZCursorButton m_enterpriseCodeButton;
     std::unique_ptr<Q7ZNonAcceptTouchsView> m_coverView;
     std::unique_ptr<Gtk::Spinner> m_coverProgressIndicator;
-    // Hand-backs from the workers run only while this lives; it expires with the screen.
-    std::shared_ptr<Q7ZMultipleServerSelectViewController> m_alive{this, [](auto*) {}};
+    // Hand-backs from the workers run only while this lives.
+    Worker::Owner m_workers;
 };
