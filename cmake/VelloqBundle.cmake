@@ -37,9 +37,10 @@ endfunction()
 # velloq_bundle_resources(<target> <bundle_dir>)
 # Fills <bundle_dir>/Contents/Resources before <target> builds: the string tables
 # (resources/*.lproj/), every resources/images/*.svg rendered to <name>.png, the ready-made
-# resources/images/*.png and everything in resources/sounds/. Files are globbed at configure
-# time (re-globbed when the folders change) and copied again whenever they change. Several
-# targets may share one bundle folder; its rules are made once.
+# resources/images/*.png, everything in resources/sounds/ and the style sheets
+# resources/styles/*.css. Files are globbed at configure time (re-globbed when the folders
+# change) and copied again whenever they change. Several targets may share one bundle folder;
+# its rules are made once.
 function(velloq_bundle_resources target bundle_dir)
   string(MD5 bundle_key "${bundle_dir}")
   string(SUBSTRING "${bundle_key}" 0 12 bundle_key)
@@ -59,8 +60,10 @@ function(_velloq_add_resources_target name destination)
        "${VELLOQ_RESOURCES_DIR}/images/*.png")
   file(GLOB sounds CONFIGURE_DEPENDS RELATIVE "${VELLOQ_RESOURCES_DIR}"
        "${VELLOQ_RESOURCES_DIR}/sounds/*")
-  foreach(relative IN LISTS tables plain_images sounds)
-    if(relative MATCHES "^(images|sounds)/(.*)$")
+  file(GLOB styles CONFIGURE_DEPENDS RELATIVE "${VELLOQ_RESOURCES_DIR}"
+       "${VELLOQ_RESOURCES_DIR}/styles/*.css")
+  foreach(relative IN LISTS tables plain_images sounds styles)
+    if(relative MATCHES "^(images|sounds|styles)/(.*)$")
       set(target_relative "${CMAKE_MATCH_2}")
     else()
       set(target_relative "${relative}")

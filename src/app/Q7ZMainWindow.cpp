@@ -3,6 +3,8 @@
 #include <glibmm/main.h>
 #include <gtkmm/stylecontext.h>
 
+#include "controls/StyleSheets.h"
+
 Q7ZMainWindow::Q7ZMainWindow() {
     set_default_size(kInitialWidth, kInitialHeight);
     set_resizable(true);
@@ -19,11 +21,8 @@ Q7ZMainWindow::~Q7ZMainWindow() {
 }
 
 void Q7ZMainWindow::applyWhiteBackground() {
-    m_backgroundCss = Gtk::CssProvider::create();
-    m_backgroundCss->load_from_data("window.velloq-main-window { background-color: #ffffff; }");
-    auto style = get_style_context();
-    style->add_class("velloq-main-window");
-    style->add_provider(m_backgroundCss, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    StyleSheets::require("windows");
+    get_style_context()->add_class("velloq-main-window");
 }
 
 void Q7ZMainWindow::setContentViewController(std::unique_ptr<Q7ZViewController> controller) {

@@ -8,7 +8,6 @@
 
 #include <giomm/simpleaction.h>
 #include <gtkmm/applicationwindow.h>
-#include <gtkmm/cssprovider.h>
 
 #include "controls/Q7ZViewController.h"
 
@@ -36,5 +35,4 @@ private:
     std::vector<std::unique_ptr<Q7ZViewController>> m_retiringViewControllers;
     sigc::connection m_retireConnection;
     Glib::RefPtr<Gio::SimpleAction> m_reloadAction;
-    Glib::RefPtr<Gtk::CssProvider> m_backgroundCss;
 };

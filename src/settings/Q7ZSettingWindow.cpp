@@ -18,6 +18,7 @@
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "controls/CursorRects.h"
 #include "controls/GdkColor.h"
+#include "controls/StyleSheets.h"
 #include "platform/Bundle.h"
 #include "platform/LoginItem.h"
 #include "platform/LoginItemHelperPaths.h"
@@ -47,37 +48,6 @@ constexpr std::array<const char*, 3> kLanguageTitleKeys = {"m751", "m750", "m752
 // The sound files GStreamer's playbin plays with the base and good plug-ins.
 const std::vector<std::string> kSoundFileExtensions = {"wav", "ogg", "oga", "opus", "mp3",
                                                        "flac", "m4a", "aac", "aif", "aiff"};
-
-std::string cssColor(const char* hexColor) {
-    return Q7ZACUtility::gdkColorWithRGBHexString(hexColor).to_string();
-}
-
-// Fonts are in pixels, as the layout is.
-std::string styleSheet() {
-    const std::string window = "#Q7ZSettingWindow ";
-    return window + "{ background-color: " + cssColor("FFFFFF") + "; }\n" +
-           window + ".title-button { padding: 0; margin: 0; min-height: 0; min-width: 0; border: none;"
-                    " background: none; box-shadow: none; }\n" +
-           window + ".title-button label { font-weight: bold; font-size: 18px; color: " + cssColor("FF6416") + "; }\n" +
-           // Pressed, and Save while nothing changed, show the alternate title colour.
-           window + ".title-button:active label, " + window + ".title-button:disabled label { color: " +
-           cssColor("373737") + "; }\n" +
-           window + ".window-title { font-weight: bold; font-size: 18px; color: " + cssColor("373737") + "; }\n" +
-           window + ".row-label { font-size: 14px; color: " + cssColor("696969") + "; }\n" +
-           window + ".check-label { font-size: 14px; font-weight: bold; color: " + cssColor("696969") + "; }\n" +
-           window + ".version-label { font-size: 14px; color: " + cssColor("919191") + "; }\n" +
-           window + "combobox button { min-height: 0; padding-top: 0; padding-bottom: 0; }\n";
-}
-
-void installStyleSheet() {
-    static bool installed = false;
-    if (installed) return;
-    installed = true;
-    auto provider = Gtk::CssProvider::create();
-    provider->load_from_data(styleSheet());
-    Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), provider,
-                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-}
 
 int minimumWidth(Gtk::Widget& widget) {
     int minimum = 0, natural = 0;
@@ -145,7 +115,7 @@ Q7ZSettingWindow::Values Q7ZSettingWindow::Values::fromStore() {
 }
 
 Q7ZSettingWindow::Q7ZSettingWindow(Dialogs& dialogs) : m_dialogs(dialogs), m_values(Values::fromStore()) {
-    installStyleSheet();
+    StyleSheets::require("settings-window");
     set_name("Q7ZSettingWindow");
     set_title(localizedString("m112"));  // not drawn, but named for the desktop and assistive technologies
     set_decorated(false);

@@ -2,8 +2,9 @@
 
 #include <gdkmm/monitor.h>
 #include <glibmm/main.h>
-#include <gtkmm/cssprovider.h>
 #include <gtkmm/stylecontext.h>
+
+#include "controls/StyleSheets.h"
 
 namespace {
 
@@ -11,9 +12,8 @@ constexpr int kContentSize = 600;
 constexpr int kMinimumSize = 200;
 
 void paintWhite(Gtk::Window& window) {
-    auto css = Gtk::CssProvider::create();
-    css->load_from_data("window { background-color: #FFFFFF; }");
-    window.get_style_context()->add_provider(css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    StyleSheets::require("windows");
+    window.get_style_context()->add_class("velloq-popup-window");
 }
 
 void centreOnScreen(Gtk::Window& window) {

@@ -10,6 +10,7 @@
 #include <gtkmm/settings.h>
 
 #include "controls/GdkColor.h"
+#include "controls/StyleSheets.h"
 #include "platform/Bundle.h"
 
 namespace {
@@ -26,10 +27,6 @@ constexpr int kGapBelowText = 3;
 constexpr int kProgressBarHeight = 20;
 constexpr int kLinkBottom = 10;
 constexpr int kFailureTextReserve = 121;  // kTextLeft + the gaps around the failure text
-
-constexpr const char* kLinkCss =
-    "button { padding: 0; margin: 0; min-width: 0; min-height: 0; border: none; border-radius: 0;"
-    " background: none; box-shadow: none; text-shadow: none; -gtk-icon-shadow: none; }";
 
 Gdk::RGBA color(const char* hex) { return Q7ZACUtility::gdkColorWithRGBHexString(hex); }
 
@@ -81,8 +78,7 @@ Q7ZDownloaderTableCellView::Q7ZDownloaderTableCellView()
       m_sizeFont(systemFont(14, Pango::WEIGHT_NORMAL)),
       m_failureFont(systemFont(18, Pango::WEIGHT_BOLD)) {
     m_cardColor = color("FFFFFF");
-    m_css = Gtk::CssProvider::create();
-    m_css->load_from_data(kLinkCss);
+    StyleSheets::require("windows");
     buildSubviews();
     makeTitles();
 }
@@ -134,7 +130,7 @@ void Q7ZDownloaderTableCellView::buildSubviews() {
 void Q7ZDownloaderTableCellView::styleLinkButton(Q7ZCursorButton& button) {
     button.set_relief(Gtk::RELIEF_NONE);
     button.set_focus_on_click(false);
-    button.get_style_context()->add_provider(m_css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
+    button.get_style_context()->add_class("velloq-link-button");
     if (&button == &m_closeButton) return;
     Gtk::Label& label = buttonLabel(button);
     label.set_xalign(0.0F);

@@ -11,7 +11,6 @@
 
 #include <gdkmm/pixbuf.h>
 #include <gdkmm/rgba.h>
-#include <gtkmm/cssprovider.h>
 #include <gtkmm/drawingarea.h>
 #include <gtkmm/fixed.h>
 #include <gtkmm/image.h>
@@ -96,7 +95,6 @@ private:
     Q7ZCursorButton m_closeButton;
     Gtk::Image m_closeImage;
 
-    Glib::RefPtr<Gtk::CssProvider> m_css;
     Glib::RefPtr<Gdk::Pixbuf> m_closeButtonImage;
     Glib::RefPtr<Gdk::Pixbuf> m_closeButtonPressedImage;
     Gdk::RGBA m_cardColor;

@@ -15,6 +15,7 @@
 #include "app/AppDelegate.h"
 #include "controls/GdkColor.h"
 #include "controls/ReleaseWhenIdle.h"
+#include "controls/StyleSheets.h"
 #include "onboarding/screens/Q7ZMultipleServerSelectViewController.h"
 #include "platform/Bundle.h"
 #include "web/Q7ZWebViewController.h"
@@ -47,59 +48,6 @@ constexpr int kLoadButtonWidth = 70;
 constexpr int kLoadButtonHeight = kRowHeight - 2 * kLoadButtonInset;
 constexpr int kLinkMargin = 25;
 constexpr const char* kDisabledRowColor = "F0F0F0";
-
-std::string cssColor(const char* hexColor) {
-    return Q7ZACUtility::gdkColorWithRGBHexString(hexColor).to_string();
-}
-
-std::string imageUrl(const char* name) {
-    const auto path = Bundle::mainBundle().pathForResource(name, "png");
-    if (!path) {
-        g_warning("The image %s is missing from the application's resources", name);
-        return "none";
-    }
-    return "url(\"" + Glib::filename_to_uri(*path) + "\")";
-}
-
-std::string imageBackground(const char* name) {
-    return "background-image: " + imageUrl(name) + "; background-size: 100% 100%; background-color: transparent;";
-}
-
-// Fonts are in pixels, as the layout is.
-std::string styleSheet() {
-    const std::string view = std::string("#") + kViewName + " ";
-    const std::string bare = "padding: 0; margin: 0; min-height: 0; min-width: 0; border: none; box-shadow: none;"
-                             " outline: none;";
-    return view + ".code-field { " + bare + " background: none; font-size: 18px; color: " + cssColor("000000") + "; }\n" +
-           view + ".file-name { font-size: 18px; color: " + cssColor("000000") + "; }\n" +
-           view + ".file-name.placeholder { color: " + cssColor("C2C2C2") + "; }\n" +
-           view + ".image-button { " + bare + imageBackground("replybutton_press") + " }\n" +
-           view + ".image-button:active, " + view + ".inert-button { " + imageBackground("replybutton2_press") + " }\n" +
-           view + ".image-button label, " + view + ".inert-button { color: " + cssColor("FFFFFF") + "; }\n" +
-           view + ".load-button label, " + view + ".load-button.inert-button { font-size: 14px; }\n" +
-           view + ".next-button label, " + view + ".next-button.inert-button { font-size: 20px; }\n" +
-           view + ".clean-button { " + bare + imageBackground("btn_delete") + " }\n" +
-           view + ".clean-button:disabled { opacity: 0.5; }\n" +
-           view + ".link-button { " + bare + " background: none; }\n" +
-           view + ".link-button label { font-size: 14px; color: " + cssColor("FF6416") + "; }\n" +
-           view + ".link-button:active label { color: " + cssColor("919191") + "; }\n" +
-           view + ".error-text { font-size: 16px; color: " + cssColor("FF0000") + "; }\n" +
-           view + ".divider-text { font-size: 14px; color: " + cssColor("373737") + "; }\n";
-}
-
-void installStyleSheet() {
-    static bool installed = false;
-    if (installed) return;
-    installed = true;
-    auto provider = Gtk::CssProvider::create();
-    try {
-        provider->load_from_data(styleSheet());
-    } catch (const Glib::Error& error) {
-        g_warning("The entry screen's style sheet was refused: %s", error.what().c_str());
-    }
-    Gtk::StyleContext::add_provider_for_screen(Gdk::Screen::get_default(), provider,
-                                               GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
-}
 
 int minimumHeight(Gtk::Widget& widget) {
     int minimum = 0, natural = 0;
@@ -140,7 +88,7 @@ Q7ZEnterEnterpriseCodeViewController::~Q7ZEnterEnterpriseCodeViewController() {
 }
 
 void Q7ZEnterEnterpriseCodeViewController::viewDidLoad() {
-    installStyleSheet();
+    StyleSheets::require("enterprise-code-entry");
     fixWindowSize();
     m_rootView.set_name(kViewName);
     m_contentView.set_size_request(kContentWidth, kContentHeight);

@@ -4,8 +4,8 @@
 #include <gtkmm/label.h>
 
 #include "app/AppDelegate.h"
+#include "controls/StyleSheets.h"
 #include "onboarding/screens/BundleImages.h"
-#include "onboarding/screens/OnboardingStyle.h"
 #include "onboarding/screens/Q7ZInformationPageWindow.h"
 #include "platform/Bundle.h"
 
@@ -21,22 +21,6 @@ constexpr int kTitleDescriptionGap = 8;
 constexpr int kDescriptionLines = 5;
 constexpr int kTextApplyGap = 4;
 constexpr int kApplyButtonBottom = 40;
-
-using OnboardingStyle::cssColor;
-
-// Fonts are in pixels, as the layout is.
-std::string styleSheet() {
-    const std::string window = "#Q7ZEnterpriseCodeDescriptionWindow ";
-    const std::string flatButton =
-        "{ padding: 0; margin: 0; min-height: 0; min-width: 0; border: none; background: none; box-shadow: none; }\n";
-    return window + "{ background-color: " + cssColor("FFFFFF") + "; }\n" +
-           window + ".close-button " + flatButton +
-           window + ".apply-button " + flatButton +
-           window + ".apply-button label { font-weight: bold; font-size: 18px; color: " + cssColor("FF6416") + "; }\n" +
-           window + ".apply-button:active label { color: " + cssColor("373737") + "; }\n" +
-           window + ".description-title { font-size: 28px; color: " + cssColor("373737") + "; }\n" +
-           window + ".description-text { font-size: 18px; color: " + cssColor("696969") + "; }\n";
-}
 
 // Gtk::Fixed gives a child its preferred size, which is known once it is shown and in place
 // with its style.
@@ -55,8 +39,7 @@ int preferredHeightForWidth(Gtk::Widget& widget, int width) {
 }  // namespace
 
 Q7ZEnterpriseCodeDescriptionWindow::Q7ZEnterpriseCodeDescriptionWindow() {
-    static const bool styled = (OnboardingStyle::addStyleSheet(styleSheet()), true);
-    (void)styled;
+    StyleSheets::require("description-window");
     set_name("Q7ZEnterpriseCodeDescriptionWindow");
     set_title(localizedString("m3059"));  // not drawn, but named for the desktop and assistive technologies
     set_decorated(false);

@@ -14,8 +14,8 @@
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "config/SynchronousTask.h"
 #include "controls/StretchableImage.h"
+#include "controls/StyleSheets.h"
 #include "onboarding/screens/BundleImages.h"
-#include "onboarding/screens/OnboardingStyle.h"
 #include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
 #include "platform/Bundle.h"
 #include "platform/GObjectPtr.h"
@@ -24,7 +24,6 @@
 
 namespace {
 
-using OnboardingStyle::cssColor;
 
 constexpr int kLogoWidth = 280;
 constexpr int kLogoHeight = 120;
@@ -37,21 +36,6 @@ constexpr int kPopUpHeight = 28;
 constexpr int kNextButtonTop = 20;
 constexpr int kNextButtonCap = 6;
 constexpr int kLinkMargin = 25;
-
-// Fonts are in pixels, as the layout is.
-std::string styleSheet() {
-    const std::string screen = "#Q7ZMultipleServerSelectView ";
-    const std::string flatButton =
-        "{ padding: 0; margin: 0; min-height: 0; min-width: 0; border: none; background: none; box-shadow: none; }\n";
-    return screen + "{ background-color: " + cssColor("FFFFFF") + "; }\n" +
-           screen + ".server-label { font-size: 14px; color: " + cssColor("696969") + "; }\n" +
-           screen + "combobox button { min-height: 0; padding-top: 0; padding-bottom: 0; }\n" +
-           screen + ".next-button " + flatButton +
-           screen + ".next-button label { font-weight: bold; font-size: 20px; color: " + cssColor("FFFFFF") + "; }\n" +
-           screen + ".link-button " + flatButton +
-           screen + ".link-button label { font-weight: bold; font-size: 14px; color: " + cssColor("114CC5") + "; }\n" +
-           screen + ".link-button:active label { color: " + cssColor("808080") + "; }\n";
-}
 
 Glib::RefPtr<Gdk::Pixbuf> nextButtonImage(const std::string& name) {
     const auto image = BundleImages::imageNamed(name);
@@ -88,8 +72,7 @@ Q7ZMultipleServerSelectViewController::Q7ZMultipleServerSelectViewController()
     : Q7ZMultipleServerSelectViewController(AppDelegate::sharedDelegate()->dialogs()) {}
 
 Q7ZMultipleServerSelectViewController::Q7ZMultipleServerSelectViewController(Dialogs& dialogs) : m_dialogs(dialogs) {
-    static const bool styled = (OnboardingStyle::addStyleSheet(styleSheet()), true);
-    (void)styled;
+    StyleSheets::require("server-selection");
     viewDidLoad();
 }
 
