@@ -130,7 +130,7 @@ int main(int argc, char** argv) {
     else fillSample();
 
     const auto created = Clock::now();
-    Q7ZDownloaderWindow window;
+    Q7ZDownloaderWindow window(nullptr);
     if (!options.picture.empty()) window.resize(500, 580);  // every sample row in sight
     window.show();
     settle(window);

@@ -15,8 +15,6 @@
 
 namespace {
 
-AppDelegate* g_sharedDelegate = nullptr;
-
 constexpr int kWindowLeft = 100;
 constexpr int kWindowTop = 100;
 constexpr int kBusCallTimeoutMs = 2000;
@@ -32,16 +30,13 @@ Glib::RefPtr<AppDelegate> AppDelegate::create(const std::string& applicationId) 
 }
 
 AppDelegate::AppDelegate(const std::string& applicationId) : Gtk::Application(applicationId) {
-    g_sharedDelegate = this;
     signal_shutdown().connect(sigc::mem_fun(*this, &AppDelegate::on_application_shutdown));
 }
 
-AppDelegate::~AppDelegate() {
-    if (g_sharedDelegate == this) g_sharedDelegate = nullptr;
-}
+AppDelegate::~AppDelegate() = default;
 
-AppDelegate* AppDelegate::sharedDelegate() {
-    return g_sharedDelegate;
+Glib::RefPtr<Gio::Application> AppDelegate::notifyingApplication() {
+    return Glib::wrap(G_APPLICATION(gobj()), true);
 }
 
 void AppDelegate::on_startup() {
@@ -134,23 +129,25 @@ void AppDelegate::addStatusItem() {
     m_statusItem = std::make_unique<StatusItem>(std::move(options), std::move(callbacks));
 }
 
-AppDelegate::FirstScreen AppDelegate::chooseFirstScreen() {
+Q7ZScreenHost::Screen AppDelegate::chooseFirstScreen() {
     auto& remoteConfig = Q7ZRemoteConfigSingleton::getInstance();
     auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
-    if (remoteConfig.serverListJsonString().empty()) return FirstScreen::EnterEnterpriseCode;
+    if (remoteConfig.serverListJsonString().empty()) return Screen::EnterEnterpriseCode;
     const auto servers = remoteConfig.getServerUrlDataList();
     if (servers.size() == 1) settings.setServerSequence(servers.front().sequence);
     settings.saveConfig();
     // The stored sequence is not looked up in the list: the web host handles a missing server.
-    if (settings.serverSequence() != Q7ZAppSettingConfigSingleton::kNoServerSequence) return FirstScreen::WebView;
-    return FirstScreen::MultipleServerSelect;
+    if (settings.serverSequence() != Q7ZAppSettingConfigSingleton::kNoServerSequence) return Screen::WebView;
+    return Screen::MultipleServerSelect;
 }
 
-void AppDelegate::placeFirstScreen() {
-    switch (chooseFirstScreen()) {
-    case FirstScreen::EnterEnterpriseCode: placeScreen<Q7ZEnterEnterpriseCodeViewController>(); break;
-    case FirstScreen::MultipleServerSelect: placeScreen<Q7ZMultipleServerSelectViewController>(); break;
-    case FirstScreen::WebView: placeScreen<Q7ZWebViewController>(); break;
+void AppDelegate::placeFirstScreen() { showScreen(chooseFirstScreen()); }
+
+void AppDelegate::showScreen(Screen screen) {
+    switch (screen) {
+    case Screen::EnterEnterpriseCode: installScreen(std::make_unique<Q7ZEnterEnterpriseCodeViewController>(*this)); break;
+    case Screen::MultipleServerSelect: installScreen(std::make_unique<Q7ZMultipleServerSelectViewController>(*this)); break;
+    case Screen::WebView: installScreen(std::make_unique<Q7ZWebViewController>(*this)); break;
     }
 }
 

@@ -9,6 +9,8 @@
 //
 // Application actions, also exported on the bus (org.gtk.Actions): "quit" (File > Quit and the
 // desktop's quit) and the notification clicks. A restart is asked for from the settings window.
+//
+// It is the screens' host: every screen it makes is given it, and asks it for the next.
 
 #include <memory>
 #include <string>
@@ -17,51 +19,36 @@
 
 #include "BuildConfig.h"
 #include "app/Q7ZMainWindow.h"
+#include "controls/Q7ZScreenHost.h"
 #include "controls/Q7ZViewController.h"
 #include "platform/desktop/Attention.h"
 #include "platform/desktop/GtkDialogs.h"
 #include "platform/desktop/LauncherEntry.h"
 #include "platform/desktop/StatusItem.h"
 
-class AppDelegate : public Gtk::Application {
+class AppDelegate : public Gtk::Application, public Q7ZScreenHost {
 public:
     static constexpr const char* kQuitActionName = "quit";
-
-    enum class FirstScreen { EnterEnterpriseCode, MultipleServerSelect, WebView };
 
     static Glib::RefPtr<AppDelegate> create(const std::string& applicationId = BuildConfig::kAppId);
     ~AppDelegate() override;
 
-    // The running application's delegate; null before one is created.
-    static AppDelegate* sharedDelegate();
-
     Q7ZMainWindow* window() const { return m_window.get(); }
-    // The desktop's launcher entry (badge) and attention request; null before start-up.
-    LauncherEntry* launcherEntry() const { return m_launcherEntry.get(); }
-    Attention* attention() const { return m_attention.get(); }
-    // Modal alerts and panels of the application's screens.
-    Dialogs& dialogs() { return m_dialogs; }
     bool isRestart() const { return m_isRestart; }
-    void setIsRestart(bool isRestart) { m_isRestart = isRestart; }
 
-    // Places a new screen in the main window: a controller made with its plain initialiser
-    // becomes the window's content, filling it. Answers the placed controller, which the
-    // window owns.
-    template <class Controller>
-    Controller& placeScreen() {
-        auto controller = std::make_unique<Controller>();
-        Controller& placed = *controller;
-        installScreen(std::move(controller));
-        return placed;
-    }
+    // The controller's view becomes the main window's content, filling it.
     void installScreen(std::unique_ptr<Q7ZViewController> controller);
 
-    // The first screen from the stored server list and server sequence. Stores the sequence
-    // of a one-entry list and saves the settings whenever a list is stored.
-    static FirstScreen chooseFirstScreen();
-
+    Gtk::Window& mainWindow() override { return *m_window; }
+    Dialogs& dialogs() override { return m_dialogs; }
+    Glib::RefPtr<Gio::Application> notifyingApplication() override;
+    // Null before start-up.
+    LauncherEntry* launcherEntry() override { return m_launcherEntry.get(); }
+    Attention* attention() override { return m_attention.get(); }
+    void showScreen(Screen screen) override;
+    void terminate() override { quit(); }
     // Sets isRestart and quits; the helper starts the application again.
-    void requestRestart();
+    void requestRestart() override;
 
 protected:
     explicit AppDelegate(const std::string& applicationId);
@@ -75,6 +62,9 @@ private:
     void dressMainWindow();
     void setMenuBar();
     void addStatusItem();
+    // The first screen from the stored server list and server sequence. Stores the sequence
+    // of a one-entry list and saves the settings whenever a list is stored.
+    static Screen chooseFirstScreen();
     void placeFirstScreen();
     void statusItemClick();
     bool applicationShouldHandleReopen(bool hasVisibleWindows);

@@ -171,9 +171,11 @@ private:
     std::vector<WebKitDownload*> m_failed;
 };
 
-Q7ZWebDownloads::Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher, Q7ZOrganisationPages pages)
+Q7ZWebDownloads::Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher, Q7ZOrganisationPages pages,
+                                 Gtk::Window* mainWindow)
     : m_dialogs(dialogs),
       m_launcher(launcher),
+      m_mainWindow(mainWindow),
       m_pages(std::move(pages)),
       m_engineEvents(std::make_unique<EngineEvents>(*this)) {}
 
@@ -293,7 +295,7 @@ void Q7ZWebDownloads::showDownloaderWindow() {
         m_downloaderWindow->updateData();
         m_downloaderWindow->reloadTableView();
     } else {
-        m_downloaderWindow = std::make_unique<Q7ZDownloaderWindow>();
+        m_downloaderWindow = std::make_unique<Q7ZDownloaderWindow>(m_mainWindow);
         m_downloaderWindow->setDownloaderDelegate(this);
     }
     m_downloaderWindow->present();

@@ -25,9 +25,9 @@
 
 class Q7ZWebDownloads : public Q7ZDownloaderWindowDelegate, public Q7ZDownloadDataDelegate {
 public:
-    // Both borrowed; launcher may be null. Engine downloads of the program's web context are
-    // followed from now on.
-    Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher, Q7ZOrganisationPages pages);
+    // All borrowed; launcher and mainWindow (the downloads window takes its title and icon) may be
+    // null. Engine downloads of the program's web context are followed from now on.
+    Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher, Q7ZOrganisationPages pages, Gtk::Window* mainWindow);
     ~Q7ZWebDownloads() override;
     Q7ZWebDownloads(const Q7ZWebDownloads&) = delete;
     Q7ZWebDownloads& operator=(const Q7ZWebDownloads&) = delete;
@@ -65,6 +65,7 @@ private:
 
     Dialogs& m_dialogs;
     LauncherEntry* m_launcher;
+    Gtk::Window* m_mainWindow;
     Q7ZOrganisationPages m_pages;
     Workspace m_workspace;
     std::optional<std::string> m_fileSavePath;

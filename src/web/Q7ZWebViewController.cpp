@@ -2,7 +2,6 @@
 
 #include <gtkmm/window.h>
 
-#include "app/AppDelegate.h"
 #include "common/PageScript.h"
 #include "config/Q7ZACUtilityEndpoints.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
@@ -15,27 +14,23 @@
 
 namespace {
 
-AppDelegate& appDelegate() { return *AppDelegate::sharedDelegate(); }
-
-Q7ZWebNotices::Desktop desktopOf(AppDelegate& application) {
-    return {Glib::wrap(G_APPLICATION(application.gobj()), true), application.window(), application.launcherEntry(),
-            application.attention()};
+Q7ZWebNotices::Desktop desktopOf(Q7ZScreenHost& host) {
+    return {host.notifyingApplication(), &host.mainWindow(), host.launcherEntry(), host.attention()};
 }
 
 }  // namespace
 
-Q7ZWebViewController::Q7ZWebViewController() : Q7ZWebViewController(appDelegate().dialogs()) {}
-
-Q7ZWebViewController::Q7ZWebViewController(Dialogs& dialogs)
-    : m_dialogs(dialogs),
-      m_mainWindow(*appDelegate().window()),
+Q7ZWebViewController::Q7ZWebViewController(Q7ZScreenHost& host)
+    : m_host(host),
+      m_dialogs(host.dialogs()),
+      m_mainWindow(host.mainWindow()),
       m_organisationPages(Q7ZACUtility::getServerUrl()),
       m_webView(Q7ZWebContext::newWebView()),
       m_bridge(*this, [this](const auto& request) { return m_pageDialogs.answer(request); }, m_organisationPages),
-      m_pageDialogs(dialogs),
-      m_fileInputs(dialogs),
-      m_notices(desktopOf(appDelegate()), [this](const std::string& script) { evaluateScript(script); }),
-      m_downloads(dialogs, appDelegate().launcherEntry(), m_organisationPages),
+      m_pageDialogs(m_dialogs),
+      m_fileInputs(m_dialogs),
+      m_notices(desktopOf(host), [this](const std::string& script) { evaluateScript(script); }),
+      m_downloads(m_dialogs, host.launcherEntry(), m_organisationPages, &m_mainWindow),
       m_popup(m_mainWindow, [this](WebKitWebView* view) { serveView(view); }) {
     m_policy = std::make_unique<Q7ZWebPolicy>(m_webView.get(), m_organisationPages, m_popup, m_dialogs,
                                               [this](WebKitURIRequest* request) { startDownloadFileWithUrlRequest(request); });
@@ -48,6 +43,7 @@ Q7ZWebViewController::Q7ZWebViewController(Dialogs& dialogs)
 Q7ZWebViewController::~Q7ZWebViewController() { m_popup.close(); }
 
 void Q7ZWebViewController::viewDidLoad() {
+    m_mainWindow.set_resizable(true);
     m_mainWindow.resize(kMinimumContentWidth, kMinimumContentHeight);
     m_rootView.set_size_request(kMinimumContentWidth, kMinimumContentHeight);
     serveView(m_webView.get());
@@ -129,7 +125,7 @@ void Q7ZWebViewController::navigateToLogoutPage() {
 }
 
 void Q7ZWebViewController::exitApplication() {
-    if (confirm("m749")) appDelegate().quit();
+    if (confirm("m749")) m_host.terminate();
 }
 
 bool Q7ZWebViewController::confirm(const char* messageKey) {
@@ -150,7 +146,7 @@ void Q7ZWebViewController::restartWithSessionLocale() {
     evaluateScript(
         PageScript::call("parlorMain.setSessionLocale", {Q7ZAppSettingConfigSingleton::getInstance().language()}));
     closeSettingWindow();
-    appDelegate().requestRestart();
+    m_host.requestRestart();
 }
 
 void Q7ZWebViewController::closeSettingWindow() {

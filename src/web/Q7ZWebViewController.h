@@ -16,6 +16,7 @@
 #include <gtkmm/box.h>
 #include <webkit2/webkit2.h>
 
+#include "controls/Q7ZScreenHost.h"
 #include "controls/Q7ZViewController.h"
 #include "platform/GObjectPtr.h"
 #include "platform/NotificationCenter.h"
@@ -32,8 +33,6 @@
 #include "web/Q7ZWebPolicy.h"
 #include "web/policy/Q7ZOrganisationPages.h"
 
-class Q7ZMainWindow;
-
 class Q7ZWebViewController : public Q7ZViewController,
                              public Q7ZPageBridgeHandler,
                              public Q7ZSettingWindowDelegate {
@@ -41,10 +40,7 @@ public:
     static constexpr int kMinimumContentWidth = 800;
     static constexpr int kMinimumContentHeight = 600;
 
-    // Alerts and panels through the application's dialogs. The application delegate and its
-    // main window must exist.
-    Q7ZWebViewController();
-    explicit Q7ZWebViewController(Dialogs& dialogs);
+    explicit Q7ZWebViewController(Q7ZScreenHost& host);
     ~Q7ZWebViewController() override;
 
     Gtk::Widget& view() override { return m_rootView; }
@@ -81,8 +77,9 @@ private:
     void restartWithSessionLocale();
     void startDownloadFileWithUrlRequest(WebKitURIRequest* request);
 
+    Q7ZScreenHost& m_host;
     Dialogs& m_dialogs;
-    Q7ZMainWindow& m_mainWindow;
+    Gtk::Window& m_mainWindow;
     Gtk::Box m_rootView;
     // The chosen server's pages; a change of server restarts the program.
     const Q7ZOrganisationPages m_organisationPages;

@@ -76,7 +76,7 @@ protected:
             registry.addDownloadData(record);
             m_records[id] = record;
         }
-        m_window = std::make_unique<Q7ZDownloaderWindow>();
+        m_window = std::make_unique<Q7ZDownloaderWindow>(nullptr);
         m_window->setDownloaderDelegate(&m_delegate);
         m_window->resize(500, 900);
         m_window->show();

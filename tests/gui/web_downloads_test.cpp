@@ -102,7 +102,7 @@ TEST_F(WebDownloadsTest, EngineDownloadsSaveIntoTheFolderShowProgressAndLogoutCa
     }
 
     // A slow one runs while the launcher shows its progress; logout cancels it and clears both.
-    LauncherEntry& launcher = *s_application->launcherEntry();
+    LauncherEntry& launcher = s_screenHost->launcher();
     webkit_web_view_download_uri(m_view, s_server->url("downloads/slow?kib=256&ms=100").c_str());
     const auto running = newestOf(3);
     ASSERT_TRUE(running);

@@ -2,7 +2,6 @@
 
 #include <gdk/gdkkeysyms.h>
 
-#include "app/AppDelegate.h"
 #include "controls/GdkColor.h"
 #include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/window/Q7ZDownloaderTableCellView.h"
@@ -15,20 +14,12 @@ constexpr int kContentHeight = 500;
 constexpr int kMinimumHeight = 350;
 constexpr int kHeightBeyondTheRows = 100;
 
-// The main window's title, or the product's name while there is none.
-Glib::ustring mainWindowTitle() {
-    const auto* application = AppDelegate::sharedDelegate();
-    if (application && application->window()) return application->window()->get_title();
-    return localizedString("m753");
-}
-
 }  // namespace
 
-Q7ZDownloaderWindow::Q7ZDownloaderWindow() {
-    set_title(mainWindowTitle());
-    if (const auto* application = AppDelegate::sharedDelegate(); application && application->window()) {
-        set_icon(application->window()->get_icon());
-    }
+Q7ZDownloaderWindow::Q7ZDownloaderWindow(Gtk::Window* mainWindow) {
+    // The main window's title and icon, or the product's name while there is none.
+    set_title(mainWindow ? mainWindow->get_title() : Glib::ustring(localizedString("m753")));
+    if (mainWindow) set_icon(mainWindow->get_icon());
     set_default_size(kContentWidth, kContentHeight);
     set_size_request(kContentWidth, kMinimumHeight);
     set_resizable(true);

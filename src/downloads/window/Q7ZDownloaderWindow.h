@@ -26,7 +26,8 @@ class Q7ZDownloaderWindow : public Gtk::Window, private Q7ZTableView::DataSource
 public:
     using ItemDataPtr = std::shared_ptr<Q7ZDownloaderTableCellViewItemData>;
 
-    Q7ZDownloaderWindow();
+    // Titled and iconed like the main window, when there is one.
+    explicit Q7ZDownloaderWindow(Gtk::Window* mainWindow);
     ~Q7ZDownloaderWindow() override;
 
     // Not owned. The delegate answers both the window's and the rows' requests.

@@ -12,13 +12,10 @@
 #include <gtkmm/drawingarea.h>
 #include <gtkmm/image.h>
 
-#include "app/AppDelegate.h"
 #include "controls/GdkColor.h"
 #include "controls/ReleaseWhenIdle.h"
 #include "controls/StyleSheets.h"
-#include "onboarding/screens/Q7ZMultipleServerSelectViewController.h"
 #include "platform/Bundle.h"
-#include "web/Q7ZWebViewController.h"
 
 namespace {
 
@@ -70,21 +67,14 @@ Gtk::DrawingArea& createLine(const Gdk::RGBA& color) {
 
 }  // namespace
 
-Q7ZEnterEnterpriseCodeViewController::Q7ZEnterEnterpriseCodeViewController()
-    : Q7ZEnterEnterpriseCodeViewController(AppDelegate::sharedDelegate()->dialogs()) {}
-
-Q7ZEnterEnterpriseCodeViewController::Q7ZEnterEnterpriseCodeViewController(Dialogs& dialogs,
-                                                                           Q7ZEnterpriseCodeChecks::Options options)
-    : m_dialogs(dialogs),
-      m_mainWindow(*AppDelegate::sharedDelegate()->window()),
-      m_checks(*this, std::move(options)) {
+Q7ZEnterEnterpriseCodeViewController::Q7ZEnterEnterpriseCodeViewController(Q7ZScreenHost& host)
+    : m_host(host), m_dialogs(host.dialogs()), m_mainWindow(host.mainWindow()), m_checks(*this) {
     viewDidLoad();
 }
 
 Q7ZEnterEnterpriseCodeViewController::~Q7ZEnterEnterpriseCodeViewController() {
     m_initialFocusClear.disconnect();
     m_coverProgressIndicator.stop();
-    releaseWindowSize();
 }
 
 void Q7ZEnterEnterpriseCodeViewController::viewDidLoad() {
@@ -116,12 +106,6 @@ void Q7ZEnterEnterpriseCodeViewController::fixWindowSize() {
     // A window that cannot be resized still keeps a larger default size.
     m_mainWindow.set_default_size(kContentWidth, kContentHeight);
     m_mainWindow.resize(kContentWidth, kContentHeight);
-}
-
-// A screen that replaces this one sets its own size; another entry screen keeps the window fixed.
-void Q7ZEnterEnterpriseCodeViewController::releaseWindowSize() {
-    if (dynamic_cast<Q7ZEnterEnterpriseCodeViewController*>(m_mainWindow.contentViewController())) return;
-    m_mainWindow.set_resizable(true);
 }
 
 void Q7ZEnterEnterpriseCodeViewController::layoutSubviews() {
@@ -392,7 +376,7 @@ std::optional<std::string> Q7ZEnterEnterpriseCodeViewController::readLoadCodeFil
 // window asks to close.
 void Q7ZEnterEnterpriseCodeViewController::descriptionButtonClick() {
     if (!m_enterpriseCodeDescriptionWindow) {
-        m_enterpriseCodeDescriptionWindow = std::make_unique<Q7ZEnterpriseCodeDescriptionWindow>();
+        m_enterpriseCodeDescriptionWindow = std::make_unique<Q7ZEnterpriseCodeDescriptionWindow>(m_mainWindow);
         m_enterpriseCodeDescriptionWindow->setEnterpriseCodeDescriptionDelegate(this);
     }
     addCoverView();
@@ -452,13 +436,11 @@ void Q7ZEnterEnterpriseCodeViewController::showInlineError() {
     m_errorRectImageView->show();
 }
 
-// The replacement keeps this screen's dialogs; the window drops this screen once idle.
-void Q7ZEnterEnterpriseCodeViewController::goLoginPage() {
-    AppDelegate::sharedDelegate()->installScreen(std::make_unique<Q7ZWebViewController>(m_dialogs));
-}
+// The window drops this screen once idle.
+void Q7ZEnterEnterpriseCodeViewController::goLoginPage() { m_host.showScreen(Q7ZScreenHost::Screen::WebView); }
 
 void Q7ZEnterEnterpriseCodeViewController::goMultipleServerSelectPage() {
-    AppDelegate::sharedDelegate()->placeScreen<Q7ZMultipleServerSelectViewController>();
+    m_host.showScreen(Q7ZScreenHost::Screen::MultipleServerSelect);
 }
 
 std::string Q7ZEnterEnterpriseCodeViewController::typedCode() {

@@ -24,6 +24,7 @@
 
 #include "controls/Q7ZCursorButton.h"
 #include "controls/Q7ZNonAcceptTouchsView.h"
+#include "controls/Q7ZScreenHost.h"
 #include "controls/Q7ZViewController.h"
 #include "onboarding/EnterpriseCodeScreen.h"
 #include "onboarding/Q7ZEnterpriseCodeChecks.h"
@@ -32,8 +33,6 @@
 #include "onboarding/screens/Q7ZInputRectImageView.h"
 #include "platform/desktop/Dialogs.h"
 
-class Q7ZMainWindow;
-
 class Q7ZEnterEnterpriseCodeViewController : public Q7ZViewController,
                                              public EnterpriseCodeScreen,
                                              public Q7ZEnterpriseCodeDescriptionWindowDelegate {
@@ -41,9 +40,7 @@ public:
     static constexpr int kContentWidth = 680;
     static constexpr int kContentHeight = 494;
 
-    // The application delegate and its main window must exist.
-    Q7ZEnterEnterpriseCodeViewController();
-    explicit Q7ZEnterEnterpriseCodeViewController(Dialogs& dialogs, Q7ZEnterpriseCodeChecks::Options options = {});
+    explicit Q7ZEnterEnterpriseCodeViewController(Q7ZScreenHost& host);
     ~Q7ZEnterEnterpriseCodeViewController() override;
 
     Gtk::Widget& view() override { return m_rootView; }
@@ -70,7 +67,6 @@ private:
 
     void viewDidLoad();
     void fixWindowSize();
-    void releaseWindowSize();
     void layoutSubviews();
     void placeLogo();
     void placeErrorViews();
@@ -104,8 +100,9 @@ private:
     // The whole file at loadCodeFilePath as UTF-8 text; none when unreadable or not UTF-8.
     std::optional<std::string> readLoadCodeFile() const;
 
+    Q7ZScreenHost& m_host;
     Dialogs& m_dialogs;
-    Q7ZMainWindow& m_mainWindow;
+    Gtk::Window& m_mainWindow;
     // Its workers reach the screen only while it lives.
     Q7ZEnterpriseCodeChecks m_checks;
 

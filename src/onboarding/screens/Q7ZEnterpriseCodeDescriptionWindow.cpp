@@ -3,7 +3,6 @@
 #include <gtkmm/image.h>
 #include <gtkmm/label.h>
 
-#include "app/AppDelegate.h"
 #include "controls/StyleSheets.h"
 #include "onboarding/screens/BundleImages.h"
 #include "onboarding/screens/Q7ZInformationPageWindow.h"
@@ -38,7 +37,7 @@ int preferredHeightForWidth(Gtk::Widget& widget, int width) {
 
 }  // namespace
 
-Q7ZEnterpriseCodeDescriptionWindow::Q7ZEnterpriseCodeDescriptionWindow() {
+Q7ZEnterpriseCodeDescriptionWindow::Q7ZEnterpriseCodeDescriptionWindow(Gtk::Window& mainWindow) : m_mainWindow(mainWindow) {
     StyleSheets::require("description-window");
     set_name("Q7ZEnterpriseCodeDescriptionWindow");
     set_title(localizedString("m3059"));  // not drawn, but named for the desktop and assistive technologies
@@ -48,12 +47,8 @@ Q7ZEnterpriseCodeDescriptionWindow::Q7ZEnterpriseCodeDescriptionWindow() {
     set_type_hint(Gdk::WINDOW_TYPE_HINT_DIALOG);
     m_contentView.set_size_request(kContentWidth, kContentHeight);
     add(m_contentView);
-    if (auto* delegate = AppDelegate::sharedDelegate(); delegate && delegate->window()) {
-        set_transient_for(*delegate->window());
-        set_position(Gtk::WIN_POS_CENTER_ON_PARENT);  // the panel's centre on the main window's centre
-    } else {
-        set_position(Gtk::WIN_POS_CENTER);
-    }
+    set_transient_for(mainWindow);
+    set_position(Gtk::WIN_POS_CENTER_ON_PARENT);  // the panel's centre on the main window's centre
     layoutSubviews();
     m_contentView.show();
 }
@@ -132,9 +127,7 @@ void Q7ZEnterpriseCodeDescriptionWindow::askDelegateToClose() {
 void Q7ZEnterpriseCodeDescriptionWindow::closeBtnClick() { askDelegateToClose(); }
 
 void Q7ZEnterpriseCodeDescriptionWindow::applyBtnClick() {
-    const auto* delegate = AppDelegate::sharedDelegate();
-    Q7ZInformationPageWindow::open(Q7ZInformationPageWindow::informationPageUrl(),
-                                   delegate ? delegate->window() : nullptr);
+    Q7ZInformationPageWindow::open(Q7ZInformationPageWindow::informationPageUrl(), &m_mainWindow);
     askDelegateToClose();
 }
 

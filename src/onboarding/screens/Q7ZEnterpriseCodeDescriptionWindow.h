@@ -19,7 +19,8 @@ public:
     static constexpr int kContentHeight = 280;
 
     // Centred on the application's main window and transient for it, not yet shown.
-    Q7ZEnterpriseCodeDescriptionWindow();
+    // Above the main window, centred on it.
+    explicit Q7ZEnterpriseCodeDescriptionWindow(Gtk::Window& mainWindow);
     ~Q7ZEnterpriseCodeDescriptionWindow() override;
 
     Q7ZEnterpriseCodeDescriptionWindowDelegate* enterpriseCodeDescriptionDelegate() const { return m_delegate; }
@@ -47,5 +48,6 @@ private:
     Gtk::Image* m_closeImage = nullptr;
     Glib::RefPtr<Gdk::Pixbuf> m_closeButtonImage;
     Glib::RefPtr<Gdk::Pixbuf> m_closeButtonPressedImage;
+    Gtk::Window& m_mainWindow;
     Q7ZEnterpriseCodeDescriptionWindowDelegate* m_delegate = nullptr;
 };

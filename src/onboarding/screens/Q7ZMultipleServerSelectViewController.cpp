@@ -8,7 +8,6 @@
 #include <glibmm/markup.h>
 #include <gtkmm/cellrenderertext.h>
 
-#include "app/AppDelegate.h"
 #include "config/Q7ZACUtilityEndpoints.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
@@ -16,11 +15,9 @@
 #include "controls/StretchableImage.h"
 #include "controls/StyleSheets.h"
 #include "onboarding/screens/BundleImages.h"
-#include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
 #include "platform/Bundle.h"
 #include "platform/GObjectPtr.h"
 #include "platform/Worker.h"
-#include "web/Q7ZWebViewController.h"
 
 namespace {
 
@@ -68,11 +65,10 @@ void on_loader_size_prepared(GdkPixbufLoader* loader, int width, int height, gpo
 
 }  // namespace
 
-Q7ZMultipleServerSelectViewController::Q7ZMultipleServerSelectViewController()
-    : Q7ZMultipleServerSelectViewController(AppDelegate::sharedDelegate()->dialogs()) {}
-
-Q7ZMultipleServerSelectViewController::Q7ZMultipleServerSelectViewController(Dialogs& dialogs) : m_dialogs(dialogs) {
+Q7ZMultipleServerSelectViewController::Q7ZMultipleServerSelectViewController(Q7ZScreenHost& host)
+    : m_host(host), m_dialogs(host.dialogs()) {
     StyleSheets::require("server-selection");
+    m_host.mainWindow().set_resizable(true);
     viewDidLoad();
 }
 
@@ -194,7 +190,7 @@ void Q7ZMultipleServerSelectViewController::enterpriseCodeButtonButtonClick() {
     if (m_coverView) return;
     Q7ZAppSettingConfigSingleton::getInstance().resetConfig();
     Q7ZRemoteConfigSingleton::getInstance().resetConfig();
-    AppDelegate::sharedDelegate()->placeScreen<Q7ZEnterEnterpriseCodeViewController>();
+    m_host.showScreen(Q7ZScreenHost::Screen::EnterEnterpriseCode);
 }
 
 bool Q7ZMultipleServerSelectViewController::on_rootView_key_press_event(GdkEventKey* event) {
@@ -265,7 +261,7 @@ void Q7ZMultipleServerSelectViewController::detectLoginPageValidThread(const Wor
     if (!settings.saveConfig()) g_warning("Could not save the chosen server");
 }
 
-void Q7ZMultipleServerSelectViewController::goLoginPage() { AppDelegate::sharedDelegate()->placeScreen<Q7ZWebViewController>(); }
+void Q7ZMultipleServerSelectViewController::goLoginPage() { m_host.showScreen(Q7ZScreenHost::Screen::WebView); }
 
 void Q7ZMultipleServerSelectViewController::addCoverView() {
     m_coverView = std::make_unique<Q7ZNonAcceptTouchsView>();

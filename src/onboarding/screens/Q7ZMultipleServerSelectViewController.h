@@ -24,6 +24,7 @@
 #include "controls/Q7ZCursorButton.h"
 #include "controls/Q7ZCursorPopUpButton.h"
 #include "controls/Q7ZNonAcceptTouchsView.h"
+#include "controls/Q7ZScreenHost.h"
 #include "controls/Q7ZViewController.h"
 #include "platform/GObjectPtr.h"
 #include "platform/Worker.h"
@@ -31,9 +32,7 @@
 
 class Q7ZMultipleServerSelectViewController : public Q7ZViewController {
 public:
-    // Alerts through the application's dialogs; the application delegate must exist.
-    Q7ZMultipleServerSelectViewController();
-    explicit Q7ZMultipleServerSelectViewController(Dialogs& dialogs);
+    explicit Q7ZMultipleServerSelectViewController(Q7ZScreenHost& host);
     ~Q7ZMultipleServerSelectViewController() override;
 
     Gtk::Widget& view() override { return m_rootView; }
@@ -66,6 +65,7 @@ private:
     void closeCoverView();
     void showErrorAlertViewWithMessage(const std::string& message);
 
+    Q7ZScreenHost& m_host;
     Dialogs& m_dialogs;
     std::int64_t m_serverSequence = 0;
     Gtk::Overlay m_rootView;

@@ -1,9 +1,9 @@
 #pragma once
-// A web host in-process, hosting the demo server's sample web app: the application is
-// registered once per test program on the program's private bus, with the demo server's
-// organisation as the chosen server, and every test places a web host of its own whose alerts
-// and panels the test answers. Addresses the desktop is asked to open land in files named
-// after their scheme, in the program's home.
+// A web host in-process, hosting the demo server's sample web app (the organisation chosen in
+// the stores). A small test host stands for the application: a main window, dialogs each test
+// answers, a GApplication registered once per test program on its private bus (notifications),
+// a launcher entry; the screens, restarts and quits it is asked for are only noted. Addresses
+// the desktop is asked to open land in files named after their scheme, in the program's home.
 
 #include <filesystem>
 #include <string>
@@ -11,11 +11,11 @@
 
 #include <gtest/gtest.h>
 #include <gtkmm/container.h>
-#include <gtkmm/window.h>
 
-#include "app/AppDelegate.h"
+#include "app/Q7ZMainWindow.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
+#include "controls/Q7ZScreenHost.h"
 #include "support/DemoServer.h"
 #include "support/MainLoopPump.h"
 #include "support/TempHome.h"
@@ -25,10 +25,38 @@
 #include "support/gui/WebViewScripts.h"
 #include "web/Q7ZWebViewController.h"
 
+class TestScreenHost : public Q7ZScreenHost {
+public:
+    TestScreenHost() : m_attention(m_window, &m_launcher) {}
+
+    Q7ZMainWindow& window() { return m_window; }
+    LauncherEntry& launcher() { return m_launcher; }
+    void answerWith(ScriptedDialogs& dialogs) { m_dialogs = &dialogs; }
+    bool registerApplication() { return m_application->register_application(); }
+
+    Gtk::Window& mainWindow() override { return m_window; }
+    Dialogs& dialogs() override { return *m_dialogs; }
+    Glib::RefPtr<Gio::Application> notifyingApplication() override { return m_application; }
+    LauncherEntry* launcherEntry() override { return &m_launcher; }
+    Attention* attention() override { return &m_attention; }
+    void showScreen(Screen screen) override { shownScreens.push_back(screen); }
+    void terminate() override { ++terminations; }
+    void requestRestart() override { ++restarts; }
+
+    std::vector<Screen> shownScreens;
+    int terminations = 0, restarts = 0;
+
+private:
+    static constexpr const char* kApplicationId = "app.velloq.WebHostTest";
+    Q7ZMainWindow m_window;
+    ScriptedDialogs* m_dialogs = nullptr;
+    Glib::RefPtr<Gio::Application> m_application = Gio::Application::create(kApplicationId);
+    LauncherEntry m_launcher{kApplicationId};
+    Attention m_attention;
+};
+
 class WebHostFixture : public testing::Test {
 protected:
-    // One application for the program (a GApplication registers once per process); its first
-    // screen is a web host too.
     static void SetUpTestSuite() {
         registerAddressHandlers();
         GtkTestEnvironment::ensure();
@@ -43,19 +71,21 @@ protected:
         const std::string downloads = processHome().path() + "/Downloads";
         std::filesystem::create_directories(downloads);
         Q7ZAppSettingConfigSingleton::getInstance().setDownloadFileSavePath(downloads);
-        s_application = AppDelegate::create("app.velloq.WebHostTest");
-        ASSERT_TRUE(s_application->register_application());
+        s_screenHost = std::make_unique<TestScreenHost>();
+        ASSERT_TRUE(s_screenHost->registerApplication());
+        s_screenHost->window().show();
     }
     static void TearDownTestSuite() {
-        s_application.reset();
+        s_screenHost.reset();
         s_server.reset();
     }
 
     void SetUp() override {
-        auto controller = std::make_unique<Q7ZWebViewController>(m_dialogs);
-        m_host = controller.get();
-        s_application->installScreen(std::move(controller));
-        auto children = dynamic_cast<Gtk::Container&>(m_host->view()).get_children();
+        s_screenHost->answerWith(m_dialogs);
+        auto controller = std::make_unique<Q7ZWebViewController>(*s_screenHost);
+        m_webHost = controller.get();
+        s_screenHost->window().setContentViewController(std::move(controller));
+        auto children = dynamic_cast<Gtk::Container&>(m_webHost->view()).get_children();
         ASSERT_EQ(children.size(), 1u);
         m_view = WEBKIT_WEB_VIEW(children.front()->gobj());
         ASSERT_TRUE(pageIsReady());
@@ -77,7 +107,7 @@ protected:
         std::vector<WebKitWebView*> views;
         for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
             GtkWidget* child = gtk_bin_get_child(GTK_BIN(window->gobj()));
-            if (window->get_visible() && window != s_application->window() && child && WEBKIT_IS_WEB_VIEW(child))
+            if (window->get_visible() && window != &s_screenHost->window() && child && WEBKIT_IS_WEB_VIEW(child))
                 views.push_back(WEBKIT_WEB_VIEW(child));
         }
         return views;
@@ -90,8 +120,8 @@ protected:
     // Quotes of both kinds and CJK, to travel intact to the page.
     static constexpr const char* kTitle = "O'Neil \"Chat\" 中文";
     static inline std::unique_ptr<DemoServer> s_server;
-    static inline Glib::RefPtr<AppDelegate> s_application;
+    static inline std::unique_ptr<TestScreenHost> s_screenHost;
     ScriptedDialogs m_dialogs;
-    Q7ZWebViewController* m_host = nullptr;
+    Q7ZWebViewController* m_webHost = nullptr;
     WebKitWebView* m_view = nullptr;
 };
