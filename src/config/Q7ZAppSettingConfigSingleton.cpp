@@ -1,25 +1,75 @@
 #include "config/Q7ZAppSettingConfigSingleton.h"
 
+#include <array>
+#include <optional>
+#include <type_traits>
+#include <utility>
+#include <variant>
+
 #include "platform/Bundle.h"
 #include "platform/Paths.h"
 #include "platform/PropertyListFile.h"
 
 namespace {
 
-constexpr const char* kIsNotificationSound = "isNotificationSound";
-constexpr const char* kIsCustomNotificationSound = "isCustomNotificationSound";
-constexpr const char* kCustomNotificationSoundPath = "customNotificationSoundPath";
-constexpr const char* kIsDesktopNotifications = "isDesktopNotifications";
-constexpr const char* kIsAutoStart = "isAutoStart";
-constexpr const char* kServerSequence = "serverSequence";
-constexpr const char* kLanguage = "language";
-constexpr const char* kDownloadFileSavePath = "downloadFileSavePath";
+using Settings = Q7ZAppSettings;
+using Member = std::variant<bool Settings::*, std::int64_t Settings::*, std::string Settings::*>;
+
+// The file's keys, each with its type: the one place a setting is named.
+const std::array<std::pair<const char*, Member>, 8> kKeys{{
+    {"isNotificationSound", &Settings::isNotificationSound},
+    {"isCustomNotificationSound", &Settings::isCustomNotificationSound},
+    {"customNotificationSoundPath", &Settings::customNotificationSoundPath},
+    {"isDesktopNotifications", &Settings::isDesktopNotifications},
+    {"isAutoStart", &Settings::isAutoStart},
+    {"serverSequence", &Settings::serverSequence},
+    {"language", &Settings::language},
+    {"downloadFileSavePath", &Settings::downloadFileSavePath},
+}};
 // Older settings files kept the chosen server here; read, never written.
 constexpr const char* kOlderServerSequence = "webSiteUrlType";
 // The one stored download folder that stands for "the user's downloads folder".
 constexpr const char* kUnexpandedDownloads = "~/Downloads";
 
 std::string deviceLanguage() { return Bundle::mainBundle().localizedStringForKey("UserDeviceLanguage", "", ""); }
+
+// A key missing, or of another type, keeps the value's default.
+void read(const PropertyList& stored, const char* key, Member member, Settings& settings) {
+    std::visit(
+        [&](auto pointer) {
+            using Value = std::remove_reference_t<decltype(settings.*pointer)>;
+            std::optional<Value> value;
+            if constexpr (std::is_same_v<Value, bool>) value = stored.booleanValue(key);
+            else if constexpr (std::is_same_v<Value, std::int64_t>) value = stored.integerValue(key);
+            else value = stored.stringValue(key);
+            if (value) settings.*pointer = std::move(*value);
+        },
+        member);
+}
+
+void write(PropertyList& file, const char* key, Member member, const Settings& settings) {
+    std::visit(
+        [&](auto pointer) {
+            const auto& value = settings.*pointer;
+            using Value = std::remove_cvref_t<decltype(value)>;
+            if constexpr (std::is_same_v<Value, bool>) file.setBoolean(key, value);
+            else if constexpr (std::is_same_v<Value, std::int64_t>) file.setInteger(key, value);
+            else file.setString(key, value);
+        },
+        member);
+}
+
+// The file's values over the defaults. Reads files (the language lookup): never under the lock.
+Settings loaded(const std::optional<PropertyList>& stored) {
+    Settings settings;
+    settings.language = deviceLanguage();
+    settings.downloadFileSavePath = Paths::downloadsDirectory();
+    if (!stored) return settings;
+    if (const auto older = stored->integerValue(kOlderServerSequence)) settings.serverSequence = *older;
+    for (const auto& [key, member] : kKeys) read(*stored, key, member, settings);
+    if (settings.downloadFileSavePath == kUnexpandedDownloads) settings.downloadFileSavePath = Paths::downloadsDirectory();
+    return settings;
+}
 
 }  // namespace
 
@@ -36,46 +86,24 @@ std::string Q7ZAppSettingConfigSingleton::getFileName() const {
     return Paths::documentsDirectory() + "/Q7ZAppSettingConfig.plist";
 }
 
-void Q7ZAppSettingConfigSingleton::loadUserInfo() {
-    const auto stored = PropertyListFile::load(getFileName());
-    // The language lookup and the downloads folder are worked out before taking the lock:
-    // the lookup reads files and must not run under the properties' lock.
-    std::optional<std::string> storedLanguage = stored ? stored->stringValue(kLanguage) : std::nullopt;
-    const std::string language = storedLanguage ? *storedLanguage : deviceLanguage();
-    std::optional<std::string> savePath = stored ? stored->stringValue(kDownloadFileSavePath) : std::nullopt;
-    if (!savePath || *savePath == kUnexpandedDownloads) savePath = Paths::downloadsDirectory();
-
-    std::lock_guard lock(m_propertiesMutex);
-    m_isNotificationSound = stored ? stored->booleanValue(kIsNotificationSound).value_or(true) : true;
-    m_isCustomNotificationSound = stored ? stored->booleanValue(kIsCustomNotificationSound).value_or(false) : false;
-    m_customNotificationSoundPath = stored ? stored->stringValue(kCustomNotificationSoundPath).value_or("") : "";
-    m_isDesktopNotifications = stored ? stored->booleanValue(kIsDesktopNotifications).value_or(true) : true;
-    m_isAutoStart = stored ? stored->booleanValue(kIsAutoStart).value_or(false) : false;
-    m_serverSequence = kNoServerSequence;
-    if (stored) {
-        auto sequence = stored->integerValue(kServerSequence);
-        if (!sequence) sequence = stored->integerValue(kOlderServerSequence);
-        m_serverSequence = sequence.value_or(kNoServerSequence);
-    }
-    m_language = language;
-    m_downloadFileSavePath = *savePath;
-}
+void Q7ZAppSettingConfigSingleton::loadUserInfo() { apply(loaded(PropertyListFile::load(getFileName()))); }
 
 bool Q7ZAppSettingConfigSingleton::saveConfig() {
     std::lock_guard saveLock(m_saveMutex);
-    PropertyList settings;
-    {
-        std::lock_guard lock(m_propertiesMutex);
-        settings.setBoolean(kIsNotificationSound, m_isNotificationSound);
-        settings.setBoolean(kIsCustomNotificationSound, m_isCustomNotificationSound);
-        settings.setString(kCustomNotificationSoundPath, m_customNotificationSoundPath);
-        settings.setBoolean(kIsDesktopNotifications, m_isDesktopNotifications);
-        settings.setBoolean(kIsAutoStart, m_isAutoStart);
-        settings.setInteger(kServerSequence, m_serverSequence);
-        settings.setString(kLanguage, m_language);
-        settings.setString(kDownloadFileSavePath, m_downloadFileSavePath);
-    }
-    return PropertyListFile::save(settings, getFileName());
+    PropertyList file;
+    const Settings settings = snapshot();
+    for (const auto& [key, member] : kKeys) write(file, key, member, settings);
+    return PropertyListFile::save(file, getFileName());
+}
+
+Q7ZAppSettings Q7ZAppSettingConfigSingleton::snapshot() const {
+    std::lock_guard lock(m_propertiesMutex);
+    return m_values;
+}
+
+void Q7ZAppSettingConfigSingleton::apply(const Q7ZAppSettings& settings) {
+    std::lock_guard lock(m_propertiesMutex);
+    m_values = settings;
 }
 
 void Q7ZAppSettingConfigSingleton::resetConfig() {
@@ -84,68 +112,3 @@ void Q7ZAppSettingConfigSingleton::resetConfig() {
 }
 
 void Q7ZAppSettingConfigSingleton::resetDownloadFileSavePath() { setDownloadFileSavePath(Paths::downloadsDirectory()); }
-
-bool Q7ZAppSettingConfigSingleton::isNotificationSound() const {
-    std::lock_guard lock(m_propertiesMutex);
-    return m_isNotificationSound;
-}
-void Q7ZAppSettingConfigSingleton::setIsNotificationSound(bool value) {
-    std::lock_guard lock(m_propertiesMutex);
-    m_isNotificationSound = value;
-}
-bool Q7ZAppSettingConfigSingleton::isCustomNotificationSound() const {
-    std::lock_guard lock(m_propertiesMutex);
-    return m_isCustomNotificationSound;
-}
-void Q7ZAppSettingConfigSingleton::setIsCustomNotificationSound(bool value) {
-    std::lock_guard lock(m_propertiesMutex);
-    m_isCustomNotificationSound = value;
-}
-std::string Q7ZAppSettingConfigSingleton::customNotificationSoundPath() const {
-    std::lock_guard lock(m_propertiesMutex);
-    return m_customNotificationSoundPath;
-}
-void Q7ZAppSettingConfigSingleton::setCustomNotificationSoundPath(std::string value) {
-    std::lock_guard lock(m_propertiesMutex);
-    m_customNotificationSoundPath = std::move(value);
-}
-bool Q7ZAppSettingConfigSingleton::isDesktopNotifications() const {
-    std::lock_guard lock(m_propertiesMutex);
-    return m_isDesktopNotifications;
-}
-void Q7ZAppSettingConfigSingleton::setIsDesktopNotifications(bool value) {
-    std::lock_guard lock(m_propertiesMutex);
-    m_isDesktopNotifications = value;
-}
-bool Q7ZAppSettingConfigSingleton::isAutoStart() const {
-    std::lock_guard lock(m_propertiesMutex);
-    return m_isAutoStart;
-}
-void Q7ZAppSettingConfigSingleton::setIsAutoStart(bool value) {
-    std::lock_guard lock(m_propertiesMutex);
-    m_isAutoStart = value;
-}
-std::string Q7ZAppSettingConfigSingleton::language() const {
-    std::lock_guard lock(m_propertiesMutex);
-    return m_language;
-}
-void Q7ZAppSettingConfigSingleton::setLanguage(std::string value) {
-    std::lock_guard lock(m_propertiesMutex);
-    m_language = std::move(value);
-}
-std::string Q7ZAppSettingConfigSingleton::downloadFileSavePath() const {
-    std::lock_guard lock(m_propertiesMutex);
-    return m_downloadFileSavePath;
-}
-void Q7ZAppSettingConfigSingleton::setDownloadFileSavePath(std::string value) {
-    std::lock_guard lock(m_propertiesMutex);
-    m_downloadFileSavePath = std::move(value);
-}
-std::int64_t Q7ZAppSettingConfigSingleton::serverSequence() const {
-    std::lock_guard lock(m_propertiesMutex);
-    return m_serverSequence;
-}
-void Q7ZAppSettingConfigSingleton::setServerSequence(std::int64_t value) {
-    std::lock_guard lock(m_propertiesMutex);
-    m_serverSequence = value;
-}

@@ -2,16 +2,19 @@
 // The user's own settings, kept in ~/Documents/Q7ZAppSettingConfig.plist. One process-wide
 // store, loaded on first use; nothing is saved until a caller asks with saveConfig().
 //
-// Properties may be read and set from any thread (a lock per store guards them); saveConfig()
-// is serialised by its own lock and writes the whole file atomically.
+// The values may be read and set from any thread (a lock per store guards them), one at a time
+// or all at once (snapshot, apply); saveConfig() is serialised by its own lock and writes the
+// whole file atomically.
 
 #include <cstdint>
 #include <mutex>
 #include <string>
 
+#include "config/Q7ZAppSettings.h"
+
 class Q7ZAppSettingConfigSingleton {
 public:
-    static constexpr std::int64_t kNoServerSequence = -999;
+    static constexpr std::int64_t kNoServerSequence = Q7ZAppSettings::kNoServerSequence;
 
     static Q7ZAppSettingConfigSingleton& getInstance();
 
@@ -24,22 +27,25 @@ public:
     void resetDownloadFileSavePath();
     std::string getFileName() const;
 
-    bool isNotificationSound() const;
-    void setIsNotificationSound(bool value);
-    bool isCustomNotificationSound() const;
-    void setIsCustomNotificationSound(bool value);
-    std::string customNotificationSoundPath() const;
-    void setCustomNotificationSoundPath(std::string value);
-    bool isDesktopNotifications() const;
-    void setIsDesktopNotifications(bool value);
-    bool isAutoStart() const;
-    void setIsAutoStart(bool value);
-    std::string language() const;
-    void setLanguage(std::string value);
-    std::string downloadFileSavePath() const;
-    void setDownloadFileSavePath(std::string value);
-    std::int64_t serverSequence() const;
-    void setServerSequence(std::int64_t value);
+    Q7ZAppSettings snapshot() const;
+    void apply(const Q7ZAppSettings& settings);
+
+    bool isNotificationSound() const { return get(&Q7ZAppSettings::isNotificationSound); }
+    void setIsNotificationSound(bool value) { set(&Q7ZAppSettings::isNotificationSound, value); }
+    bool isCustomNotificationSound() const { return get(&Q7ZAppSettings::isCustomNotificationSound); }
+    void setIsCustomNotificationSound(bool value) { set(&Q7ZAppSettings::isCustomNotificationSound, value); }
+    std::string customNotificationSoundPath() const { return get(&Q7ZAppSettings::customNotificationSoundPath); }
+    void setCustomNotificationSoundPath(std::string value) { set(&Q7ZAppSettings::customNotificationSoundPath, value); }
+    bool isDesktopNotifications() const { return get(&Q7ZAppSettings::isDesktopNotifications); }
+    void setIsDesktopNotifications(bool value) { set(&Q7ZAppSettings::isDesktopNotifications, value); }
+    bool isAutoStart() const { return get(&Q7ZAppSettings::isAutoStart); }
+    void setIsAutoStart(bool value) { set(&Q7ZAppSettings::isAutoStart, value); }
+    std::string language() const { return get(&Q7ZAppSettings::language); }
+    void setLanguage(std::string value) { set(&Q7ZAppSettings::language, value); }
+    std::string downloadFileSavePath() const { return get(&Q7ZAppSettings::downloadFileSavePath); }
+    void setDownloadFileSavePath(std::string value) { set(&Q7ZAppSettings::downloadFileSavePath, value); }
+    std::int64_t serverSequence() const { return get(&Q7ZAppSettings::serverSequence); }
+    void setServerSequence(std::int64_t value) { set(&Q7ZAppSettings::serverSequence, value); }
 
     Q7ZAppSettingConfigSingleton(const Q7ZAppSettingConfigSingleton&) = delete;
     Q7ZAppSettingConfigSingleton& operator=(const Q7ZAppSettingConfigSingleton&) = delete;
@@ -47,14 +53,18 @@ public:
 private:
     Q7ZAppSettingConfigSingleton();
 
+    template <class T>
+    T get(T Q7ZAppSettings::*member) const {
+        std::lock_guard lock(m_propertiesMutex);
+        return m_values.*member;
+    }
+    template <class T>
+    void set(T Q7ZAppSettings::*member, T value) {
+        std::lock_guard lock(m_propertiesMutex);
+        m_values.*member = std::move(value);
+    }
+
     mutable std::mutex m_propertiesMutex;
     std::mutex m_saveMutex;
-    bool m_isNotificationSound = true;
-    bool m_isCustomNotificationSound = false;
-    std::string m_customNotificationSoundPath;
-    bool m_isDesktopNotifications = true;
-    bool m_isAutoStart = false;
-    std::string m_language;
-    std::string m_downloadFileSavePath;
-    std::int64_t m_serverSequence = kNoServerSequence;
+    Q7ZAppSettings m_values;
 };

@@ -107,14 +107,8 @@ void setLoginItemEnabled(bool enabled) {
 
 }  // namespace
 
-Q7ZSettingWindow::Values Q7ZSettingWindow::Values::fromStore() {
-    const auto& store = Q7ZAppSettingConfigSingleton::getInstance();
-    return {store.isNotificationSound(), store.isCustomNotificationSound(), store.customNotificationSoundPath(),
-            store.isDesktopNotifications(), store.isAutoStart(), store.serverSequence(),
-            store.language(), store.downloadFileSavePath()};
-}
-
-Q7ZSettingWindow::Q7ZSettingWindow(Dialogs& dialogs) : m_dialogs(dialogs), m_values(Values::fromStore()) {
+Q7ZSettingWindow::Q7ZSettingWindow(Dialogs& dialogs)
+    : m_dialogs(dialogs), m_values(Q7ZAppSettingConfigSingleton::getInstance().snapshot()) {
     StyleSheets::require("settings-window");
     set_name("Q7ZSettingWindow");
     set_title(localizedString("m112"));  // not drawn, but named for the desktop and assistive technologies
@@ -151,18 +145,14 @@ void Q7ZSettingWindow::layoutSubviews() {
 
     int y = kMargin + minimumHeight(title);
     placeSeparator(y, 15, kStrongSeparatorColor);
-    createCheckBoxViewsAtView(placeRow(y, 10), localizedString("m755"),
-                              &Q7ZSettingWindow::notifySoundCheckBoxBtnClick, m_values.isNotificationSound);
-    createCheckBoxViewsAtView(placeRow(y, 8), localizedString("m82"),
-                              &Q7ZSettingWindow::customNotifySoundCheckBoxBtnClick, m_values.isCustomNotificationSound);
+    createCheckBoxViewsAtView(placeRow(y, 10), localizedString("m755"), &Q7ZAppSettings::isNotificationSound);
+    createCheckBoxViewsAtView(placeRow(y, 8), localizedString("m82"), &Q7ZAppSettings::isCustomNotificationSound);
     createPathViewsAtView(placeRow(y, 8), localizedString("m83"), &Q7ZSettingWindow::customNotifySoundPathPopUpBtnClick,
                           m_values.customNotificationSoundPath);
     placeSeparator(y, 10, kSeparatorColor);
-    createCheckBoxViewsAtView(placeRow(y, 10), localizedString("m3838"),
-                              &Q7ZSettingWindow::desktopNotificationCheckBoxBtnClick, m_values.isDesktopNotifications);
+    createCheckBoxViewsAtView(placeRow(y, 10), localizedString("m3838"), &Q7ZAppSettings::isDesktopNotifications);
     placeSeparator(y, 10, kSeparatorColor);
-    createCheckBoxViewsAtView(placeRow(y, 10), localizedString("m747"), &Q7ZSettingWindow::autoStartCheckBoxBtnClick,
-                              m_values.isAutoStart);
+    createCheckBoxViewsAtView(placeRow(y, 10), localizedString("m747"), &Q7ZAppSettings::isAutoStart);
     placeSeparator(y, 10, kSeparatorColor);
     createPathViewsAtView(placeRow(y, 10), localizedString("m3837"), &Q7ZSettingWindow::downloadSavePathPopUpBtnClick,
                           m_values.downloadFileSavePath);
@@ -223,15 +213,18 @@ void Q7ZSettingWindow::placeVersionLabel() {
                        kContentHeight - kVersionMargin - minimumHeight(version));
 }
 
-void Q7ZSettingWindow::createCheckBoxViewsAtView(Gtk::Fixed& row, const std::string& title, CheckBoxAction action,
-                                                 bool defaultCheck) {
+// The check box edits that one value.
+void Q7ZSettingWindow::createCheckBoxViewsAtView(Gtk::Fixed& row, const std::string& title, bool Q7ZAppSettings::*value) {
     addRowLabel(row, title);
     auto* checkBox = Gtk::make_managed<Gtk::CheckButton>();
-    checkBox->set_active(defaultCheck);
+    checkBox->set_active(m_values.*value);
     checkBox->get_accessible()->set_name(title);
     checkBox->signal_realize().connect(
         [checkBox] { CursorRects::resetCursorRect(checkBox->get_event_window(), true, {}); }, true);
-    checkBox->signal_toggled().connect([this, checkBox, action] { (this->*action)(*checkBox); });
+    checkBox->signal_toggled().connect([this, checkBox, value] {
+        m_values.*value = checkBox->get_active();
+        updateSaveButtonStatus();
+    });
     putCentred(row, *checkBox, kControlX);
     putCentred(row, makeLabel(localizedString("m757"), "check-label"),
                kControlX + minimumWidth(*checkBox) + kCheckBoxLabelGap);
@@ -298,26 +291,6 @@ void Q7ZSettingWindow::cancelBtnClick() {
     if (m_settingDelegate) m_settingDelegate->settingWindowWillClose(*this);
 }
 
-void Q7ZSettingWindow::notifySoundCheckBoxBtnClick(Gtk::CheckButton& sender) {
-    m_values.isNotificationSound = sender.get_active();
-    updateSaveButtonStatus();
-}
-
-void Q7ZSettingWindow::customNotifySoundCheckBoxBtnClick(Gtk::CheckButton& sender) {
-    m_values.isCustomNotificationSound = sender.get_active();
-    updateSaveButtonStatus();
-}
-
-void Q7ZSettingWindow::desktopNotificationCheckBoxBtnClick(Gtk::CheckButton& sender) {
-    m_values.isDesktopNotifications = sender.get_active();
-    updateSaveButtonStatus();
-}
-
-void Q7ZSettingWindow::autoStartCheckBoxBtnClick(Gtk::CheckButton& sender) {
-    m_values.isAutoStart = sender.get_active();
-    updateSaveButtonStatus();
-}
-
 void Q7ZSettingWindow::customNotifySoundPathPopUpBtnClick(Q7ZCursorPopUpButton& sender) {
     if (sender.get_active_row_number() == kOtherItem) {
         OpenPanelOptions options;
@@ -373,7 +346,7 @@ void Q7ZSettingWindow::appLanguagePopUpBtnClick(Q7ZCursorPopUpButton& sender) {
 }
 
 void Q7ZSettingWindow::updateSaveButtonStatus() {
-    const bool changed = !(m_values == Values::fromStore());
+    const bool changed = !(m_values == Q7ZAppSettingConfigSingleton::getInstance().snapshot());
     m_saveBtn->set_sensitive(changed);
     m_saveBtn->setEnableCursor(changed);
     m_saveBtn->resetCursorRects();
@@ -393,29 +366,12 @@ void Q7ZSettingWindow::saveBtnClick() {
     if (!started) m_coverTouchView.reset();
 }
 
-Q7ZSettingWindow::SaveOutcome Q7ZSettingWindow::saveDataProcessThread(const Values& values) {
+Q7ZSettingWindow::SaveOutcome Q7ZSettingWindow::saveDataProcessThread(const Q7ZAppSettings& values) {
     auto& store = Q7ZAppSettingConfigSingleton::getInstance();
-    store.setIsNotificationSound(values.isNotificationSound);
-    store.setIsCustomNotificationSound(values.isCustomNotificationSound);
-    store.setCustomNotificationSoundPath(values.customNotificationSoundPath);
-    store.setIsDesktopNotifications(values.isDesktopNotifications);
-    if (store.isAutoStart() != values.isAutoStart) {
-        store.setIsAutoStart(values.isAutoStart);
-        setLoginItemEnabled(values.isAutoStart);
-    }
-    SaveOutcome outcome;
-    if (store.serverSequence() != values.serverSequence) {
-        store.setServerSequence(values.serverSequence);
-        outcome.serverChanged = true;
-    }
-    if (store.language() != values.language) {
-        store.setLanguage(values.language);
-        outcome.languageChanged = true;
-    }
-    if (store.downloadFileSavePath() != values.downloadFileSavePath) {
-        store.setDownloadFileSavePath(values.downloadFileSavePath);
-    }
-    return outcome;
+    const Q7ZAppSettings stored = store.snapshot();
+    store.apply(values);
+    if (stored.isAutoStart != values.isAutoStart) setLoginItemEnabled(values.isAutoStart);
+    return {stored.serverSequence != values.serverSequence, stored.language != values.language};
 }
 
 void Q7ZSettingWindow::saveDataDidFinish(SaveOutcome outcome) {

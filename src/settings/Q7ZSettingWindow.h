@@ -19,6 +19,7 @@
 #include <gtkmm/overlay.h>
 #include <gtkmm/window.h>
 
+#include "config/Q7ZAppSettings.h"
 #include "controls/Q7ZCursorButton.h"
 #include "controls/Q7ZCursorPopUpButton.h"
 #include "controls/Q7ZNonAcceptTouchsView.h"
@@ -43,26 +44,11 @@ protected:
     bool on_delete_event(GdkEventAny* event) override;
 
 private:
-    // The eight edited values, named as in the settings store.
-    struct Values {
-        bool isNotificationSound = true;
-        bool isCustomNotificationSound = false;
-        std::string customNotificationSoundPath;
-        bool isDesktopNotifications = true;
-        bool isAutoStart = false;
-        std::int64_t serverSequence = 0;
-        std::string language;
-        std::string downloadFileSavePath;
-
-        static Values fromStore();
-        bool operator==(const Values&) const = default;
-    };
     // What the save step changed that needs a confirmation.
     struct SaveOutcome {
         bool serverChanged = false;
         bool languageChanged = false;
     };
-    using CheckBoxAction = void (Q7ZSettingWindow::*)(Gtk::CheckButton&);
     using PopUpAction = void (Q7ZSettingWindow::*)(Q7ZCursorPopUpButton&);
     using CloseRequest = void (Q7ZSettingWindowDelegate::*)(Q7ZSettingWindow&);
 
@@ -72,8 +58,7 @@ private:
     Gtk::Fixed& placeRow(int& y, int gap);
     void addRowLabel(Gtk::Fixed& row, const std::string& title);
     void placeVersionLabel();
-    void createCheckBoxViewsAtView(Gtk::Fixed& row, const std::string& title, CheckBoxAction action,
-                                   bool defaultCheck);
+    void createCheckBoxViewsAtView(Gtk::Fixed& row, const std::string& title, bool Q7ZAppSettings::*value);
     void createPathViewsAtView(Gtk::Fixed& row, const std::string& title, PopUpAction action,
                                const std::string& defaultPath);
     void createServerSiteViewsAtView(Gtk::Fixed& row);
@@ -87,11 +72,7 @@ private:
 
     void cancelBtnClick();
     void saveBtnClick();
-    void notifySoundCheckBoxBtnClick(Gtk::CheckButton& sender);
-    void customNotifySoundCheckBoxBtnClick(Gtk::CheckButton& sender);
     void customNotifySoundPathPopUpBtnClick(Q7ZCursorPopUpButton& sender);
-    void desktopNotificationCheckBoxBtnClick(Gtk::CheckButton& sender);
-    void autoStartCheckBoxBtnClick(Gtk::CheckButton& sender);
     void serverSitePopUpBtnClick(Q7ZCursorPopUpButton& sender);
     void appLanguagePopUpBtnClick(Q7ZCursorPopUpButton& sender);
     void downloadSavePathPopUpBtnClick(Q7ZCursorPopUpButton& sender);
@@ -100,7 +81,7 @@ private:
 
     void updateSaveButtonStatus();
     // Runs on the worker thread: the edited values into the settings store, and the login item.
-    static SaveOutcome saveDataProcessThread(const Values& values);
+    static SaveOutcome saveDataProcessThread(const Q7ZAppSettings& values);
     void saveDataDidFinish(SaveOutcome outcome);
     void alertChangeServer();
     void alertChangeLanguage();
@@ -113,7 +94,7 @@ private:
     void mouseDragged(const GdkEventMotion& event);
 
     Dialogs& m_dialogs;
-    Values m_values;
+    Q7ZAppSettings m_values;
     double m_initialLocationX = 0;
     double m_initialLocationY = 0;
     std::int64_t m_mouseEventNumber = -1;
