@@ -10,14 +10,9 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import APP_ID, DEMO_BASE, Session, isolate, wait_for  # noqa: E402
+from desktop_session import APP_ID, Session, isolate, servers, wait_for  # noqa: E402
 
 NO_SERVER = -999
-
-
-def servers(*entries):
-    return "[" + ",".join(f'{{"Sequence":{sequence},"ServerName":"{name}","Url":"{DEMO_BASE}orgs/{name}/","IsCnUrl":0}}'
-                          for sequence, name in entries) + "]"
 
 
 def shown_screen(session):

@@ -33,14 +33,14 @@ Q7ZAppSettingConfigSingleton& store() { return Q7ZAppSettingConfigSingleton::get
 
 // Every value the store holds, by key, as text.
 Values values() {
-    auto& s = store();
+    const Q7ZAppSettings s = store().snapshot();
     const auto flag = [](bool value) { return std::string(value ? "true" : "false"); };
-    return {{"isNotificationSound", flag(s.isNotificationSound())},
-            {"isCustomNotificationSound", flag(s.isCustomNotificationSound())},
-            {"customNotificationSoundPath", s.customNotificationSoundPath()},
-            {"isDesktopNotifications", flag(s.isDesktopNotifications())},
-            {"isAutoStart", flag(s.isAutoStart())}, {"serverSequence", std::to_string(s.serverSequence())},
-            {"language", s.language()}, {"downloadFileSavePath", s.downloadFileSavePath()}};
+    return {{"isNotificationSound", flag(s.isNotificationSound)},
+            {"isCustomNotificationSound", flag(s.isCustomNotificationSound)},
+            {"customNotificationSoundPath", s.customNotificationSoundPath},
+            {"isDesktopNotifications", flag(s.isDesktopNotifications)},
+            {"isAutoStart", flag(s.isAutoStart)}, {"serverSequence", std::to_string(s.serverSequence)},
+            {"language", s.language}, {"downloadFileSavePath", s.downloadFileSavePath}};
 }
 
 // Key -> element name of its value in the saved XML file.
@@ -127,24 +127,13 @@ TEST_F(SettingsStore, SaveWritesTheEightTypedKeys) {
     EXPECT_EQ(keyTypesWritten(settingsPath()), kWrittenTypes);
 }
 
-// Two whole sets of the eight values; the second is long, so its saves take a while.
-void applySet(bool second) {
-    const std::string text = second ? std::string(3000, 'x') + "-second" : "first";
-    store().setIsNotificationSound(!second);
-    store().setIsCustomNotificationSound(second);
-    store().setCustomNotificationSoundPath("/sounds/" + text);
-    store().setIsDesktopNotifications(!second);
-    store().setIsAutoStart(second);
-    store().setServerSequence(second ? 22 : 11);
-    store().setLanguage(second ? "en-US" : "zh-TW");
-    store().setDownloadFileSavePath("/downloads/" + text);
-}
-
 TEST_F(SettingsStore, WriterKilledAtRandomMomentsLeavesAWholeOldOrNewFile) {
-    applySet(true);
-    const Values second = values();
-    applySet(false);
-    const Values first = values();
+    // Two whole sets of the eight values; the second is long, so its saves take a while.
+    const std::string longText = std::string(3000, 'x') + "-second";
+    const Q7ZAppSettings sets[] = {{true, false, "/sounds/first", true, false, 11, "zh-TW", "/downloads/first"},
+                                   {false, true, "/sounds/" + longText, false, true, 22, "en-US", "/downloads/" + longText}};
+    const Q7ZAppSettings &first = sets[0], &second = sets[1];
+    store().apply(first);
     ASSERT_TRUE(store().saveConfig());
     std::mt19937 random(20240611u);
     std::uniform_int_distribution<int> delayMicroseconds(200, 20000);
@@ -155,14 +144,14 @@ TEST_F(SettingsStore, WriterKilledAtRandomMomentsLeavesAWholeOldOrNewFile) {
         ASSERT_GE(child, 0);
         // The child saves the second set first, so even a slow machine sees both sets in the file.
         for (unsigned round = 1; child == 0; ++round) {
-            applySet(round % 2);
+            store().apply(sets[round % 2]);
             store().saveConfig();
         }
         std::this_thread::sleep_for(std::chrono::microseconds(delayMicroseconds(random)));
         int status = 0;
         ASSERT_TRUE(kill(child, SIGKILL) == 0 && waitpid(child, &status, 0) == child && WIFSIGNALED(status));
         store().loadUserInfo();
-        const Values held = values();
+        const Q7ZAppSettings held = store().snapshot();
         ASSERT_TRUE(held == first || held == second) << "mixed or lost values after kill " << kills;
         secondSeen += held == second ? 1 : 0;
     }

@@ -28,7 +28,6 @@
 #include "support/DemoServer.h"
 #include "support/FileRenameWatch.h"
 #include "support/MainLoopPump.h"
-#include "support/RecordingScreen.h"
 #include "support/TempHome.h"
 #include "support/TestSigningKey.h"
 
@@ -49,6 +48,38 @@ const TestSigningKey& signingKey() {
     static const auto key = TestSigningKey::generate(2048);
     return key;
 }
+
+// An entry screen that records, in order, which of its operations the checks called (each must
+// come on the main thread) and the alert's text; onCall runs inside each call.
+class RecordingScreen : public EnterpriseCodeScreen {
+public:
+    explicit RecordingScreen(std::string typedCode) : m_typedCode(std::move(typedCode)) {}
+    void closeCoverView() override { record("closeCoverView"); }
+    void showErrorAlertViewWithMessage(const std::string& text) override {
+        alertText = text;
+        record("showErrorAlertViewWithMessage");
+    }
+    void showInlineError() override { record("showInlineError"); }
+    void goLoginPage() override { record("goLoginPage"); }
+    void goMultipleServerSelectPage() override { record("goMultipleServerSelectPage"); }
+    std::string typedCode() override {
+        record("typedCode");
+        return m_typedCode;
+    }
+
+    Names calls;
+    std::string alertText;
+    std::function<void(const std::string& name)> onCall;
+
+private:
+    void record(const std::string& name) {
+        EXPECT_TRUE(MainThread::isMainThread()) << name << " called off the main thread";
+        calls.push_back(name);
+        if (onCall) onCall(name);
+    }
+
+    std::string m_typedCode;
+};
 
 // A payload whose "serverInfo" is the given object as JSON text.
 std::string payload(const json& serverInfo) { return json{{"serverInfo", serverInfo.dump()}}.dump(); }
@@ -83,9 +114,9 @@ protected:
     RecordingScreen& screen(const std::string& typedCode) {
         m_checks.reset();
         m_screen = std::make_unique<RecordingScreen>(typedCode);
-        m_screen->setOnCall([this](const std::string& name) {
+        m_screen->onCall = [this](const std::string& name) {
             if (name.rfind("go", 0) == 0) m_savedAtPage = saved(kSettingsFile) && saved(kRemoteFile);
-        });
+        };
         return *m_screen;
     }
     // Checks against base (the demo server unless given) that trust the key made here.
@@ -187,9 +218,9 @@ TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
         FileRenameWatch watch(m_home.documents());
         m_savedAtPage = false;
         row.run();
-        EXPECT_EQ(m_screen->calls(), row.calls);
+        EXPECT_EQ(m_screen->calls, row.calls);
         EXPECT_EQ(m_savedAtPage, row.calls.back().rfind("go", 0) == 0) << "both files are saved before a page opens";
-        EXPECT_EQ(m_screen->alertText(), row.alert);
+        EXPECT_EQ(m_screen->alertText, row.alert);
         EXPECT_EQ(storedServers(), row.stored);
         EXPECT_EQ(settings().serverSequence(), row.chosen);
         EXPECT_NE(nothingSaved(), row.saved);
