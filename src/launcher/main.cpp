@@ -4,12 +4,12 @@
 
 #include <glib.h>
 
-#include "launcher/AppDelegate.h"
+#include "launcher/Q7ZLauncherDelegate.h"
 
 int main() {
     std::unique_ptr<GMainLoop, decltype(&g_main_loop_unref)> loop(g_main_loop_new(nullptr, FALSE),
                                                                     &g_main_loop_unref);
-    AppDelegate delegate(loop.get());
+    Q7ZLauncherDelegate delegate(loop.get());
     delegate.applicationDidFinishLaunching();
     g_main_loop_run(loop.get());
     delegate.applicationWillTerminate();

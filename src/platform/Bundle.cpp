@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <sstream>
 
-#include "platform/BundleEx.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 
@@ -51,8 +50,6 @@ std::vector<std::string> splitColonList(const std::string& list) {
 }  // namespace
 
 Bundle::Bundle(std::string bundlePath) : m_bundlePath(std::move(bundlePath)) {}
-
-Bundle& Bundle::mainBundle() { return BundleEx::mainBundleEx(); }
 
 std::string Bundle::mainBundlePath() {
     std::error_code error;

@@ -23,6 +23,7 @@ public:
     Bundle(const Bundle&) = delete;
     Bundle& operator=(const Bundle&) = delete;
 
+    // The process's main bundle (a BundleEx: lookups follow the language override).
     static Bundle& mainBundle();
     // The folder three levels above the running executable.
     static std::string mainBundlePath();

@@ -6,6 +6,10 @@ BundleEx& BundleEx::mainBundleEx() {
     return *bundle;
 }
 
+// Here rather than beside the rest of Bundle: the main bundle is the one with the override, and
+// Bundle itself knows nothing of its subclass.
+Bundle& Bundle::mainBundle() { return BundleEx::mainBundleEx(); }
+
 std::string BundleEx::localizedStringForKey(const std::string& key, const std::string& value,
                                             const std::string& table) const {
     if (overridesLookups()) {

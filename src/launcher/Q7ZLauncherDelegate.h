@@ -7,7 +7,7 @@
 
 #include <glib.h>
 
-class AppDelegate {
+class Q7ZLauncherDelegate {
 public:
     static constexpr guint kStartDelayMs = 500;
     // "/Contents/Library/LoginItems/Velloq Parlor helper.app" with the names as built.
@@ -16,10 +16,10 @@ public:
     static std::string executableComponent();
 
     // loop is borrowed: quitting it ends the helper.
-    explicit AppDelegate(GMainLoop* loop);
-    ~AppDelegate();
-    AppDelegate(const AppDelegate&) = delete;
-    AppDelegate& operator=(const AppDelegate&) = delete;
+    explicit Q7ZLauncherDelegate(GMainLoop* loop);
+    ~Q7ZLauncherDelegate();
+    Q7ZLauncherDelegate(const Q7ZLauncherDelegate&) = delete;
+    Q7ZLauncherDelegate& operator=(const Q7ZLauncherDelegate&) = delete;
 
     void applicationDidFinishLaunching();
     void delayToStartApp();

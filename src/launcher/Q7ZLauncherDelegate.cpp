@@ -1,4 +1,4 @@
-#include "launcher/AppDelegate.h"
+#include "launcher/Q7ZLauncherDelegate.h"
 
 #include <gio/gio.h>
 #include <glib/gstdio.h>
@@ -22,36 +22,36 @@ std::string appendingPathComponent(const std::string& path, const std::string& c
 
 }  // namespace
 
-AppDelegate::AppDelegate(GMainLoop* loop) : m_loop(loop) {}
+Q7ZLauncherDelegate::Q7ZLauncherDelegate(GMainLoop* loop) : m_loop(loop) {}
 
-AppDelegate::~AppDelegate() {
+Q7ZLauncherDelegate::~Q7ZLauncherDelegate() {
     if (m_delaySourceId != 0) g_source_remove(m_delaySourceId);
 }
 
-void AppDelegate::applicationDidFinishLaunching() {
-    m_delaySourceId = g_timeout_add(kStartDelayMs, &AppDelegate::on_start_delay_elapsed, this);
+void Q7ZLauncherDelegate::applicationDidFinishLaunching() {
+    m_delaySourceId = g_timeout_add(kStartDelayMs, &Q7ZLauncherDelegate::on_start_delay_elapsed, this);
 }
 
-gboolean AppDelegate::on_start_delay_elapsed(gpointer self) {
-    auto* delegate = static_cast<AppDelegate*>(self);
+gboolean Q7ZLauncherDelegate::on_start_delay_elapsed(gpointer self) {
+    auto* delegate = static_cast<Q7ZLauncherDelegate*>(self);
     delegate->m_delaySourceId = 0;
     delegate->delayToStartApp();
     return G_SOURCE_REMOVE;
 }
 
-std::string AppDelegate::loginItemsPart() {
+std::string Q7ZLauncherDelegate::loginItemsPart() {
     return std::string("/Contents/Library/LoginItems/") + BuildConfig::kHelperName + ".app";
 }
 
-std::string AppDelegate::executableComponent() {
+std::string Q7ZLauncherDelegate::executableComponent() {
     return std::string("Contents/MacOS/") + BuildConfig::kAppName;
 }
 
-std::string AppDelegate::applicationExecutablePath(const std::string& helperBundlePath) {
+std::string Q7ZLauncherDelegate::applicationExecutablePath(const std::string& helperBundlePath) {
     return appendingPathComponent(removingEveryOccurrence(helperBundlePath, loginItemsPart()), executableComponent());
 }
 
-void AppDelegate::delayToStartApp() {
+void Q7ZLauncherDelegate::delayToStartApp() {
     const std::string executablePath = applicationExecutablePath(Bundle::mainBundle().bundlePath());
     // Not inside an application bundle: there is nothing to start, and nothing ends the helper.
     if (!g_file_test(executablePath.c_str(), G_FILE_TEST_EXISTS)) return;
@@ -59,12 +59,12 @@ void AppDelegate::delayToStartApp() {
     g_main_loop_quit(m_loop);
 }
 
-bool AppDelegate::isApplicationRunning() const {
+bool Q7ZLauncherDelegate::isApplicationRunning() const {
     GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, nullptr));
     return SessionBus::nameHasOwner(bus.get(), BuildConfig::kAppId);
 }
 
-void AppDelegate::launchApplication(const std::string& executablePath) const {
+void Q7ZLauncherDelegate::launchApplication(const std::string& executablePath) const {
     // Without G_SPAWN_DO_NOT_REAP_CHILD GLib detaches the program, so it outlives the helper.
     gchar* argv[] = {const_cast<gchar*>(executablePath.c_str()), nullptr};
     g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DEFAULT, nullptr, nullptr, nullptr, nullptr);
