@@ -18,7 +18,7 @@
 
 #include <gtkmm.h>
 
-#include "platform/BundleEx.h"
+#include "utility/Q7ZACUtility.h"
 #include "config/LanguageCodes.h"
 #include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/window/Q7ZDownloaderWindow.h"

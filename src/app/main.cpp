@@ -7,9 +7,8 @@
 
 #include "BuildConfig.h"
 #include "app/AppDelegate.h"
-#include "platform/BundleEx.h"
 #include "config/LanguageCodes.h"
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "platform/Bundle.h"
 #include "platform/MainThread.h"

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace Q7ZACUtility {
+namespace StretchableImage {
 namespace {
 
 // Where one axis is cut: the lengths of the leading cap, the middle and the trailing cap.
@@ -91,4 +91,4 @@ Glib::RefPtr<Gdk::Pixbuf> stretchableImageWithSize(const Glib::RefPtr<Gdk::Pixbu
     return result;
 }
 
-}  // namespace Q7ZACUtility
+}  // namespace StretchableImage

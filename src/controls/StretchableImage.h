@@ -12,7 +12,7 @@
 
 #include <gdkmm/pixbuf.h>
 
-namespace Q7ZACUtility {
+namespace StretchableImage {
 
 // In pixels, from each edge of the image.
 struct EdgeInsets {
@@ -27,4 +27,4 @@ struct EdgeInsets {
 Glib::RefPtr<Gdk::Pixbuf> stretchableImageWithSize(const Glib::RefPtr<Gdk::Pixbuf>& source,
                                                    int width, int height, EdgeInsets insets);
 
-}  // namespace Q7ZACUtility
+}  // namespace StretchableImage

@@ -15,7 +15,7 @@
 #include <glib.h>
 #include <unistd.h>
 
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 #include "platform/GObjectPtr.h"
 
 namespace {

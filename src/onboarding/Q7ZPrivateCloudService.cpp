@@ -1,7 +1,7 @@
 #include "onboarding/Q7ZPrivateCloudService.h"
 
 #include "common/Json.h"
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 
 std::optional<nlohmann::json> Q7ZPrivateCloudService::getServerSettingWithCloudKey(
     const std::string& cloudKey, const std::string& privateCloudBase) {

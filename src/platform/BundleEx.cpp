@@ -29,20 +29,3 @@ std::shared_ptr<const Bundle> BundleEx::languageBundle() const {
     std::lock_guard lock(m_languageMutex);
     return m_languageBundle;
 }
-
-namespace Q7ZACUtility {
-
-void setLanguage(const std::optional<std::string>& folderName) {
-    static std::once_flag switched;
-    BundleEx& main = BundleEx::mainBundleEx();
-    std::call_once(switched, [&main] { main.enableLanguageOverride(); });
-
-    std::shared_ptr<const Bundle> languageBundle;
-    if (folderName) {
-        if (auto path = main.pathForResource(*folderName, "lproj")) languageBundle = std::make_shared<Bundle>(*path);
-    }
-    main.attachLanguageBundle(std::move(languageBundle));
-    main.forgetPreferredLocalization();
-}
-
-}  // namespace Q7ZACUtility

@@ -6,7 +6,6 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
-#include <optional>
 #include <string>
 
 #include "platform/Bundle.h"
@@ -34,12 +33,3 @@ private:
     mutable std::mutex m_languageMutex;
     std::shared_ptr<const Bundle> m_languageBundle;
 };
-
-namespace Q7ZACUtility {
-
-// Makes every later main-bundle lookup answer from the localisation folder of that name
-// ("zh-Hans" for Resources/zh-Hans.lproj); none, or a name without a folder, returns the
-// lookups to the ordinary choice, made afresh from the user's current preferences.
-void setLanguage(const std::optional<std::string>& folderName);
-
-}  // namespace Q7ZACUtility

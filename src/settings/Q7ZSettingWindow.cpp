@@ -13,11 +13,11 @@
 
 #include "BuildConfig.h"
 #include "config/LanguageCodes.h"
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "controls/CursorRects.h"
-#include "controls/GdkColor.h"
+#include "controls/GdkColors.h"
 #include "controls/StyleSheets.h"
 #include "platform/Bundle.h"
 #include "platform/LoginItem.h"
@@ -177,7 +177,7 @@ void Q7ZSettingWindow::placeSeparator(int& y, int gap, const char* hexColor) {
     y += gap;
     auto* line = Gtk::make_managed<Gtk::DrawingArea>();
     line->set_size_request(kRowWidth, 1);
-    const Gdk::RGBA color = Q7ZACUtility::gdkColorWithRGBHexString(hexColor);
+    const Gdk::RGBA color = GdkColors::gdkColorWithRGBHexString(hexColor);
     line->signal_draw().connect([color](const Cairo::RefPtr<Cairo::Context>& context) {
         Gdk::Cairo::set_source_rgba(context, color);
         context->paint();

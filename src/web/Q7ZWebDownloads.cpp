@@ -10,7 +10,7 @@
 #include <gtkmm/recentmanager.h>
 #include <libsoup/soup.h>
 
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "controls/ReleaseWhenIdle.h"
 #include "downloads/Q7ZDownloadDataSingleton.h"

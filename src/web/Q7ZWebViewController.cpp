@@ -3,7 +3,7 @@
 #include <gtkmm/window.h>
 
 #include "common/PageScript.h"
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "controls/ReleaseWhenIdle.h"

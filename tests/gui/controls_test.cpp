@@ -15,8 +15,8 @@
 
 namespace {
 
-using Q7ZACUtility::EdgeInsets;
-using Q7ZACUtility::stretchableImageWithSize;
+using StretchableImage::EdgeInsets;
+using StretchableImage::stretchableImageWithSize;
 
 class GtkFixture : public ::testing::Test {
 protected:

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/BundleEx.h"
+#include "utility/Q7ZACUtility.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "support/TempHome.h"

@@ -21,7 +21,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/BundleEx.h"
+#include "platform/Bundle.h"
+#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "support/TempHome.h"

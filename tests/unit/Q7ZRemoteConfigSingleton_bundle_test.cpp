@@ -6,7 +6,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/BundleEx.h"
+#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "support/TempHome.h"
 

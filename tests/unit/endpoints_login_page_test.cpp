@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "support/TempHome.h"

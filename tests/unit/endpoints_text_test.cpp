@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
 

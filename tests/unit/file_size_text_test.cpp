@@ -7,7 +7,7 @@
 
 #include <gtest/gtest.h>
 
-#include "downloads/Q7ZACUtilityFileSize.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
 

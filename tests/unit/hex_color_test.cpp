@@ -1,7 +1,7 @@
 // Colours from hexadecimal text: the accepted spellings of one colour give exact components;
 // every other text falls back to opaque pure red.
 
-#include "common/HexColor.h"
+#include "utility/Q7ZACUtility.h"
 
 #include <string>
 #include <tuple>

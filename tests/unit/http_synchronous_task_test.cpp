@@ -13,7 +13,7 @@
 
 #include <nlohmann/json.hpp>
 
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 #include "config/SynchronousTask.h"
 #include "support/DemoServer.h"
 

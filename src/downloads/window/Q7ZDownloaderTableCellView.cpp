@@ -9,7 +9,7 @@
 #include <gtkmm/icontheme.h>
 #include <gtkmm/settings.h>
 
-#include "controls/GdkColor.h"
+#include "controls/GdkColors.h"
 #include "controls/StyleSheets.h"
 #include "platform/Bundle.h"
 
@@ -28,7 +28,7 @@ constexpr int kProgressBarHeight = 20;
 constexpr int kLinkBottom = 10;
 constexpr int kFailureTextReserve = 121;  // kTextLeft + the gaps around the failure text
 
-Gdk::RGBA color(const char* hex) { return Q7ZACUtility::gdkColorWithRGBHexString(hex); }
+Gdk::RGBA color(const char* hex) { return GdkColors::gdkColorWithRGBHexString(hex); }
 
 Glib::ustring markupColor(const Gdk::RGBA& rgba) {
     const auto component = [](double value) { return static_cast<unsigned>(std::lround(std::clamp(value, 0.0, 1.0) * 255)); };

@@ -4,7 +4,7 @@
 #include <glibmm/miscutils.h>
 #include <gtkmm/icontheme.h>
 
-#include "downloads/Q7ZACUtilityFileSize.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gdk/gdkkeysyms.h>
 
-#include "controls/GdkColor.h"
+#include "controls/GdkColors.h"
 #include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/window/Q7ZDownloaderTableCellView.h"
 #include "platform/Bundle.h"
@@ -34,7 +34,7 @@ Q7ZDownloaderWindow::~Q7ZDownloaderWindow() {
 void Q7ZDownloaderWindow::buildViews() {
     m_scrolledWindow.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
     m_scrolledWindow.set_can_focus(false);
-    m_tableView.setBackgroundColor(Q7ZACUtility::gdkColorWithRGBHexString("ECEFF1"));
+    m_tableView.setBackgroundColor(GdkColors::gdkColorWithRGBHexString("ECEFF1"));
     m_tableView.setDataSource(this);
     m_tableView.signal_width_changed().connect(sigc::mem_fun(*this, &Q7ZDownloaderWindow::windowDidResize));
     m_scrolledWindow.add(m_tableView);

@@ -12,7 +12,7 @@
 #include <gtkmm/drawingarea.h>
 #include <gtkmm/image.h>
 
-#include "controls/GdkColor.h"
+#include "controls/GdkColors.h"
 #include "controls/ReleaseWhenIdle.h"
 #include "controls/StyleSheets.h"
 #include "platform/Bundle.h"
@@ -202,7 +202,7 @@ void Q7ZEnterEnterpriseCodeViewController::placeErrorViews() {
 }
 
 void Q7ZEnterEnterpriseCodeViewController::placeDivider(int y) {
-    const Gdk::RGBA color = Q7ZACUtility::gdkColorWithRGBHexString("373737");
+    const Gdk::RGBA color = GdkColors::gdkColorWithRGBHexString("373737");
     auto* divider = Gtk::make_managed<Gtk::Box>(Gtk::ORIENTATION_HORIZONTAL, kDividerTextGap);
     divider->set_size_request(kRowWidth, kDividerHeight);
     auto* text = Gtk::make_managed<Gtk::Label>(localizedString("m3476"));
@@ -294,7 +294,7 @@ void Q7ZEnterEnterpriseCodeViewController::resizeTextFieldInRow(const Row& row, 
 
 void Q7ZEnterEnterpriseCodeViewController::setEnableRow(const Row& row, bool enabled) {
     if (auto* entry = dynamic_cast<Gtk::Entry*>(row.textField)) entry->set_editable(enabled);
-    row.rectImageView->setBackgroundColor(enabled ? std::nullopt : std::optional(Q7ZACUtility::gdkColorWithRGBHexString(kDisabledRowColor)));
+    row.rectImageView->setBackgroundColor(enabled ? std::nullopt : std::optional(GdkColors::gdkColorWithRGBHexString(kDisabledRowColor)));
     row.cleanButton->set_sensitive(enabled);
 }
 

@@ -32,7 +32,7 @@ Glib::RefPtr<Gdk::Pixbuf> loadFrame(const std::string& imageName, int width, int
         return {};
     }
     try {
-        return Q7ZACUtility::stretchableImageWithSize(Gdk::Pixbuf::create_from_file(*path), width, height,
+        return StretchableImage::stretchableImageWithSize(Gdk::Pixbuf::create_from_file(*path), width, height,
                                                       {kCapInset, kCapInset, kCapInset, kCapInset});
     } catch (const Glib::Error& error) {
         g_warning("Could not read the image %s: %s", path->c_str(), error.what().c_str());

@@ -8,7 +8,7 @@
 #include <glibmm/markup.h>
 #include <gtkmm/cellrenderertext.h>
 
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "config/SynchronousTask.h"
@@ -36,8 +36,8 @@ constexpr int kLinkMargin = 25;
 
 Glib::RefPtr<Gdk::Pixbuf> nextButtonImage(const std::string& name) {
     const auto image = BundleImages::imageNamed(name);
-    const Q7ZACUtility::EdgeInsets caps{kNextButtonCap, kNextButtonCap, kNextButtonCap, kNextButtonCap};
-    return Q7ZACUtility::stretchableImageWithSize(image, kRowWidth, kRowHeight, caps);
+    const StretchableImage::EdgeInsets caps{kNextButtonCap, kNextButtonCap, kNextButtonCap, kNextButtonCap};
+    return StretchableImage::stretchableImageWithSize(image, kRowWidth, kRowHeight, caps);
 }
 
 // The one "%@" of a localised format replaced by argument.

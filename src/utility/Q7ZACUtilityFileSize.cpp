@@ -1,4 +1,4 @@
-#include "downloads/Q7ZACUtilityFileSize.h"
+#include "utility/Q7ZACUtility.h"
 
 #include <array>
 #include <cinttypes>

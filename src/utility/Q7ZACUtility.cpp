@@ -1,4 +1,4 @@
-#include "config/Q7ZACUtilityEndpoints.h"
+#include "utility/Q7ZACUtility.h"
 
 #include <glib.h>
 #include <uuid/uuid.h>

@@ -1,4 +1,4 @@
-#include "common/HexColor.h"
+#include "utility/Q7ZACUtility.h"
 
 #include <algorithm>
 #include <cctype>
