@@ -98,7 +98,7 @@ StatusItem::StatusItem(Options options, Callbacks callbacks, GDBusConnection* co
       m_busName(uniqueBusName()) {
     if (!m_connection) return;
     m_menu = std::make_unique<StatusMenu>(m_connection.get(), kMenuPath, m_options.menuLabels,
-                                          [this] { onActivate(); }, m_callbacks.onQuit);
+                                          [this] { on_item_activate(); }, m_callbacks.onQuit);
     exportItem();
 }
 
@@ -122,17 +122,17 @@ void StatusItem::exportItem() {
             static_cast<StatusItem*>(self)->m_watchId = g_bus_watch_name_on_connection(
                 static_cast<StatusItem*>(self)->m_connection.get(), kWatcherName, G_BUS_NAME_WATCHER_FLAGS_NONE,
                 [](GDBusConnection*, const gchar*, const gchar*, gpointer item) {
-                    static_cast<StatusItem*>(item)->onWatcherAppeared();
+                    static_cast<StatusItem*>(item)->on_watcher_appeared();
                 },
-                [](GDBusConnection*, const gchar*, gpointer item) { static_cast<StatusItem*>(item)->onWatcherVanished(); },
+                [](GDBusConnection*, const gchar*, gpointer item) { static_cast<StatusItem*>(item)->on_watcher_vanished(); },
                 self, nullptr);
         },
         nullptr, this, nullptr);
 }
 
-void StatusItem::onWatcherAppeared() { registerWithWatcher(); }
+void StatusItem::on_watcher_appeared() { registerWithWatcher(); }
 
-void StatusItem::onWatcherVanished() { m_registered = false; }
+void StatusItem::on_watcher_vanished() { m_registered = false; }
 
 void StatusItem::registerWithWatcher() {
     g_dbus_connection_call(
@@ -149,7 +149,7 @@ void StatusItem::registerWithWatcher() {
         this);
 }
 
-void StatusItem::onActivate() {
+void StatusItem::on_item_activate() {
     auto callback = m_callbacks.onActivate;  // copied: it may end this item's life
     if (callback) callback();
 }
@@ -188,7 +188,7 @@ void StatusItem::handleMethodCall(GDBusConnection*, const gchar*, const gchar*, 
     auto* self = static_cast<StatusItem*>(data);
     // The others (ContextMenu: the tray shows Menu itself; SecondaryActivate; Scroll) do nothing.
     g_dbus_method_invocation_return_value(invocation, nullptr);
-    if (g_strcmp0(methodName, "Activate") == 0) self->onActivate();
+    if (g_strcmp0(methodName, "Activate") == 0) self->on_item_activate();
 }
 
 GVariant* StatusItem::handleGetProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*,

@@ -49,9 +49,9 @@ private:
 
     void exportItem();
     void registerWithWatcher();
-    void onWatcherAppeared();
-    void onWatcherVanished();
-    void onActivate();
+    void on_watcher_appeared();
+    void on_watcher_vanished();
+    void on_item_activate();
     GVariant* property(const std::string& name) const;
     GVariant* iconPixmap() const;
 
