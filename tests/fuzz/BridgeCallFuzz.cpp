@@ -1,11 +1,10 @@
+// The input as the text of a page's bridge call after this run's marker.
 #include "FuzzTargets.h"
 
-#include <string>
 #include <variant>
 
 #include <glib.h>
 
-#include "FuzzCheck.h"
 #include "common/Json.h"
 #include "web/policy/Q7ZBridgeProtocol.h"
 
@@ -40,8 +39,8 @@ bool isUtf8(const std::string& text) { return g_utf8_validate(text.data(), stati
 
 }  // namespace
 
-void fuzzBridgeCall(const std::uint8_t* data, std::size_t size) {
-    const std::string call(reinterpret_cast<const char*>(data), size);
+FUZZ_TARGET(bridge_call) {
+    const std::string call(input);
     RecordingHandler handler;
     const Q7ZBridgeProtocol::Reading reading = Q7ZBridgeProtocol::read(call, handler);
     // One operation at most, and only for a call that names it first in a JSON array.

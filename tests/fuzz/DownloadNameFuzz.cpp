@@ -1,10 +1,9 @@
+// The input's lines as a page download's address path, Content-Disposition and ShowName.
 #include "FuzzTargets.h"
 
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
-#include <string>
-#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -15,7 +14,6 @@
 
 #include <glib.h>
 
-#include "FuzzCheck.h"
 #include "downloads/Q7ZPageDownload.h"
 #include "platform/GObjectPtr.h"
 #include "support/TempHome.h"
@@ -58,14 +56,14 @@ private:
 
 }  // namespace
 
-void fuzzDownloadName(const std::uint8_t* data, std::size_t size) {
+FUZZ_TARGET(download_name) {
     static const OneAnswerServer server;
     const std::string folder = processHome().path() + "/Downloads";
     fs::create_directories(folder);
 
     // Lines: the address's path, Content-Disposition (sent when not empty), ShowName (sent,
     // even empty, when the line is there). No header value can hold a CR or NUL.
-    std::string text(reinterpret_cast<const char*>(data), size);
+    std::string text(input);
     std::erase_if(text, [](char c) { return c == '\r' || c == '\0'; });
     std::vector<std::string> lines;
     std::istringstream stream(text);

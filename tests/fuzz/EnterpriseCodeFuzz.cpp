@@ -1,12 +1,16 @@
+// The enterprise code's inputs: a setting code (pasted, or the payload of a code signed with a
+// test key) with the Base64 text its parts are written in, and the private cloud's answer.
 #include "FuzzTargets.h"
 
 #include <algorithm>
 #include <string>
-#include <string_view>
 
-#include "FuzzCheck.h"
+#include <glib.h>
+
 #include "ServerListChecks.h"
+#include "common/Base64.h"
 #include "common/Json.h"
+#include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "onboarding/Q7ZJWTData.h"
 #include "onboarding/Q7ZServerSettingApplier.h"
@@ -14,6 +18,41 @@
 #include "support/TestSigningKey.h"
 
 namespace {
+
+// Three bytes at most for every four characters begun.
+std::size_t decodedSizeBound(std::size_t inputSize) { return (inputSize + 3) / 4 * 3; }
+
+// What GLib's encoder writes, on one line or broken into lines, decodes to the input.
+void checkRoundTrips(const Bytes& input) {
+    for (const gboolean breakLines : {gboolean{FALSE}, gboolean{TRUE}}) {
+        const std::size_t quads = (input.size() / 3 + 1) * 4 + 4;  // GLib's documented bound
+        std::string encoded(quads + quads / 76 + 8, '\0');
+        gint state = 0, save = 0;
+        gsize length = g_base64_encode_step(input.data(), input.size(), breakLines, encoded.data(), &state, &save);
+        length += g_base64_encode_close(breakLines, encoded.data() + length, &state, &save);
+        encoded.resize(length);
+        FUZZ_CHECK(Base64::dataFromBase64String(encoded) == input);
+    }
+}
+
+// The input as Base64 text, and as Base64url text converted: "-" and "_" become "+" and "/",
+// and "=" pads the text to whole quads.
+void checkBase64(std::string_view text) {
+    const Bytes decoded = Base64::dataFromBase64String(text);
+    FUZZ_CHECK(decoded.size() <= decodedSizeBound(text.size()));
+    if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
+        FUZZ_CHECK(decoded.empty());  // non-ASCII text is refused whole
+    else
+        checkRoundTrips(decoded);
+    checkRoundTrips(Bytes(text.begin(), text.end()));
+
+    const std::string converted = Base64::base64StringFromBase64UrlEncodedString(text);
+    const std::size_t padding = text.size() % 4 == 2 ? 2 : text.size() % 4 == 3 ? 1 : 0;
+    FUZZ_CHECK(converted.size() == text.size() + padding);
+    FUZZ_CHECK(converted.find_first_of("-_") == std::string::npos);
+    FUZZ_CHECK(converted.compare(text.size(), padding, std::string(padding, '=')) == 0);
+    FUZZ_CHECK(Base64::dataFromBase64String(converted).size() <= decodedSizeBound(converted.size()));
+}
 
 // A small key signs fast; its size is of no interest to the token's parsing.
 const TestSigningKey& testKey() {
@@ -28,11 +67,29 @@ std::uint64_t verify(Q7ZJWTData& token, const std::string& code) {
     return token.decodeStatus();
 }
 
+// After a check stored what it learnt: the server is chosen by the list's rule, and what was
+// stored survives the save of both stores and the next load.
+void checkChosenServerSurvivesSave() {
+    auto& remote = Q7ZRemoteConfigSingleton::getInstance();
+    auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
+    checkServerList(remote);
+    const auto servers = remote.getServerUrlDataList();
+    const auto stored = remoteConfigValues(remote);
+
+    const std::int64_t chosen = Q7ZServerSettingApplier::chooseServerAndSave();
+    FUZZ_CHECK(chosen == (servers.size() == 1 ? servers.front().sequence : Q7ZAppSettingConfigSingleton::kNoServerSequence));
+    remote.loadUserInfo();
+    settings.loadUserInfo();
+    FUZZ_CHECK(settings.serverSequence() == chosen);
+    FUZZ_CHECK(remoteConfigValues(remote) == stored);
+}
+
 }  // namespace
 
-void fuzzSettingCode(const std::uint8_t* data, std::size_t size) {
+FUZZ_TARGET(setting_code) {
     processHome();
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string text(input);
+    checkBase64(input);
 
     // As a pasted code it never verifies without the key's signature, and it is malformed
     // exactly when it is not three dot-separated parts.
@@ -53,10 +110,10 @@ void fuzzSettingCode(const std::uint8_t* data, std::size_t size) {
     checkChosenServerSurvivesSave();
 }
 
-void fuzzPrivateCloudAnswer(const std::uint8_t* data, std::size_t size) {
-    // The answer's IsSuccess is the check's business; any PrivateCloudData is stored whole.
+// The answer's IsSuccess is the check's business; any PrivateCloudData is stored whole.
+FUZZ_TARGET(private_cloud_answer) {
     processHome();
-    const auto answer = Q7Z_JSON::JSONValue(std::string_view(reinterpret_cast<const char*>(data), size));
+    const auto answer = Q7Z_JSON::JSONValue(input);
     if (!answer || !answer->is_object()) return;
     const auto privateCloudData = answer->find("PrivateCloudData");
     if (privateCloudData == answer->end()) return;

@@ -1,29 +1,33 @@
 #pragma once
-// The body of every fuzz target: one plain function each, so the libFuzzer programs and the
-// replay test run exactly the same code. A broken invariant aborts through FUZZ_CHECK.
+// The fuzz targets' harness. FUZZ_TARGET(name) defines a target, a plain function of the input,
+// and registers it by name: the libFuzzer program runs the one VELLOQ_FUZZ_TARGET names, and the
+// replay test runs each on its seeds in corpus/<name>/, so both run exactly the same code.
+// A broken invariant reports itself through FUZZ_CHECK and aborts, which both record as a crash
+// with the offending input.
 
-#include <cstddef>
-#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+#include <string_view>
 
-// Base64 decoding and Base64url conversion of arbitrary text.
-void fuzzBase64(const std::uint8_t* data, std::size_t size);
-// The input as the remote configuration's server-list text.
-void fuzzServerList(const std::uint8_t* data, std::size_t size);
-// The input as the settings file, loaded by the settings store.
-void fuzzAppSettingConfig(const std::uint8_t* data, std::size_t size);
-// The input as the remote-configuration file, loaded by the remote configuration.
-void fuzzRemoteConfig(const std::uint8_t* data, std::size_t size);
-// The input as a pasted setting code, and as the payload of a code signed with a test key.
-void fuzzSettingCode(const std::uint8_t* data, std::size_t size);
-// The input as PEM public key text and as DER.
-void fuzzPublicKey(const std::uint8_t* data, std::size_t size);
-// The input as the private cloud service's answer to an enterprise code.
-void fuzzPrivateCloudAnswer(const std::uint8_t* data, std::size_t size);
-// The input as the JSON text the page passes with a notice.
-void fuzzPageNotice(const std::uint8_t* data, std::size_t size);
-// The input's lines as a page download's address path, Content-Disposition and ShowName.
-void fuzzDownloadName(const std::uint8_t* data, std::size_t size);
-// The input as a bundle's Localizable.strings table.
-void fuzzStringTable(const std::uint8_t* data, std::size_t size);
-// The input as the text of a page's bridge call after this run's marker.
-void fuzzBridgeCall(const std::uint8_t* data, std::size_t size);
+using FuzzTarget = void (*)(std::string_view input);
+
+inline std::map<std::string, FuzzTarget>& fuzzTargets() {
+    static std::map<std::string, FuzzTarget> targets;
+    return targets;
+}
+
+#define FUZZ_TARGET(name)                                                                          \
+    static void fuzz_##name(std::string_view input);                                               \
+    [[maybe_unused]] static const bool registered_##name = (fuzzTargets()[#name] = fuzz_##name, true); \
+    static void fuzz_##name(std::string_view input)
+
+#define FUZZ_CHECK(condition)                                                                      \
+    do {                                                                                           \
+        if (!(condition)) {                                                                        \
+            std::fprintf(stderr, "%s:%d: fuzz invariant broken: %s\n", __FILE__, __LINE__,         \
+                         #condition);                                                              \
+            std::abort();                                                                          \
+        }                                                                                          \
+    } while (false)

@@ -1,11 +1,8 @@
+// The input as the JSON text the page passes with a notice.
 #include "FuzzTargets.h"
-
-#include <string>
-#include <string_view>
 
 #include <glib.h>
 
-#include "FuzzCheck.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "support/TempHome.h"
 #include "web/policy/Q7ZNoticeRules.h"
@@ -29,11 +26,11 @@ void checkScriptKeepsTextInLiterals(std::string_view script) {
 
 }  // namespace
 
-void fuzzPageNotice(const std::uint8_t* data, std::size_t size) {
+FUZZ_TARGET(page_notice) {
     processHome();
     auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
     settings.setIsDesktopNotifications(true);
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    const std::string text(input);
     for (const auto type : {Q7ZDesktopNotifyType::Notice, Q7ZDesktopNotifyType::IMNotice, Q7ZDesktopNotifyType::InviteNotice}) {
         const auto notice = Q7ZNoticeRules(settings).makeNotice(type, text);
         if (!notice) continue;

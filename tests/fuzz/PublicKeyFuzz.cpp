@@ -1,11 +1,9 @@
+// The input as PEM public key text and as DER.
 #include "FuzzTargets.h"
-
-#include <string>
 
 #include <openssl/err.h>
 #include <openssl/x509.h>
 
-#include "FuzzCheck.h"
 #include "onboarding/Q7ZJWTData.h"
 #include "onboarding/Q7ZLenientPublicKeyReader.h"
 
@@ -30,10 +28,11 @@ void checkKeySurvivesStrictDer(EVP_PKEY* key) {
 
 }  // namespace
 
-void fuzzPublicKey(const std::uint8_t* data, std::size_t size) {
-    const std::string text(reinterpret_cast<const char*>(data), size);
+FUZZ_TARGET(public_key) {
+    const std::string text(input);
     if (const auto key = Q7ZJWTData::getPublicKeyRef(text)) checkVerifiesNoStranger(key.get());
     if (const auto key = Q7ZLenientPublicKeyReader::readPem(text)) checkKeySurvivesStrictDer(key.get());
-    if (const auto key = Q7ZLenientPublicKeyReader::readDer(Bytes(data, data + size))) checkKeySurvivesStrictDer(key.get());
+    if (const auto key = Q7ZLenientPublicKeyReader::readDer(Bytes(input.begin(), input.end())))
+        checkKeySurvivesStrictDer(key.get());
     ERR_clear_error();
 }

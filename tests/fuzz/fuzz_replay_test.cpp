@@ -1,15 +1,15 @@
-// Replays every kept fuzz input through the same target functions the fuzzers run: the seed
-// corpus (which must not be empty) and any crash input saved under regressions/, so a crash
-// found once stays a failing test until it is mended.
+// Replays every kept fuzz input through the same targets the fuzzer runs: the seeds in
+// corpus/<target>/ (every target has some, and every folder there names a target) and any crash
+// input saved under regressions/<target>/, so a crash found once stays a failing test until it
+// is mended.
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <string>
+#include <set>
 #include <vector>
 
 #include "FuzzTargets.h"
@@ -28,26 +28,24 @@ std::vector<fs::path> inputFiles(const fs::path& folder) {
 }
 
 TEST(FuzzReplay, EveryKeptInputKeepsTheTargetsInvariants) {
-    const std::pair<const char*, void (*)(const std::uint8_t*, std::size_t)> targets[] = {
-        {"base64", fuzzBase64}, {"server_list", fuzzServerList},
-        {"app_setting_config", fuzzAppSettingConfig}, {"remote_config", fuzzRemoteConfig},
-        {"setting_code", fuzzSettingCode}, {"public_key", fuzzPublicKey},
-        {"private_cloud_answer", fuzzPrivateCloudAnswer}, {"page_notice", fuzzPageNotice},
-        {"download_name", fuzzDownloadName}, {"string_table", fuzzStringTable}, {"bridge_call", fuzzBridgeCall}};
     const fs::path root = VELLOQ_FUZZ_INPUT_DIR;
-    for (const auto& [target, function] : targets) {
+    std::set<std::string> unclaimed;
+    for (const auto& folder : fs::directory_iterator(root / "corpus")) unclaimed.insert(folder.path().filename());
+    for (const auto& [target, function] : fuzzTargets()) {
+        unclaimed.erase(target);
         auto inputs = inputFiles(root / "corpus" / target);
         EXPECT_FALSE(inputs.empty()) << "no seeds for " << target;
         const auto regressions = inputFiles(root / "regressions" / target);
         inputs.insert(inputs.end(), regressions.begin(), regressions.end());
         for (const auto& file : inputs) {
             std::ifstream in(file, std::ios::binary);
-            const std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+            const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
             // A broken invariant or a sanitizer report aborts the program and names the file here.
             std::fprintf(stderr, "replaying %s\n", file.c_str());
-            function(bytes.data(), bytes.size());
+            function(bytes);
         }
     }
+    EXPECT_TRUE(unclaimed.empty()) << "seeds for no target in corpus/" << *unclaimed.begin();
 }
 
 }  // namespace
