@@ -18,13 +18,8 @@ namespace {
 using StretchableImage::EdgeInsets;
 using StretchableImage::stretchableImageWithSize;
 
-class GtkFixture : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        g_setenv("GDK_CORE_DEVICE_EVENTS", "1", TRUE);  // clicks on the cover come through the X server
-        GtkTestEnvironment::ensure();
-    }
-};
+// Clicks on the cover come through the X server; GTK reads this once, when it starts.
+[[maybe_unused]] const bool kCoreDeviceEvents = g_setenv("GDK_CORE_DEVICE_EVENTS", "1", TRUE);
 
 // ---- Nine-part stretching: a 7 × 5 source whose nine parts have distinct colours (0xRRGGBBAA),
 // unequal insets on every side, and a second colour in the top-left corner to catch flips.
@@ -58,7 +53,8 @@ Glib::RefPtr<Gdk::Pixbuf> makeNinePartSource(bool withAlpha = true) {
 
 // Insets that fit give the exact nine-part layout; those that do not must still fill the target
 // and keep the corners.
-TEST_F(GtkFixture, NinePartStretch) {
+TEST(ControlsTest, NinePartStretch) {
+    GtkTestEnvironment::ensure();
     auto onePixel = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, 1, 1);
     onePixel->fill(kParts[2][2]);
     const struct { Glib::RefPtr<Gdk::Pixbuf> source; int width, height; EdgeInsets insets; bool fits; } cases[] = {
@@ -84,7 +80,8 @@ TEST_F(GtkFixture, NinePartStretch) {
 
 // A click sent through the X server and GDK at the middle of a button under the cover is
 // swallowed; the same click reaches the button once the cover is hidden.
-TEST_F(GtkFixture, CoverSwallowsTheClick) {
+TEST(ControlsTest, CoverSwallowsTheClick) {
+    GtkTestEnvironment::ensure();
     Gtk::Window window;
     Gtk::Overlay overlay;
     Gtk::Button below("Below");

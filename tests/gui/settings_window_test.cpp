@@ -58,7 +58,6 @@ protected:
     // both stores on disk.
     void SetUp() override {
         std::filesystem::remove_all(m_home.documents());
-        std::filesystem::create_directories(m_home.documents());
         auto& remote = Q7ZRemoteConfigSingleton::getInstance();
         remote.loadUserInfo();
         settings().loadUserInfo();

@@ -22,7 +22,6 @@ public:
     PrivateSessionBus(const PrivateSessionBus&) = delete;
     PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
 
-    const std::string& address() const { return m_address; }
     // A connection of its own to the bus, separate from the process's shared session
     // connection: a peer as another program would see it. Fails the test when it cannot connect.
     GObjectPtr<GDBusConnection> connect() const;
