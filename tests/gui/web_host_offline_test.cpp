@@ -21,7 +21,6 @@
 #include "support/MainLoopPump.h"
 #include "support/gui/GtkTestEnvironment.h"
 #include "support/gui/ScriptedDialogs.h"
-#include "support/gui/WebViewScripts.h"
 #include "web/Q7ZPopupWindow.h"
 #include "web/Q7ZWebPolicy.h"
 
@@ -45,40 +44,31 @@ std::string enterOfflineNamespace() {
 // Before main: no thread may exist yet when the namespace changes.
 const std::string g_offlineFailure = enterOfflineNamespace();
 
-class OfflineTest : public testing::Test {
-protected:
-    static void SetUpTestSuite() { GtkTestEnvironment::ensure(); }
-    void SetUp() override {
-        ASSERT_EQ(g_offlineFailure, "") << "this test needs a network namespace of its own";
-        m_policy.attach(m_view.get());
-    }
-    // Loads url and waits until the load has ended and queued work has run.
-    void load(const std::string& url) {
-        webkit_web_view_load_uri(m_view.get(), url.c_str());
-        ASSERT_TRUE(pumpUntil([this] { return !webkit_web_view_is_loading(m_view.get()); }, 20s)) << url;
-        pumpFor(300ms);
-    }
-
-    ScriptedDialogs m_dialogs;
-    Gtk::Window m_main;
-    GObjectPtr<WebKitWebView> m_view = WebViewScripts::newView();
-    Q7ZPopupWindow m_popup{m_main, [](WebKitWebView*) {}};
-    Q7ZWebPolicy m_policy{m_view.get(), Q7ZOrganisationPages("http://127.0.0.1/"), m_popup, m_dialogs, nullptr};
-};
-
-TEST_F(OfflineTest, EachLoadThatFindsNoNetworkWarnsOnceAndOtherFailuresStaySilent) {
+// Each load waits until the load has ended and queued work has run, then counts the warnings.
+TEST(OfflineTest, EachLoadThatFindsNoNetworkWarnsOnceAndOtherFailuresStaySilent) {
+    ASSERT_EQ(g_offlineFailure, "") << "this test needs a network namespace of its own";
+    GtkTestEnvironment::ensure();
     DemoServer server;
-    m_dialogs.answerAlert(0);
-    m_dialogs.answerAlert(0);
-    load("http://192.0.2.1/VUD/Parlor/ParlorLogin.aspx");
-    EXPECT_EQ(m_dialogs.alerts(), std::vector<std::string>{localizedString("m754")});
-
-    load("http://127.0.0.1:1/");  // refused: the server's matter
-    load(server.url("test/status/500"));
-    EXPECT_EQ(m_dialogs.alerts().size(), 1u);
-
-    load("http://192.0.2.1/again");
-    EXPECT_EQ(m_dialogs.alerts().size(), 2u);
+    ScriptedDialogs dialogs;
+    Gtk::Window main;
+    GObjectPtr<WebKitWebView> view(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));
+    Q7ZPopupWindow popup(main, [](WebKitWebView*) {});
+    Q7ZWebPolicy policy(view.get(), Q7ZOrganisationPages("http://127.0.0.1/"), popup, dialogs, nullptr);
+    policy.attach(view.get());
+    for (int alert = 0; alert < 2; ++alert) dialogs.answerAlert(0);
+    const std::pair<std::string, std::size_t> loads[] = {
+        {"http://192.0.2.1/VUD/Parlor/ParlorLogin.aspx", 1},
+        {"http://127.0.0.1:1/", 1},  // refused: the server's matter
+        {server.url("test/status/500"), 1},
+        {"http://192.0.2.1/again", 2},
+    };
+    for (const auto& [url, warnings] : loads) {
+        webkit_web_view_load_uri(view.get(), url.c_str());
+        ASSERT_TRUE(pumpUntil([&] { return !webkit_web_view_is_loading(view.get()); }, 20s)) << url;
+        pumpFor(300ms);
+        EXPECT_EQ(dialogs.alerts().size(), warnings) << url;
+    }
+    EXPECT_EQ(dialogs.alerts(), std::vector<std::string>(2, localizedString("m754")));
 }
 
 }  // namespace

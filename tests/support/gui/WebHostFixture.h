@@ -2,7 +2,7 @@
 // A web host in-process, hosting the demo server's sample web app (the organisation chosen in
 // the stores). A small test host stands for the application: a main window, dialogs each test
 // answers, a GApplication registered once per test program on its private bus (notifications),
-// a launcher entry; the screens, restarts and quits it is asked for are only noted. Addresses
+// a launcher entry; the restarts and quits it is asked for are only counted. Addresses
 // the desktop is asked to open land in files named after their scheme, in the program's home.
 
 #include <filesystem>
@@ -10,7 +10,6 @@
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <gtkmm/container.h>
 
 #include "app/Q7ZMainWindow.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
@@ -22,7 +21,7 @@
 #include "support/gui/AddressHandlers.h"
 #include "support/gui/GtkTestEnvironment.h"
 #include "support/gui/ScriptedDialogs.h"
-#include "support/gui/WebViewScripts.h"
+#include "support/gui/WidgetEvents.h"
 #include "web/Q7ZWebViewController.h"
 
 class TestScreenHost : public Q7ZScreenHost {
@@ -32,18 +31,16 @@ public:
     Q7ZMainWindow& window() { return m_window; }
     LauncherEntry& launcher() { return m_launcher; }
     void answerWith(ScriptedDialogs& dialogs) { m_dialogs = &dialogs; }
-    bool registerApplication() { return m_application->register_application(); }
 
     Gtk::Window& mainWindow() override { return m_window; }
     Dialogs& dialogs() override { return *m_dialogs; }
     Glib::RefPtr<Gio::Application> notifyingApplication() override { return m_application; }
     LauncherEntry* launcherEntry() override { return &m_launcher; }
     Attention* attention() override { return &m_attention; }
-    void showScreen(Screen screen) override { shownScreens.push_back(screen); }
+    void showScreen(Screen) override {}
     void terminate() override { ++terminations; }
     void requestRestart() override { ++restarts; }
 
-    std::vector<Screen> shownScreens;
     int terminations = 0, restarts = 0;
 
 private:
@@ -72,7 +69,7 @@ protected:
         std::filesystem::create_directories(downloads);
         Q7ZAppSettingConfigSingleton::getInstance().setDownloadFileSavePath(downloads);
         s_screenHost = std::make_unique<TestScreenHost>();
-        ASSERT_TRUE(s_screenHost->registerApplication());
+        ASSERT_TRUE(s_screenHost->notifyingApplication()->register_application());
         s_screenHost->window().show();
     }
     static void TearDownTestSuite() {
@@ -85,17 +82,31 @@ protected:
         auto controller = std::make_unique<Q7ZWebViewController>(*s_screenHost);
         m_webHost = controller.get();
         s_screenHost->window().setContentViewController(std::move(controller));
-        auto children = dynamic_cast<Gtk::Container&>(m_webHost->view()).get_children();
-        ASSERT_EQ(children.size(), 1u);
-        m_view = WEBKIT_WEB_VIEW(children.front()->gobj());
+        for (Gtk::Widget* widget : widgetTree(m_webHost->view()))
+            if (!m_view && WEBKIT_IS_WEB_VIEW(widget->gobj())) m_view = WEBKIT_WEB_VIEW(widget->gobj());
+        ASSERT_TRUE(m_view);
         ASSERT_TRUE(pageIsReady());
     }
 
     bool pageIsReady() {
         return pumpUntil([this] { return !webkit_web_view_is_loading(m_view) && run("typeof parlorMain") == "object"; });
     }
+    // The script's value as text, or the message of the exception it threw.
     std::string run(const std::string& script, WebKitWebView* view = nullptr) {
-        return WebViewScripts::run(view ? view : m_view, script);
+        view = view ? view : m_view;
+        GObjectPtr<GAsyncResult> outcome;
+        webkit_web_view_evaluate_javascript(
+            view, script.c_str(), -1, nullptr, nullptr, nullptr,
+            [](GObject*, GAsyncResult* result, gpointer kept) {
+                static_cast<GObjectPtr<GAsyncResult>*>(kept)->reset(G_ASYNC_RESULT(g_object_ref(result)));
+            },
+            &outcome);
+        EXPECT_TRUE(pumpUntil([&] { return outcome != nullptr; })) << script;
+        if (!outcome) return "no answer";
+        GError* error = nullptr;
+        GObjectPtr<JSCValue> value(webkit_web_view_evaluate_javascript_finish(view, outcome.get(), &error));
+        const GErrorPtr failure(error);
+        return value ? GCharPtr(jsc_value_to_string(value.get())).get() : failure->message;
     }
     // The sample web app's log of the calls it received, newest first.
     std::string receivedCalls() { return run("document.getElementById('calls-log').textContent"); }
