@@ -1,16 +1,14 @@
 // Replays every kept fuzz input through the same targets the fuzzer runs: the seeds in
-// corpus/<target>/ (every target has some, and every folder there names a target) and any crash
-// input saved under regressions/<target>/, so a crash found once stays a failing test until it
-// is mended.
+// corpus/<target>/ (every target has some) and any crash input saved under
+// regressions/<target>/, so a crash found once stays a failing test until it is mended. Every
+// folder there must name a target.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
-#include <vector>
 
 #include "FuzzTargets.h"
 
@@ -18,34 +16,24 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<fs::path> inputFiles(const fs::path& folder) {
-    std::vector<fs::path> files;
-    std::error_code error;
-    for (const auto& entry : fs::directory_iterator(folder, error))
-        if (entry.is_regular_file() && entry.path().filename().string().front() != '.') files.push_back(entry.path());
-    std::sort(files.begin(), files.end());
-    return files;
-}
-
 TEST(FuzzReplay, EveryKeptInputKeepsTheTargetsInvariants) {
-    const fs::path root = VELLOQ_FUZZ_INPUT_DIR;
-    std::set<std::string> unclaimed;
-    for (const auto& folder : fs::directory_iterator(root / "corpus")) unclaimed.insert(folder.path().filename());
-    for (const auto& [target, function] : fuzzTargets()) {
-        unclaimed.erase(target);
-        auto inputs = inputFiles(root / "corpus" / target);
-        EXPECT_FALSE(inputs.empty()) << "no seeds for " << target;
-        const auto regressions = inputFiles(root / "regressions" / target);
-        inputs.insert(inputs.end(), regressions.begin(), regressions.end());
-        for (const auto& file : inputs) {
-            std::ifstream in(file, std::ios::binary);
-            const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-            // A broken invariant or a sanitizer report aborts the program and names the file here.
-            std::fprintf(stderr, "replaying %s\n", file.c_str());
-            function(bytes);
-        }
+    std::set<fs::path> inputs;  // in order, so that a run can be repeated
+    for (const char* kind : {"corpus", "regressions"})
+        for (const auto& entry : fs::recursive_directory_iterator(fs::path(VELLOQ_FUZZ_INPUT_DIR) / kind))
+            if (entry.is_regular_file() && entry.path().filename().string().front() != '.') inputs.insert(entry.path());
+    std::set<std::string> seeded;
+    for (const auto& file : inputs) {
+        const std::string target = file.parent_path().filename();
+        const auto found = fuzzTargets().find(target);
+        ASSERT_NE(found, fuzzTargets().end()) << "no fuzz target for " << file;
+        if (file.parent_path().parent_path().filename() == "corpus") seeded.insert(target);
+        std::ifstream in(file, std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        // A broken invariant or a sanitizer report aborts the program and names the file here.
+        std::fprintf(stderr, "replaying %s\n", file.c_str());
+        found->second(bytes);
     }
-    EXPECT_TRUE(unclaimed.empty()) << "seeds for no target in corpus/" << *unclaimed.begin();
+    for (const auto& [target, function] : fuzzTargets()) EXPECT_TRUE(seeded.count(target)) << "no seeds for " << target;
 }
 
 }  // namespace

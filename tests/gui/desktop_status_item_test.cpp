@@ -66,21 +66,15 @@ TEST_F(StatusItemTest, RegistersWithAWatcherThatComesLaterAndAgainWithARestarted
 
 TEST_F(StatusItemTest, IconFileIsSentAsAnArgbPixmapInsteadOfTheName) {
     TempHome home;
-    GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 24, 24));
+    GObjectPtr<GdkPixbuf> pixbuf(gdk_pixbuf_new(GDK_COLORSPACE_RGB, TRUE, 8, 2, 1));
     gdk_pixbuf_fill(pixbuf.get(), 0x3468D6FF);
     ASSERT_TRUE(gdk_pixbuf_save(pixbuf.get(), (home.path() + "/icon.png").c_str(), "png", nullptr, nullptr));
     auto item = makeItem(home.path() + "/icon.png");
 
     auto pixmaps = property(*item, "IconPixmap");
-    ASSERT_TRUE(pixmaps && g_variant_n_children(pixmaps.get()) == 1);
-    gint32 width = 0, height = 0;
-    GVariant* bytes = nullptr;
-    g_variant_get_child(pixmaps.get(), 0, "(ii@ay)", &width, &height, &bytes);
-    GVariantPtr data(bytes);
-    gsize size = 0;
-    const auto* argb = static_cast<const guint8*>(g_variant_get_fixed_array(data.get(), &size, 1));
-    ASSERT_EQ(std::make_tuple(width, height, size), std::make_tuple(24, 24, gsize{24 * 24 * 4}));
-    EXPECT_EQ(std::vector<guint8>(argb, argb + 4), (std::vector<guint8>{0xFF, 0x34, 0x68, 0xD6}));  // alpha first
+    ASSERT_TRUE(pixmaps);
+    GCharPtr printed(g_variant_print(pixmaps.get(), FALSE));
+    EXPECT_STREQ(printed.get(), "[(2, 1, [0xff, 0x34, 0x68, 0xd6, 0xff, 0x34, 0x68, 0xd6])]");  // alpha first
     EXPECT_STREQ(g_variant_get_string(property(*item, "IconName").get(), nullptr), "");
 }
 
