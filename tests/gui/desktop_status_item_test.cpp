@@ -10,7 +10,6 @@
 #include <gtest/gtest.h>
 
 #include "platform/desktop/StatusItem.h"
-#include "support/StatusNotifierWatcherFake.h"
 #include "support/TempHome.h"
 #include "support/gui/BusCall.h"
 #include "support/MainLoopPump.h"
@@ -24,6 +23,42 @@ const gchar* const kAllProperties[] = {nullptr};  // an empty list asks for ever
 GVariant* menuEvent(gint32 id, const char* type) {
     return g_variant_new("(isvu)", id, type, g_variant_new_int32(0), 0u);
 }
+
+// A desktop's status area played by the test: owns org.kde.StatusNotifierWatcher on its
+// connection and records the bus names of the items that register with it.
+class StatusNotifierWatcher {
+public:
+    explicit StatusNotifierWatcher(GDBusConnection* connection) : m_connection(connection) {
+        GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(R"(
+            <node><interface name="org.kde.StatusNotifierWatcher">
+              <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
+            </interface></node>)", nullptr);
+        static const GDBusInterfaceVTable vtable = {&on_watcher_register, nullptr, nullptr, {}};
+        m_registrationId = g_dbus_connection_register_object(connection, "/StatusNotifierWatcher", node->interfaces[0],
+                                                             &vtable, this, nullptr, nullptr);
+        g_dbus_node_info_unref(node);
+        m_ownerId = g_bus_own_name_on_connection(connection, "org.kde.StatusNotifierWatcher",
+                                                 G_BUS_NAME_OWNER_FLAGS_NONE, nullptr, nullptr, nullptr, nullptr);
+    }
+    ~StatusNotifierWatcher() {
+        g_bus_unown_name(m_ownerId);
+        g_dbus_connection_unregister_object(m_connection, m_registrationId);
+    }
+
+    std::vector<std::string> registrations;  // oldest first
+
+private:
+    static void on_watcher_register(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar*,
+                                    GVariant* parameters, GDBusMethodInvocation* invocation, gpointer self) {
+        const gchar* service = nullptr;
+        g_variant_get(parameters, "(&s)", &service);
+        static_cast<StatusNotifierWatcher*>(self)->registrations.emplace_back(service);
+        g_dbus_method_invocation_return_value(invocation, nullptr);
+    }
+
+    GDBusConnection* m_connection;
+    guint m_registrationId = 0, m_ownerId = 0;
+};
 
 class StatusItemTest : public ::testing::Test {
 protected:
@@ -58,9 +93,9 @@ TEST_F(StatusItemTest, RegistersWithAWatcherThatComesLaterAndAgainWithARestarted
     auto watcherBus = PrivateSessionBus::instance().connect();
     auto item = makeItem();
     for (int start = 0; start < 2; ++start) {
-        StatusNotifierWatcherFake watcher(watcherBus.get());
-        ASSERT_TRUE(pumpUntil([&] { return item->isRegistered() && watcher.registrations().size() == 1; })) << start;
-        EXPECT_EQ(watcher.registrations(), std::vector<std::string>{item->busName()});
+        StatusNotifierWatcher watcher(watcherBus.get());
+        ASSERT_TRUE(pumpUntil([&] { return item->isRegistered() && watcher.registrations.size() == 1; })) << start;
+        EXPECT_EQ(watcher.registrations, std::vector<std::string>{item->busName()});
     }
 }
 
