@@ -3,9 +3,8 @@
 // never meet those of programs running in parallel. While it is up, DBUS_SESSION_BUS_ADDRESS
 // points at it, so the programs a test starts use it too.
 //
-// In-process tests share one for the whole program: PrivateSessionBus::instance() starts it on
-// first use, so call it before anything connects to the session bus (GtkTestEnvironment does).
-// End-to-end tests hold one each, a fresh bus for every started application.
+// A test program has one: PrivateSessionBus::instance() starts it on first use, so call it
+// before anything connects to the session bus (GtkTestEnvironment does).
 
 #include <string>
 
@@ -17,16 +16,14 @@ class PrivateSessionBus {
 public:
     static PrivateSessionBus& instance();
 
-    PrivateSessionBus();
-    ~PrivateSessionBus();
-    PrivateSessionBus(const PrivateSessionBus&) = delete;
-    PrivateSessionBus& operator=(const PrivateSessionBus&) = delete;
-
     // A connection of its own to the bus, separate from the process's shared session
     // connection: a peer as another program would see it. Fails the test when it cannot connect.
     GObjectPtr<GDBusConnection> connect() const;
 
 private:
+    PrivateSessionBus();
+    ~PrivateSessionBus();
+
     GTestDBus* m_bus = nullptr;
     std::string m_address;
 };
