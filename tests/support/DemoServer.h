@@ -1,16 +1,16 @@
 #pragma once
 // The built demo organisation server (tools/demo-server), run as a child process on a free
 // loopback port for one test. The constructor returns once the server accepts connections;
-// the destructor stops it (SIGTERM, then SIGKILL if it lingers) and reaps it.
+// the destructor kills it and reaps it.
 
 #include <string>
 #include <sys/types.h>
 
 class DemoServer {
 public:
-    // Serves the /test/ routes too. port 0 takes a free one. Throws std::runtime_error when
-    // the server cannot be started within a few seconds.
-    explicit DemoServer(const std::string& dataFolder = defaultDataFolder(), int port = 0);
+    // Serves the /test/ routes too, on a free port. Throws std::runtime_error when the server
+    // cannot be started within a few seconds.
+    explicit DemoServer(const std::string& dataFolder = defaultDataFolder());
     ~DemoServer() { stop(); }
     DemoServer(const DemoServer&) = delete;
     DemoServer& operator=(const DemoServer&) = delete;

@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr int kMaxDrainIterations = 1000;
-
 void iterateOnce() {
     if (!g_main_context_iteration(nullptr, FALSE)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
 }
@@ -29,7 +27,6 @@ void pumpFor(std::chrono::milliseconds duration) {
 }
 
 void drainPending() {
-    for (int iteration = 0; iteration < kMaxDrainIterations && g_main_context_pending(nullptr); ++iteration) {
+    for (int iteration = 0; iteration < 1000 && g_main_context_pending(nullptr); ++iteration)
         g_main_context_iteration(nullptr, FALSE);
-    }
 }

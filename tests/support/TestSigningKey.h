@@ -5,7 +5,6 @@
 #include <string>
 #include <string_view>
 
-#include "common/Base64.h"
 #include "onboarding/OpenSslHandles.h"
 
 class TestSigningKey {
@@ -23,10 +22,6 @@ public:
 
 private:
     explicit TestSigningKey(OpenSslHandles::EvpPkeyPtr key) : m_key(std::move(key)) {}
-    Bytes bignumParameter(const char* name) const;
 
     OpenSslHandles::EvpPkeyPtr m_key;
 };
-
-// Base64url without padding.
-std::string base64UrlEncode(std::string_view bytes);

@@ -4,8 +4,9 @@
 // what the screen was told (order, main thread), what was stored and what was saved (settings
 // first, both before a page opens), also for answers of odd shape and a screen destroyed while
 // a check runs. Runs inside the test host bundle, so alert texts are the real localised strings.
-// How each member of an answer or payload is stored is proven in server_setting_check_test; a
-// code of any case for one server and a code for three end to end.
+// How each member of an answer or payload is stored is proven in
+// Q7ZRemoteConfigSingleton_bundle_test; a code of any case for one server and a code for three
+// end to end.
 
 #include <gtest/gtest.h>
 
@@ -18,6 +19,9 @@
 #include <string>
 #include <vector>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include "common/Json.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
@@ -25,8 +29,8 @@
 #include "onboarding/Q7ZPrivateCloudService.h"
 #include "platform/Bundle.h"
 #include "platform/MainThread.h"
+#include "platform/Paths.h"
 #include "support/DemoServer.h"
-#include "support/FileRenameWatch.h"
 #include "support/MainLoopPump.h"
 #include "support/TempHome.h"
 #include "support/TestSigningKey.h"
@@ -40,25 +44,37 @@ using Text = std::optional<std::string>;
 constexpr std::int64_t kNone = Q7ZAppSettingConfigSingleton::kNoServerSequence;
 constexpr const char* kSettingsFile = "Q7ZAppSettingConfig.plist";
 constexpr const char* kRemoteFile = "Q7ZRemoteConfig.plist";
-const Names kNetworkAlert = {"typedCode", "closeCoverView", "showErrorAlertViewWithMessage"};
-const Names kInline = {"typedCode", "closeCoverView", "showInlineError"};
-const Names kSettingAlert = {"showErrorAlertViewWithMessage", "closeCoverView"};
 
 const TestSigningKey& signingKey() {
     static const auto key = TestSigningKey::generate(2048);
     return key;
 }
 
+bool saved(const char* name) { return std::filesystem::exists(Paths::documentsDirectory() + "/" + name); }
+
+// Names of the files completed in the folder watched by watch (closed after writing, or renamed
+// into place as atomic writes do) since the last call, oldest first.
+Names completedNames(int watch) {
+    Names names;
+    alignas(inotify_event) char buffer[16384];
+    for (ssize_t length; (length = read(watch, buffer, sizeof buffer)) > 0;) {
+        for (ssize_t offset = 0; offset < length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+            if (event->len > 0) names.emplace_back(event->name);
+            offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+        }
+    }
+    return names;
+}
+
 // An entry screen that records, in order, which of its operations the checks called (each must
-// come on the main thread) and the alert's text; onCall runs inside each call.
+// come on the main thread), with the alert's text; a page opened before both files were saved
+// is recorded as such.
 class RecordingScreen : public EnterpriseCodeScreen {
 public:
     explicit RecordingScreen(std::string typedCode) : m_typedCode(std::move(typedCode)) {}
     void closeCoverView() override { record("closeCoverView"); }
-    void showErrorAlertViewWithMessage(const std::string& text) override {
-        alertText = text;
-        record("showErrorAlertViewWithMessage");
-    }
+    void showErrorAlertViewWithMessage(const std::string& text) override { record("alert " + text); }
     void showInlineError() override { record("showInlineError"); }
     void goLoginPage() override { record("goLoginPage"); }
     void goMultipleServerSelectPage() override { record("goMultipleServerSelectPage"); }
@@ -68,14 +84,12 @@ public:
     }
 
     Names calls;
-    std::string alertText;
-    std::function<void(const std::string& name)> onCall;
 
 private:
-    void record(const std::string& name) {
-        EXPECT_TRUE(MainThread::isMainThread()) << name << " called off the main thread";
-        calls.push_back(name);
-        if (onCall) onCall(name);
+    void record(const std::string& call) {
+        EXPECT_TRUE(MainThread::isMainThread()) << call << " called off the main thread";
+        const bool early = call.rfind("go", 0) == 0 && !(saved(kSettingsFile) && saved(kRemoteFile));
+        calls.push_back(early ? call + " before both files were saved" : call);
     }
 
     std::string m_typedCode;
@@ -92,9 +106,12 @@ protected:
         settings().loadUserInfo();
         remote().loadUserInfo();
         m_threads = threadCount();
+        m_watch = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
+        ASSERT_GE(inotify_add_watch(m_watch, m_home.documents().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE), 0);
     }
     void TearDown() override {
         waitForChecks();  // no worker may outlive the test: it would touch the next test's home
+        close(m_watch);
     }
 
     // The process's threads, as the kernel counts them.
@@ -107,22 +124,15 @@ protected:
 
     static Q7ZAppSettingConfigSingleton& settings() { return Q7ZAppSettingConfigSingleton::getInstance(); }
     static Q7ZRemoteConfigSingleton& remote() { return Q7ZRemoteConfigSingleton::getInstance(); }
-    bool saved(const char* name) const { return std::filesystem::exists(m_home.documents() + "/" + name); }
     bool nothingSaved() const { return std::filesystem::is_empty(m_home.documents()); }
 
-    // A screen that notes whether both files were on disk when it was sent to a page.
-    RecordingScreen& screen(const std::string& typedCode) {
+    // A new recording screen and its checks against base (the demo server unless given), which
+    // trust the key made here.
+    Q7ZEnterpriseCodeChecks& makeChecks(const std::string& typedCode, Text base = {}) {
         m_checks.reset();
         m_screen = std::make_unique<RecordingScreen>(typedCode);
-        m_screen->onCall = [this](const std::string& name) {
-            if (name.rfind("go", 0) == 0) m_savedAtPage = saved(kSettingsFile) && saved(kRemoteFile);
-        };
-        return *m_screen;
-    }
-    // Checks against base (the demo server unless given) that trust the key made here.
-    Q7ZEnterpriseCodeChecks& makeChecks(EnterpriseCodeScreen& screen, Text base = {}) {
-        return m_checks.emplace(screen, Q7ZEnterpriseCodeChecks::Options{base.value_or(server().baseUrl()),
-                                                                         signingKey().publicKeyPem()});
+        return m_checks.emplace(*m_screen, Q7ZEnterpriseCodeChecks::Options{base.value_or(server().baseUrl()),
+                                                                            signingKey().publicKeyPem()});
     }
     // Runs the main loop until every worker thread has ended.
     void waitForChecks() {
@@ -131,10 +141,10 @@ protected:
     }
     // A check of a typed code, or of a setting code, run to its end.
     std::function<void()> typed(std::string code, Text base = {}) {
-        return [=, this] { makeChecks(screen(code), base).startCheckEnterpriseCode(), waitForChecks(); };
+        return [=, this] { makeChecks(code, base).startCheckEnterpriseCode(), waitForChecks(); };
     }
     std::function<void()> setting(Text token) {
-        return [=, this] { makeChecks(screen("")).startCheckActivationCode(token), waitForChecks(); };
+        return [=, this] { makeChecks("").startCheckActivationCode(token), waitForChecks(); };
     }
 
     std::string organisationUrl(const std::string& name) const { return server().url("orgs/" + name + "/"); }
@@ -167,9 +177,9 @@ protected:
     TempHome m_home;
     mutable std::unique_ptr<DemoServer> m_server;
     std::size_t m_threads = 0;
+    int m_watch = -1;
     std::unique_ptr<RecordingScreen> m_screen;
     std::optional<Q7ZEnterpriseCodeChecks> m_checks;
-    bool m_savedAtPage = false;
 };
 
 // Every outcome of a check: what the screen is told, which servers are stored and chosen, and
@@ -179,53 +189,50 @@ protected:
 // that are no server are left out, and a check without usable configuration continues on the
 // stored list.
 TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
-    const std::string m754 = localizedString("m754"), one = localizedString("m3481") + "(1)",
-                      two = localizedString("m3481") + "(2)";
     std::string down = localizedString("m3840");
     ASSERT_NE(down.find("%@"), std::string::npos);
     down.replace(down.find("%@"), 2, localizedString("m753"));
-    const Names login = {"goLoginPage"}, kept = {"Acme:3"},
+    const std::string settingFailure = "alert " + localizedString("m3481");
+    const Names networkAlert = {"typedCode", "closeCoverView", "alert " + localizedString("m754")},
+                inlineError = {"typedCode", "closeCoverView", "showInlineError"}, login = {"goLoginPage"},
+                malformed = {settingFailure + "(1)", "closeCoverView"}, kept = {"Acme:3"},
+                rejected = {settingFailure + "(2)", "closeCoverView"}, defaults = {":0"},
                 typedLogin = {"typedCode", "goLoginPage"}, typedSelection = {"typedCode", "goMultipleServerSelectPage"},
-                typedDown = {"typedCode", "showErrorAlertViewWithMessage", "closeCoverView"}, defaults = {":0"};
+                typedDown = {"typedCode", "alert " + down, "closeCoverView"};
     const auto signedInfo = [this](const json& serverInfo) { return setting(signingKey().token(payload(serverInfo))); };
     const struct {
         std::string name;
         std::function<void()> run;
         Names calls;
-        std::string alert;
         Names stored;
         std::int64_t chosen;
         bool saved;
     } rows[] = {
-        {"nothing listens", typed("velloq-one", "http://127.0.0.1:1/"), kNetworkAlert, m754, kept, kNone, false},
-        {"answer an array", typed("answer-array"), kNetworkAlert, m754, kept, kNone, false},
-        {"IsSuccess 1", typed("success-one"), kInline, "", kept, kNone, false},
-        {"no setting code", setting(std::nullopt), kSettingAlert, one, kept, kNone, false},
-        {"verified payload not JSON", setting(signingKey().token("not json")), kSettingAlert, two, kept, kNone, false},
-        {"login page down", typed("velloq-down"), typedDown, down, defaults, 0, true},
-        {"no PrivateCloudData", typed("data-absent"), typedLogin, "", kept, 3, true},
-        {"ServerList with non-objects", typed("objects-only"), typedSelection, "", {":0", ":1"}, kNone, true},
+        {"nothing listens", typed("velloq-one", "http://127.0.0.1:1/"), networkAlert, kept, kNone, false},
+        {"answer an array", typed("answer-array"), networkAlert, kept, kNone, false},
+        {"IsSuccess 1", typed("success-one"), inlineError, kept, kNone, false},
+        {"no setting code", setting(std::nullopt), malformed, kept, kNone, false},
+        {"verified payload not JSON", setting(signingKey().token("not json")), rejected, kept, kNone, false},
+        {"login page down", typed("velloq-down"), typedDown, defaults, 0, true},
+        {"no PrivateCloudData", typed("data-absent"), typedLogin, kept, 3, true},
+        {"ServerList with non-objects", typed("objects-only"), typedSelection, {":0", ":1"}, kNone, true},
         {"one server", signedInfo({{"IU", "http://x/i.png"}, {"V", "3"}, {"SL", json::array({entry("A", "acme")})}}),
-         login, "", {"A:0"}, 0, true},
+         login, {"A:0"}, 0, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        std::filesystem::remove_all(m_home.documents());
-        std::filesystem::create_directories(m_home.documents());
+        for (const char* name : {kSettingsFile, kRemoteFile})
+            std::filesystem::remove(m_home.documents() + "/" + name);
         remote().setServerListJsonString(
             json::array({{{"Sequence", 3}, {"ServerName", "Acme"}, {"Url", organisationUrl("acme")}}}).dump());
         settings().setServerSequence(kNone);
-        FileRenameWatch watch(m_home.documents());
-        m_savedAtPage = false;
         row.run();
         EXPECT_EQ(m_screen->calls, row.calls);
-        EXPECT_EQ(m_savedAtPage, row.calls.back().rfind("go", 0) == 0) << "both files are saved before a page opens";
-        EXPECT_EQ(m_screen->alertText, row.alert);
         EXPECT_EQ(storedServers(), row.stored);
         EXPECT_EQ(settings().serverSequence(), row.chosen);
         EXPECT_NE(nothingSaved(), row.saved);
         if (!row.saved) continue;
-        const Names written = watch.completedNames();
+        const Names written = completedNames(m_watch);
         EXPECT_LT(std::find(written.begin(), written.end(), kSettingsFile),
                   std::find(written.begin(), written.end(), kRemoteFile)) << "settings are saved first";
         remote().loadUserInfo(), settings().loadUserInfo();
@@ -256,18 +263,18 @@ TEST_F(EnterpriseCodeFlowTest, ScreenDestroyedWhileACheckRuns) {
         m_checks.reset();
         m_screen.reset();
     };
-    makeChecks(screen("velloq-three")).startCheckEnterpriseCode();
+    makeChecks("velloq-three").startCheckEnterpriseCode();
     destroyScreen();  // before the worker asks for the typed code
     waitForChecks();
     EXPECT_TRUE(nothingSaved()) << "the check stops without reporting";
 
-    makeChecks(screen("")).startCheckActivationCode(
+    makeChecks("").startCheckActivationCode(
         signingKey().token(payload({{"SL", json::array({entry("A", "acme"), entry("N", "north")})}})));
     destroyScreen();
     waitForChecks();
     EXPECT_EQ(storedServers().size(), 2u);
 
-    makeChecks(screen("")).startCheckActivationCode(std::nullopt);
+    makeChecks("").startCheckActivationCode(std::nullopt);
     destroyScreen();  // its alert report must be dropped
     waitForChecks();
 }

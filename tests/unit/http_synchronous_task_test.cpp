@@ -22,20 +22,18 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Q7ZACUtility::doHttpPostWithUrl;
 
-class HttpTest : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { server = std::make_unique<DemoServer>(); }
-    static void TearDownTestSuite() { server.reset(); }
-
-    static inline std::unique_ptr<DemoServer> server;
-};
+// An address on the demo server, which starts on first use and is killed when the program exits.
+std::string url(const std::string& path) {
+    static const DemoServer server;
+    return server.url(path);
+}
 
 // The program's form posts claim their length themselves; the request must send the body's
 // own. The login page check's empty post is proven by the code-flow test.
-TEST_F(HttpTest, SendsTheBodyWithItsOwnLengthInBytesWhateverLengthTheCallerClaims) {
+TEST(Http, SendsTheBodyWithItsOwnLengthInBytesWhateverLengthTheCallerClaims) {
     const std::string body = "name=\xE4\xB8\xAD";  // U+4E2D is one character, three bytes
     const auto reply = SynchronousTask::sendSynchronousDataTaskWithRequest(
-        {.url = server->url("test/echo"), .method = "POST", .headers = {{"Content-Length", "999"}},
+        {.url = url("test/echo"), .method = "POST", .headers = {{"Content-Length", "999"}},
          .body = Bytes(body.begin(), body.end())}, nullptr, nullptr);
     const auto echo = nlohmann::json::parse(reply.value_or(Bytes()), nullptr, false);
     ASSERT_TRUE(echo.is_object());
@@ -48,9 +46,9 @@ TEST_F(HttpTest, SendsTheBodyWithItsOwnLengthInBytesWhateverLengthTheCallerClaim
 // A completed request answers the body of any status and the last redirect's address, with no
 // stale error. Each failure ends within its time limit and a little more, with its own code and
 // no response; a refused URL, method or header never reaches a connection.
-TEST_F(HttpTest, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
+TEST(Http, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
     const std::string closedPort = DemoServer().url("x");  // its port is closed once it stops
-    const std::string echo = server->url("test/echo"), notFound = server->url("test/status/404?body=hello");
+    const std::string echo = url("test/echo"), notFound = url("test/status/404?body=hello");
     const struct {
         const char* name;
         std::string url;
@@ -62,18 +60,18 @@ TEST_F(HttpTest, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
         std::string finalUrl = "";
     } rows[] = {
         {"404 with a body", notFound, 0, 1, "GET", {}, 404, notFound},
-        {"redirected", server->url("test/redirect?to=/test/status/201%3Fbody%3Dhello"), 0, 1, "GET", {}, 201,
-         server->url("test/status/201?body=hello")},
+        {"redirected", url("test/redirect?to=/test/status/201%3Fbody%3Dhello"), 0, 1, "GET", {}, 201,
+         url("test/status/201?body=hello")},
         {"relative URL", "PrivateCloudService.ashx?ASK=getServerSetting", -1},
         {"host without scheme", "127.0.0.1:1/x", -1},
         {"file URL", "file:///etc/passwd", -1},
         {"split header", echo, -2, 1, "GET", {{"X-Test", "a\r\nInjected: yes"}}},
         {"split method", echo, -2, 1, "GET /x HTTP/1.1\r\n"},
         {"closed port", closedPort, 7},                                              // CURLE_COULDNT_CONNECT
-        {"redirect loop", server->url("test/redirect-loop"), 47, 3},                 // CURLE_TOO_MANY_REDIRECTS
-        {"slower than the time limit", server->url("test/slow?ms=5000"), 28},        // CURLE_OPERATION_TIMEDOUT
-        {"announced body over 8 MiB", server->url("test/oversized?mib=9"), 63, 10},  // CURLE_FILESIZE_EXCEEDED
-        {"streamed body over 8 MiB", server->url("test/oversized-stream?mib=9"), 63, 10},
+        {"redirect loop", url("test/redirect-loop"), 47, 3},                 // CURLE_TOO_MANY_REDIRECTS
+        {"slower than the time limit", url("test/slow?ms=5000"), 28},        // CURLE_OPERATION_TIMEDOUT
+        {"announced body over 8 MiB", url("test/oversized?mib=9"), 63, 10},  // CURLE_FILESIZE_EXCEEDED
+        {"streamed body over 8 MiB", url("test/oversized-stream?mib=9"), 63, 10},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
@@ -91,9 +89,9 @@ TEST_F(HttpTest, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
         EXPECT_EQ(response.statusCode, row.status);
         EXPECT_EQ(response.url, row.finalUrl);
     }
-    EXPECT_EQ(doHttpPostWithUrl(server->url("test/not-utf8"), "a=1"), "");
+    EXPECT_EQ(doHttpPostWithUrl(url("test/not-utf8"), "a=1"), "");
     const auto underLimit =
-        SynchronousTask::sendSynchronousDataTaskWithURL(server->url("test/oversized-stream?mib=7"), nullptr, nullptr);
+        SynchronousTask::sendSynchronousDataTaskWithURL(url("test/oversized-stream?mib=7"), nullptr, nullptr);
     EXPECT_GE(underLimit.value_or(Bytes()).size(), 7u * 1024 * 1024);
 }
 

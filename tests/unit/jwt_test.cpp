@@ -1,7 +1,8 @@
 // Signed token verification with the PEM key the program holds: statuses for each kind of bad
 // input (a tampered token, one of four parts and one signed with another key are proven end to
 // end; unsigned texts and signed payloads of any shape are the setting-code fuzzer's), and the
-// lenient import of a small key written with non-DER lengths. Keys and tokens are made here with OpenSSL, so nothing depends on sample files.
+// lenient import of a small key written with non-DER lengths. Keys and tokens are made here
+// with OpenSSL, so nothing depends on sample files.
 
 #include <gtest/gtest.h>
 
@@ -36,13 +37,6 @@ Q7ZJWTData verifiedWithPem(const Text& message, const Text& pem) {
     return data;
 }
 
-// The DER bytes between the BEGIN and END lines; the framing itself is proven by verifying
-// with the whole text.
-Bytes pemBody(const std::string& pem) {
-    const std::size_t begin = pem.find('\n') + 1, end = pem.rfind("\n-----END");
-    return Base64::dataFromBase64String(pem.substr(begin, end - begin));
-}
-
 TEST(Jwt, StatusAndResultOfEachKindOfToken) {
     struct Case { const char* name; Text message, pem; std::uint64_t status; bool yieldsPayload = false; };
     const std::string pem = signingKey().publicKeyPem(), token = signingKey().token(kPayload);
@@ -70,11 +64,11 @@ TEST(Jwt, StatusAndResultOfEachKindOfToken) {
 TEST(Jwt, SmallKeyImportsLenientlyAndDamagedStructuresAreRefused) {
     const auto smallKey = TestSigningKey::generate(512);
     const std::string pem = smallKey.longFormPublicKeyPem();
-    const Bytes der = pemBody(pem);
+    // The DER bytes between the BEGIN and END lines, whose framing is proven by verifying.
+    const Bytes der = Base64::dataFromBase64String(pem.substr(pem.find('\n'), pem.rfind('\n') - pem.find('\n')));
     ASSERT_GE(der.size(), 3u);
     EXPECT_EQ(Bytes(der.begin(), der.begin() + 3), (Bytes{0x30, 0x81, static_cast<std::uint8_t>(der.size() - 3)}));
-    const std::string token = smallKey.token(kPayload);
-    EXPECT_EQ(verifiedWithPem(token, pem).decodeStatus(), kOk);
+    EXPECT_EQ(verifiedWithPem(smallKey.token(kPayload), pem).decodeStatus(), kOk);
     EXPECT_EQ(verifiedWithPem(signingKey().token(kPayload), pem).decodeStatus(), kTwo);
 
     Bytes truncated(der.begin(), der.end() - 1), trailing = der, otherAlgorithm = der, indefinite = der;

@@ -1,0 +1,178 @@
+// The downloads subsystem. Q7ZPageDownload against the demo server on a loopback port, judged
+// by what lands in a fresh folder: the outcome of each kind of answer (nothing written for no
+// answer; a 404 writing nothing is proven through the web host), the name a "ShowName" header
+// gives (decoded twice, kept inside the folder, which any name's staying there is the download
+// name fuzzer's invariant), collision naming from the first name, and two downloads of one name
+// finishing together keeping both files. Then the process-wide download registry as the web
+// host uses it: newest-first order, removal by request ID, lookup by any handle on a transfer,
+// cancel-all then clean at logout; its transfers are fakes that count their cancels, and two
+// handles may stand for one engine transfer.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include <unistd.h>
+
+#include "downloads/Q7ZDownloadDataSingleton.h"
+#include "downloads/Q7ZPageDownload.h"
+#include "platform/GObjectPtr.h"
+#include "platform/MainThread.h"
+#include "support/DemoServer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using Outcome = Q7ZPageDownload::Result::Outcome;
+
+// An address on the demo server, which starts on first use and is killed when the program exits.
+std::string serverUrl(const std::string& path) {
+    static const DemoServer server;
+    return server.url(path);
+}
+
+class PageDownloadTest : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directory(folder); }
+    void TearDown() override { fs::remove_all(folder); }
+
+    Q7ZPageDownload::Result fetch(const std::string& path) {
+        return Q7ZPageDownload::fetch({.url = serverUrl(path)}, folder);
+    }
+    Q7ZPageDownload::Result fetchNamed(const std::string& name) {
+        const GCharPtr query(g_uri_escape_string(name.c_str(), nullptr, FALSE));
+        return fetch("downloads/named?name=" + std::string(query.get()));
+    }
+    std::set<std::string> files() const {
+        std::set<std::string> names;
+        for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
+        return names;
+    }
+    const fs::path folder = fs::temp_directory_path() / ("page-download-" + std::to_string(getpid()));
+};
+
+TEST_F(PageDownloadTest, SavesOnlyA200WholeWithItsAnnouncedSize) {
+    const struct { std::string url; Outcome outcome; long status; std::set<std::string> files; } rows[] = {
+        {"http://127.0.0.1:1/downloads/report.pdf", Outcome::NoResponse, 0, {}},
+        {serverUrl("downloads/large?mib=3"), Outcome::Saved, 200, {"large.bin"}},
+        {serverUrl("downloads/disposition"), Outcome::Saved, 200, {"notes.txt"}},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.url);
+        const auto result = Q7ZPageDownload::fetch({.url = row.url}, folder);
+        EXPECT_EQ(result.outcome, row.outcome);
+        EXPECT_EQ(result.statusCode, row.status);
+        EXPECT_EQ(files(), row.files);
+        if (row.outcome != Outcome::Saved) continue;
+        EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(result.savedPath)), result.expectedSize);
+        fs::remove(result.savedPath);
+    }
+}
+
+TEST_F(PageDownloadTest, NamesTheFileByShowNameDecodedTwiceAndKeptInsideTheFolder) {
+    const std::pair<std::string, std::string> rows[] = {
+        {"Meeting%2520files%2520%25E6%259C%2583%25E8%25AD%25B0.zip", "Meeting files 會議.zip"},
+        {"100%", "100%"}, {"a%00b", "a%00b"}, {"bell%07.txt", "bell.txt"},
+        {"../../.bashrc", ".bashrc"}, {"..%255C..%255Cwin.ini", "win.ini"}, {"..", "download"}, {"", "download"},
+    };
+    for (const auto& [showName, fileName] : rows) {
+        SCOPED_TRACE(showName);
+        const auto result = fetchNamed(showName);
+        EXPECT_EQ(result.savedPath, (folder / fileName).string());
+        EXPECT_EQ(files(), std::set<std::string>{fileName});
+        fs::remove(result.savedPath);
+    }
+}
+
+TEST_F(PageDownloadTest, NumbersATakenNameFromTheFirstName) {
+    fs::create_symlink("nowhere", folder / "link.txt");  // a dangling link takes its name too
+    for (int round = 0; round < 3; ++round) fetch("downloads/report.pdf");
+    for (const char* name : {"README", "README", ".profile", ".profile", "link.txt"}) fetchNamed(name);
+    EXPECT_EQ(files(), (std::set<std::string>{"report.pdf", "report-1.pdf", "report-2.pdf", "README", "README-1",
+                                              ".profile", ".profile-1", "link.txt", "link-1.txt"}));
+}
+
+TEST_F(PageDownloadTest, DownloadsOfOneNameFinishingTogetherKeepEveryFile) {
+    std::vector<std::thread> threads;
+    for (int index = 0; index < 4; ++index) threads.emplace_back([this] { fetch("downloads/large?mib=4"); });
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(files(), (std::set<std::string>{"large.bin", "large-1.bin", "large-2.bin", "large-3.bin"}));
+    for (const auto& name : files()) EXPECT_EQ(fs::file_size(folder / name), 4u << 20) << name;
+}
+
+using Status = Q7ZDownloadStatus;
+using Strings = std::vector<std::string>;
+
+struct FakeDownload : Q7ZURLDownload {
+    explicit FakeDownload(const void* engineTransfer = nullptr) : transfer(engineTransfer ? engineTransfer : this) {}
+    void cancel() override { ++cancels; }
+    const void* identity() const override { return transfer; }
+    const void* transfer;
+    int cancels = 0;
+};
+
+Q7ZDownloadDataSingleton& registry() { return Q7ZDownloadDataSingleton::getInstance(); }
+
+void add(const std::string& id, Status status, std::shared_ptr<FakeDownload> download = {}) {
+    auto record = std::make_shared<Q7ZDownloadData>();
+    record->setRequestID(id);
+    record->setCurrentstatus(status);
+    record->setUrlDownload(std::move(download));
+    registry().addDownloadData(record);
+}
+
+// "ID:state" of every record, newest first.
+Strings listed() {
+    Strings entries;
+    for (const auto& record : registry().getAllDownloadDataArray())
+        entries.push_back(record->requestID() + ":" + std::to_string(static_cast<int>(record->currentstatus())));
+    return entries;
+}
+
+class DownloadRegistry : public ::testing::Test {
+protected:
+    void SetUp() override {
+        MainThread::adoptCurrentThread();
+        for (const auto& record : registry().getAllDownloadDataArray()) registry().removeDownloadDataWithRequestID(record->requestID());
+    }
+};
+
+TEST_F(DownloadRegistry, KeepsNewestFirstAndFindsARecordByAnyHandleOnItsTransfer) {
+    const auto transferC = std::make_shared<FakeDownload>();
+    const FakeDownload otherHandleOnC(transferC.get());
+    add("A", Status::Finished), add("B", Status::Failed), add("C", Status::Downloading, transferC);
+    registry().removeDownloadDataWithRequestID("B"), registry().removeDownloadDataWithRequestID("Z");
+    add("A", Status::Finished);  // again: moves up, once
+    EXPECT_EQ(listed(), (Strings{"A:2", "C:1"}));
+    const auto found = registry().getDownloadDataWithURLDownload(&otherHandleOnC);
+    EXPECT_EQ(found ? found->requestID() : "", "C");
+    // Asking for no transfer finds nothing, though record A has none.
+    EXPECT_EQ(registry().getDownloadDataWithURLDownload(nullptr), nullptr);
+}
+
+TEST_F(DownloadRegistry, LogoutCancelsRunningTransfersThenClearsThoseNoLongerRunning) {
+    const auto running = std::make_shared<FakeDownload>(), finished = std::make_shared<FakeDownload>(),
+               failed = std::make_shared<FakeDownload>(), late = std::make_shared<FakeDownload>();
+    add("page", Status::Finished);
+    add("running", Status::Downloading, running);
+    add("finished", Status::Finished, finished);
+    add("failed", Status::Failed, failed);
+    registry().cancelAllDownloader();
+    EXPECT_EQ(std::make_tuple(running->cancels, finished->cancels, failed->cancels), std::make_tuple(1, 0, 0));
+
+    // Started after the cancel, and a second record on the finished transfer still running:
+    // neither goes, nor does the page download's record, which has no transfer.
+    add("late", Status::Downloading, late);
+    add("sameTransfer", Status::Downloading, finished);
+    registry().cleanAllNoDownloadingHistory();
+    EXPECT_EQ(listed(), (Strings{"sameTransfer:1", "late:1", "page:2"}));
+    EXPECT_EQ(late->cancels, 0);
+}
+
+}  // namespace
