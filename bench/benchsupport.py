@@ -1,14 +1,14 @@
-"""What bench/compare and bench/soak share: bench/startup's pieces (fresh homes on private
-buses, seeded stores, the demo server, process groups), the figures read from /proc for every
-process of a side, the one Xvfb and the bench's own loopback page server.
+"""What the benches share: the launcher's pieces (tools/session/velloq_session.py: a session bus
+of the bench's own, under Xvfb without a display; the demo server; fresh homes with seeded stores;
+process groups stopped whole), the figures read from /proc for every process of a side, the
+windows and the bench's own loopback page server.
 
-Run with the system's /usr/bin/python3: python3-dbusmock and python3-xlib are installed for it.
+Run with the system's /usr/bin/python3: python3-pyatspi, python3-dbusmock and python3-xlib are
+installed for it.
 """
 
 import http.client
 import http.server
-import importlib.machinery
-import importlib.util
 import os
 import subprocess
 import sys
@@ -18,35 +18,39 @@ import urllib.parse
 
 BENCH_DIR = os.path.dirname(os.path.abspath(__file__))
 REPO_ROOT = os.path.dirname(BENCH_DIR)
+sys.path.insert(0, os.path.join(REPO_ROOT, "tools", "session"))
+import velloq_session as session  # noqa: E402
 
-
-def _load_startup_bench():
-    """bench/startup is a script without a .py name; its helpers are loaded from it as they are."""
-    sys.dont_write_bytecode = True
-    loader = importlib.machinery.SourceFileLoader("bench_startup", os.path.join(BENCH_DIR, "startup"))
-    module = importlib.util.module_from_spec(importlib.util.spec_from_loader(loader.name, loader))
-    loader.exec_module(module)
-    return module
-
-
-startup = _load_startup_bench()
-RunFailed = startup.RunFailed
-FreshSession = startup.FreshSession
-DemoServer = startup.DemoServer
-stop_process_group = startup.stop_process_group
-seed_stores = startup.seed_stores
-binaries_in = startup.binaries_in
-
+# Without the user's display a bench runs as the tests do: no compositing, X11, and no
+# accessibility bridge unless it reads the tree (bench/startup times both sides through it).
+HEADLESS_ENV = {"WEBKIT_DISABLE_COMPOSITING_MODE": "1", "GDK_BACKEND": "x11"}
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 
 
-def rerun_under_xvfb(script, mark):
-    """Without a display, the whole bench runs again inside one Xvfb; never returns. xvfb-run
-    stops the server when the bench ends, however it ends."""
-    os.environ.update(startup.HEADLESS_ENV)
-    os.environ[mark] = "1"
-    command = ["xvfb-run", "-a", "-s", startup.XVFB_SERVER_ARGS, sys.executable, os.path.abspath(script)]
-    os.execvp("xvfb-run", command + sys.argv[1:])
+class RunFailed(Exception):
+    pass
+
+
+def isolate(own_display=False, accessible=False):
+    """Runs the bench again on a session bus of its own, under an Xvfb of its own without a display
+    (or with OWN_DISPLAY), as velloq_session.isolate does; returns in the run that is isolated."""
+    keep_display = bool(os.environ.get("DISPLAY")) and not own_display
+    if not keep_display:
+        os.environ.update(HEADLESS_ENV)
+    session.isolate(network=False, display=keep_display, quiet_bus=True)
+    if session.headless() and not accessible:
+        os.environ["NO_AT_BRIDGE"] = "1"
+
+
+def seeded_home(base_url):
+    """A fresh home whose stores hold the demo organisation of the server at BASE_URL as the one
+    server, already chosen, so that the program opens its login page at once."""
+    return session.Home(servers=session.servers((0, "acme"), base=base_url), chosen=0)
+
+
+def binaries_in(build):
+    return {"ours": session.program_path(build), "bare": os.path.join(build, "bench", "bare_webview"),
+            "server": os.path.join(build, "tools", "demo-server", "velloq-demo-server")}
 
 
 def check_built(name, binaries, targets, build):

@@ -3,7 +3,8 @@ demo server and the built bundle with a fresh home; `isolate()` runs the test sc
 network namespace of its own (only loopback: the demo server takes the port the build points
 at), on an X server and a session bus of its own. `Session` adds what the tests do to the
 program's controls, found in its accessibility tree by AT-SPI role ("push button", "text", ...)
-and name, as assistive technology finds and works them."""
+and name, as assistive technology finds and works them; `close_by_window_manager()` closes a
+window through the X server as a window manager does."""
 import functools
 import os
 import sys
@@ -12,10 +13,32 @@ BINARY_DIR = os.environ.get("VELLOQ_BINARY_DIR", "")
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
                                 "tools", "session"))
 import velloq_session  # noqa: E402
-from velloq_session import APP_ID, DEMO_BASE, localized, servers, wait_for  # noqa: E402,F401
+from velloq_session import (APP_ID, APP_NAME, DEMO_BASE, Home, bus_call, localized, owner_pid,  # noqa: E402,F401
+                            servers, session_bus, wait_for)
 
 isolate = functools.partial(velloq_session.isolate, network=True, display=False)
 sign_setting_code = functools.partial(velloq_session.sign_setting_code, BINARY_DIR)
+DemoServer = functools.partial(velloq_session.DemoServer, BINARY_DIR)
+PROGRAM, HELPER = velloq_session.program_path(BINARY_DIR), velloq_session.helper_path(BINARY_DIR)
+
+
+def close_by_window_manager(pid, title=APP_NAME):
+    """Sends WM_DELETE_WINDOW, as a window manager's close button does, to process PID's top-level
+    X windows titled TITLE."""
+    from Xlib import X, display, protocol
+    screen = display.Display()
+    atom = screen.intern_atom
+    for window in screen.screen().root.query_tree().children:
+        pids = window.get_full_property(atom("_NET_WM_PID"), X.AnyPropertyType)
+        name = window.get_full_property(atom("_NET_WM_NAME"), atom("UTF8_STRING"))
+        # GDK's hidden client-leader window has the title too, but no window type.
+        if pids and pids.value[0] == pid and name and name.value == title.encode() and \
+                window.get_full_property(atom("_NET_WM_WINDOW_TYPE"), X.AnyPropertyType):
+            data = (32, [atom("WM_DELETE_WINDOW"), X.CurrentTime, 0, 0, 0])
+            window.send_event(protocol.event.ClientMessage(window=window, client_type=atom("WM_PROTOCOLS"), data=data),
+                              event_mask=X.NoEventMask)
+    screen.sync()
+    screen.close()
 
 
 class Session(velloq_session.Session):

@@ -1,7 +1,7 @@
-"""Velloq Parlor against the demo organisation's server, as the demo and the end-to-end tests run
-it: the demo server on loopback, a fresh home whose stores are seeded, the program on a session
-bus of its own (under Xvfb without a display), found and waited for through its accessibility
-tree, and stopped with everything it started.
+"""Velloq Parlor against the demo organisation's server, as the demo, the end-to-end tests and the
+benches run it: the demo server on loopback, a fresh home whose stores are seeded, the program on
+a session bus of its own (under Xvfb without a display), found and waited for through its
+accessibility tree, and stopped with everything it started.
 
   velloq_session.py demo BUILD [--from-code-entry] [--language L] [--screenshot PATH]
 
@@ -12,6 +12,7 @@ import argparse
 import contextlib
 import ctypes
 import fcntl
+import functools
 import json
 import os
 import plistlib
@@ -24,18 +25,22 @@ import sys
 import tempfile
 import time
 
+from gi.repository import Gio, GLib
+
 SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
 APP_ID = "app.velloq.Parlor"
+APP_NAME = "Velloq Parlor"
 DEMO_PORT = 18480
 DEMO_BASE = f"http://127.0.0.1:{DEMO_PORT}/"
 _INSIDE = "VELLOQ_SESSION_ISOLATED"
 _HEADLESS = "VELLOQ_SESSION_HEADLESS"  # the X server is the session's own
 
 
-def isolate(network=True, display=True):
+def isolate(network=True, display=True, quiet_bus=False):
     """Runs this script again on a session bus of its own (the accessibility bus is activated from
     it), under an X server of its own unless DISPLAY is kept, and with NETWORK in a network
-    namespace where only loopback is up (the demo server takes its port without meeting another's)."""
+    namespace where only loopback is up (the demo server takes its port without meeting another's).
+    With QUIET_BUS the bus and the services it starts write to the null device, the script as before."""
     if os.environ.get(_INSIDE):
         return
     if network:
@@ -49,10 +54,71 @@ def isolate(network=True, display=True):
     env.pop("NO_AT_BRIDGE", None)  # the program's accessibility bridge is what is read
     env.pop("DBUS_SESSION_BUS_ADDRESS", None)
     command = ["dbus-run-session", "--", sys.executable, *sys.argv]
+    if quiet_bus:  # the script's output is handed past the bus on descriptors 3 and 4
+        command = ["sh", "-c", 'exec "$@" 3>&1 4>&2 >/dev/null 2>&1', "sh", *command[:2],
+                   "sh", "-c", 'exec "$@" >&3 2>&4 3>&- 4>&-', "sh", *command[2:]]
     if not display:
         env[_HEADLESS] = "1"
         command = ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp", *command]
     os.execvpe(command[0], command, env)
+
+
+def headless():
+    """Whether this script runs on an X server of its own, started by `isolate()`."""
+    return os.environ.get(_HEADLESS) == "1"
+
+
+def program_path(build):
+    """The program inside BUILD's bundle."""
+    return os.path.join(build, f"{APP_NAME}.app/Contents/MacOS/{APP_NAME}")
+
+
+def helper_path(build):
+    """The login-item helper inside BUILD's bundle."""
+    helper = f"{APP_NAME} helper"
+    return os.path.join(build, f"{APP_NAME}.app/Contents/Library/LoginItems/{helper}.app/Contents/MacOS/{helper}")
+
+
+def stop(process, limit=10.0):
+    """Ends PROCESS, started in a session of its own, with the rest of its process group (the
+    engine's processes, a program a helper started): SIGTERM, and SIGKILL to what is left after
+    LIMIT seconds. The process is reaped."""
+    def group_left():
+        process.poll()  # reaped, an ended process leaves the group
+        try:
+            os.killpg(process.pid, 0)
+            return True
+        except ProcessLookupError:
+            return False
+    with contextlib.suppress(ProcessLookupError):
+        os.killpg(process.pid, signal.SIGTERM)
+    deadline = time.monotonic() + limit
+    while group_left() and time.monotonic() < deadline:
+        time.sleep(0.05)
+    with contextlib.suppress(ProcessLookupError):
+        os.killpg(process.pid, signal.SIGKILL)
+    process.wait()
+    if process.stdout:
+        process.stdout.close()
+
+
+@functools.cache
+def session_bus():
+    return Gio.bus_get_sync(Gio.BusType.SESSION)  # kept: the connection closes with its last reference
+
+
+def bus_call(name, path, interface, method, arguments=None, reply=None):
+    """The unpacked reply of METHOD of NAME's object PATH on the session bus; GLib.Error without one."""
+    return session_bus().call_sync(name, path, interface, method, arguments, reply and GLib.VariantType(reply),
+                                   Gio.DBusCallFlags.NONE, 5000, None).unpack()
+
+
+def owner_pid(name=APP_ID):
+    """The process owning NAME on the session bus; None while none does."""
+    with contextlib.suppress(GLib.Error):
+        return bus_call("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                        "GetConnectionUnixProcessID", GLib.Variant("(s)", (name,)), "(u)")[0]
+    return None
 
 
 def wait_for(predicate, limit=20.0, what="the condition"):
@@ -75,9 +141,9 @@ def localized(language, key):
         return plistlib.load(table)[key]
 
 
-def servers(*entries):
-    """The stored server list of (sequence, organisation) entries on the demo server."""
-    return json.dumps([{"Sequence": sequence, "ServerName": name, "Url": f"{DEMO_BASE}orgs/{name}/", "IsCnUrl": 0}
+def servers(*entries, base=DEMO_BASE):
+    """The stored server list of (sequence, organisation) entries on the demo server at BASE."""
+    return json.dumps([{"Sequence": sequence, "ServerName": name, "Url": f"{base}orgs/{name}/", "IsCnUrl": 0}
                        for sequence, name in entries])
 
 
@@ -90,19 +156,35 @@ def sign_setting_code(build, payload_name, key=None):
     return subprocess.run(command, check=True, capture_output=True, text=True).stdout.strip()
 
 
-class Session:
-    """The demo server and the program of BUILD (or COMMAND) with a fresh home, started on
-    entering the context and stopped on leaving it; `ready()` (waited for on entering) is what a
-    subclass expects shown. SERVERS (a list's JSON text) and CHOSEN seed the stores."""
+class DemoServer:
+    """The demo organisation's server of BUILD on loopback PORT (0: a free one), running until the
+    context it is entered as ends; `base` is its address. With TLS it serves HTTPS with a
+    certificate no system trusts."""
 
-    def __init__(self, build, language="en-US", servers=None, chosen=None, seed_settings=True, command=None,
-                 test_routes=False):
-        import pyatspi
-        self.atspi = pyatspi
-        self.build = build
+    def __init__(self, build, port=DEMO_PORT, test_routes=False, tls=False):
+        command = [os.path.join(build, "tools/demo-server/velloq-demo-server"), "--port", str(port)]
+        command += (["--with-test-routes"] if test_routes else []) + (["--tls"] if tls else [])
+        self.process = subprocess.Popen(command,
+                                        stdout=subprocess.PIPE, text=True, start_new_session=True)
+        line = self.process.stdout.readline()
+        if not line.startswith("listening on "):
+            stop(self.process)
+            raise RuntimeError(f"the demo server did not start: {line!r}")
+        self.base = line.split()[-1]
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *_):
+        stop(self.process)
+
+
+class Home:
+    """A fresh home folder, its stores seeded with SERVERS (a list's JSON text) and CHOSEN; what is
+    spawned in it is stopped, and the folder removed, when the context it is entered as ends."""
+
+    def __init__(self, language="en-US", servers=None, chosen=None, seed_settings=True):
         self.language = language
-        self.command = command or [os.path.join(build, "Velloq Parlor.app/Contents/MacOS/Velloq Parlor")]
-        self.test_routes = test_routes
         self.home = tempfile.mkdtemp(prefix="velloq-session-")
         self.documents = os.path.join(self.home, "Documents")
         os.makedirs(self.documents)
@@ -117,32 +199,20 @@ class Session:
                                                        "serverListJsonString": servers})
 
     def __enter__(self):
-        try:
-            self._start_demo_server()
-            self.program = self.spawn(self.command)
-            self.ready()
-        except BaseException:
-            self.__exit__()
-            raise
         return self
 
-    def ready(self):
-        self.window()
-
     def __exit__(self, *_):
+        self.close()
+
+    def close(self):
         for process in reversed(self._processes):
-            process.terminate()
-            try:
-                process.wait(10)
-            except subprocess.TimeoutExpired:
-                process.kill()
-                process.wait()
-            if process.stdout:
-                process.stdout.close()
+            stop(process)
         shutil.rmtree(self.home, ignore_errors=True)
 
-    def text(self, key):
-        return localized(self.language, key)
+    @property
+    def env(self):
+        return dict(os.environ, HOME=self.home, XDG_CONFIG_HOME=f"{self.home}/.config",
+                    XDG_DATA_HOME=f"{self.home}/.local/share", XDG_CACHE_HOME=f"{self.home}/.cache")
 
     def write_plist(self, name, values):
         with open(os.path.join(self.documents, name), "wb") as out:
@@ -153,19 +223,41 @@ class Session:
             return plistlib.load(stored)
 
     def spawn(self, command, **options):
-        env = dict(os.environ, HOME=self.home, XDG_CONFIG_HOME=f"{self.home}/.config",
-                   XDG_DATA_HOME=f"{self.home}/.local/share", XDG_CACHE_HOME=f"{self.home}/.cache")
-        process = subprocess.Popen(command, env=env, **options)
+        """Starts COMMAND in this home, in a session (and process group) of its own."""
+        process = subprocess.Popen(command, env=self.env, start_new_session=True, **options)
         self._processes.append(process)
         return process
 
-    def _start_demo_server(self):
-        command = [os.path.join(self.build, "tools/demo-server/velloq-demo-server"), "--port", str(DEMO_PORT)]
-        server = self.spawn(command + (["--with-test-routes"] if self.test_routes else []), stdout=subprocess.PIPE,
-                            text=True)
-        line = server.stdout.readline()
-        if not line.startswith("listening on "):
-            raise RuntimeError(f"the demo server did not start: {line!r}")
+
+class Session(Home):
+    """The demo server and the program of BUILD (or COMMAND) in a fresh home, started on entering
+    the context and stopped on leaving it; `ready()` (waited for on entering) is what a subclass
+    expects shown."""
+
+    def __init__(self, build, language="en-US", servers=None, chosen=None, seed_settings=True, command=None,
+                 test_routes=False):
+        import pyatspi
+        self.atspi = pyatspi
+        super().__init__(language, servers, chosen, seed_settings)
+        self.build = build
+        self.command = command or [program_path(build)]
+        self.test_routes = test_routes
+
+    def __enter__(self):
+        try:
+            self._processes.append(DemoServer(self.build, test_routes=self.test_routes).process)
+            self.program = self.spawn(self.command)
+            self.ready()
+        except BaseException:
+            self.__exit__()
+            raise
+        return self
+
+    def ready(self):
+        self.window()
+
+    def text(self, key):
+        return localized(self.language, key)
 
     # The accessibility tree -----------------------------------------------------------------
 
@@ -209,8 +301,9 @@ class Session:
 
     def quit(self):
         """Asks the program to quit as File ▸ Quit does, and waits for it to end."""
-        subprocess.run(["gdbus", "call", "--session", "-d", APP_ID, "-o", "/" + APP_ID.replace(".", "/"), "-m",
-                        "org.gtk.Actions.Activate", "quit", "[]", "{}"], capture_output=True, timeout=10)
+        with contextlib.suppress(GLib.Error):
+            bus_call(APP_ID, "/" + APP_ID.replace(".", "/"), "org.gtk.Actions", "Activate",
+                     GLib.Variant("(sava{sv})", ("quit", [], {})))
         self.program.wait(10)
 
 
@@ -222,7 +315,6 @@ def demo(arguments):
     options.add_argument("--screenshot", default="build/demo-screenshot.png")
     options = options.parse_args(arguments)
     isolate(network=False, display=bool(os.environ.get("DISPLAY")))
-    headless = os.environ.get(_HEADLESS) == "1"
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # a stopped demo stops what it started
     chosen = None if options.from_code_entry else 0
     listed = "" if options.from_code_entry else servers((0, "acme"))
@@ -232,7 +324,7 @@ def demo(arguments):
             with open(code_file, "w") as out:
                 out.write(sign_setting_code(options.build, "acme-one.json"))
             print(f"enterprise codes: velloq-one, velloq-three; setting code: {code_file}")
-        if not headless:
+        if not headless():
             session.program.wait()
             return 0
         wait_for(lambda: session.first_screen_shown(options.from_code_entry), 60, "the first screen")
