@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -18,14 +19,10 @@ namespace {
 std::vector<std::string> g_warnings;
 
 GLogWriterOutput recordWarnings(GLogLevelFlags level, const GLogField* fields, gsize count, gpointer) {
-    std::string domain, message;
-    for (gsize i = 0; i < count; ++i) {
-        const std::string key = fields[i].key;
-        if (fields[i].length >= 0) continue;  // every field here is text
-        if (key == "GLIB_DOMAIN") domain = static_cast<const char*>(fields[i].value);
-        if (key == "MESSAGE") message = static_cast<const char*>(fields[i].value);
-    }
-    if ((level & G_LOG_LEVEL_WARNING) && domain == "velloq-parlor") g_warnings.push_back(message);
+    std::map<std::string, std::string> texts;  // the fields that are text, by key
+    for (gsize i = 0; i < count; ++i)
+        if (fields[i].length < 0) texts[fields[i].key] = static_cast<const char*>(fields[i].value);
+    if ((level & G_LOG_LEVEL_WARNING) && texts["GLIB_DOMAIN"] == "velloq-parlor") g_warnings.push_back(texts["MESSAGE"]);
     return G_LOG_WRITER_HANDLED;
 }
 
