@@ -69,6 +69,7 @@ void AppDelegate::on_application_shutdown() {
 
 void AppDelegate::addApplicationActions() {
     add_action(kQuitActionName, sigc::mem_fun(*this, &AppDelegate::quit));
+    m_changeServerAction = add_action(kChangeServerActionName, sigc::mem_fun(*this, &AppDelegate::changeServer));
     set_accel_for_action(std::string("app.") + kQuitActionName, "<Primary>q");
     set_accel_for_action(std::string("win.") + Q7ZMainWindow::kReloadActionName, "<Primary>r");
 }
@@ -96,9 +97,9 @@ void AppDelegate::dressMainWindow() {
 void AppDelegate::setMenuBar() {
     auto reloadSection = Gio::Menu::create();
     reloadSection->append(localizedString("Reload"), std::string("win.") + Q7ZMainWindow::kReloadActionName);
+    reloadSection->append(localizedString("ChangeServer"), std::string("app.") + kChangeServerActionName);
     auto quitSection = Gio::Menu::create();
     quitSection->append(localizedString("Quit"), std::string("app.") + kQuitActionName);
-    // Sections are drawn with a separator between them: "Reload" at index 0, the separator at 1.
     auto fileMenu = Gio::Menu::create();
     fileMenu->append_section(reloadSection);
     fileMenu->append_section(quitSection);
@@ -143,7 +144,17 @@ Q7ZScreenHost::Screen AppDelegate::chooseFirstScreen() {
 
 void AppDelegate::placeFirstScreen() { showScreen(chooseFirstScreen()); }
 
+void AppDelegate::changeServer() {
+    const int choice = dialogs().showAlert(localizedString("ChangeServerConfirm"), AlertStyle::Warning,
+                                           {localizedString("m9"), localizedString("m10")});
+    if (choice != 0) return;
+    const auto servers = Q7ZRemoteConfigSingleton::getInstance().getServerUrlDataList();
+    showScreen(servers.size() >= 2 ? Screen::MultipleServerSelect : Screen::EnterEnterpriseCode);
+}
+
 void AppDelegate::showScreen(Screen screen) {
+    // Only the web app has a server to leave.
+    if (m_changeServerAction) m_changeServerAction->set_enabled(screen == Screen::WebView);
     switch (screen) {
     case Screen::EnterEnterpriseCode: installScreen(std::make_unique<Q7ZEnterEnterpriseCodeViewController>(*this)); break;
     case Screen::MultipleServerSelect: installScreen(std::make_unique<Q7ZMultipleServerSelectViewController>(*this)); break;

@@ -29,6 +29,7 @@
 class AppDelegate : public Gtk::Application, public Q7ZScreenHost {
 public:
     static constexpr const char* kQuitActionName = "quit";
+    static constexpr const char* kChangeServerActionName = "changeServer";
 
     static Glib::RefPtr<AppDelegate> create(const std::string& applicationId = BuildConfig::kAppId);
     ~AppDelegate() override;
@@ -64,6 +65,9 @@ private:
     void addStatusItem();
     // The first screen from the stored server list and server sequence. Stores the sequence
     // of a one-entry list and saves the settings whenever a list is stored.
+    // File ▸ Change Server…: after a confirmation, the server selection when two or more
+    // servers are stored, else the code entry; the stored servers stay until a new choice.
+    void changeServer();
     static Screen chooseFirstScreen();
     void placeFirstScreen();
     void statusItemClick();
@@ -82,6 +86,7 @@ private:
 
     GtkDialogs m_dialogs;
     std::unique_ptr<Q7ZMainWindow> m_window;
+    Glib::RefPtr<Gio::SimpleAction> m_changeServerAction;
     std::unique_ptr<LauncherEntry> m_launcherEntry;
     std::unique_ptr<Attention> m_attention;
     std::unique_ptr<StatusItem> m_statusItem;

@@ -8,6 +8,8 @@
 #include <curl/curl.h>
 #include <glib.h>
 
+#include "platform/DesktopProxy.h"
+
 namespace SynchronousTask {
 namespace {
 
@@ -155,6 +157,7 @@ void applyMethodAndBody(CURL* curl, const UrlRequest& request) {
 
 void applyTransportOptions(CURL* curl, const UrlRequest& request, char* errorBuffer) {
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROXY, DesktopProxy::forUrl(request.url).c_str());
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);

@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include "utility/Q7ZACUtility.h"
+#include "platform/DesktopProxy.h"
 #include "platform/GObjectPtr.h"
 
 namespace {
@@ -158,6 +159,7 @@ bool isHeaderTextSafe(std::string_view text) { return text.find_first_of(std::st
 
 void applyRequestOptions(CURL* curl, const Q7ZPageDownload::Request& request) {
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
+    curl_easy_setopt(curl, CURLOPT_PROXY, DesktopProxy::forUrl(request.url).c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     if (!request.cookieHeader.empty()) curl_easy_setopt(curl, CURLOPT_COOKIE, request.cookieHeader.c_str());
     if (!request.userAgent.empty()) curl_easy_setopt(curl, CURLOPT_USERAGENT, request.userAgent.c_str());

@@ -12,6 +12,7 @@
 #include "platform/GObjectPtr.h"
 #include "onboarding/Q7ZServerSettingApplier.h"
 #include "platform/Bundle.h"
+#include "platform/MainThread.h"
 
 namespace {
 
@@ -25,13 +26,6 @@ std::string lowerCased(const std::string& text) {
     return lower ? std::string(lower.get()) : text;
 }
 
-// The one "%@" of a localised format replaced by argument.
-std::string formatWithArgument(std::string format, const std::string& argument) {
-    const std::size_t placeholder = format.find("%@");
-    if (placeholder != std::string::npos) format.replace(placeholder, 2, argument);
-    return format;
-}
-
 std::string settingCodeFailureMessage(std::uint64_t decodeStatus) {
     return localizedString("m3481") + (decodeStatus == Q7ZJWTData::kMalformedInput ? "(1)" : "(2)");
 }
@@ -42,7 +36,31 @@ bool isSuccess(const nlohmann::json& answer) {
     return found != answer.end() && found->is_boolean() && found->get<bool>();
 }
 
+// Both stores' values, to put back after a cancelled check wrote them.
+struct StoredValues {
+    Q7ZAppSettings settings = Q7ZAppSettingConfigSingleton::getInstance().snapshot();
+    std::string title = remote().remoteTitle(), icon = remote().remoteTitleIcon();
+    std::string servers = remote().serverListJsonString(), version = remote().version();
+
+    static Q7ZRemoteConfigSingleton& remote() { return Q7ZRemoteConfigSingleton::getInstance(); }
+    void restoreAndSave() const {
+        auto& store = Q7ZAppSettingConfigSingleton::getInstance();
+        store.apply(settings);
+        remote().setRemoteTitle(title);
+        remote().setRemoteTitleIcon(icon);
+        remote().setServerListJsonString(servers);
+        remote().setVersion(version);
+        if (!store.saveConfig() || !remote().saveConfig()) g_warning("could not save the settings a cancelled check put back");
+    }
+};
+
 }  // namespace
+
+struct Q7ZEnterpriseCodeChecks::CheckState {
+    StoredValues before;
+    bool cancelled = false;
+    bool storesWritten = false;
+};
 
 Q7ZEnterpriseCodeChecks::Q7ZEnterpriseCodeChecks(EnterpriseCodeScreen& screen)
     : Q7ZEnterpriseCodeChecks(screen, Options{}) {}
@@ -58,9 +76,19 @@ void Q7ZEnterpriseCodeChecks::startCheckActivationCode(std::optional<std::string
     start([message = std::move(message)](const Check& check) { check.checkActivationCodeWithMessage(message); });
 }
 
+void Q7ZEnterpriseCodeChecks::cancel() {
+    m_workers.revoke();
+    if (!m_running) return;
+    m_running->cancelled = true;
+    if (m_running->storesWritten) m_running->before.restoreAndSave();
+    m_running.reset();
+}
+
 void Q7ZEnterpriseCodeChecks::start(std::function<void(const Check&)> work) {
-    const bool started = Worker::start(m_workers, [screen = &m_screen, options = m_options, work = std::move(work)](
-                                                      const Worker::Link& link) { work(Check(link, screen, options)); });
+    m_running = std::make_shared<CheckState>();
+    const bool started =
+        Worker::start(m_workers, [screen = &m_screen, options = m_options, state = m_running, work = std::move(work)](
+                                     const Worker::Link& link) { work(Check(link, screen, options, state)); });
     // No thread, no check: take the cover down so the screen is usable again.
     if (!started) m_screen.closeCoverView();
 }
@@ -83,10 +111,12 @@ void Q7ZEnterpriseCodeChecks::Check::checkEnterpriseCodeThread() const {
         reportToScreen([](EnterpriseCodeScreen& screen) { screen.showInlineError(); }, kNoWait);
         return;
     }
-    const auto privateCloudData = answer->find("PrivateCloudData");
-    if (privateCloudData != answer->end()) Q7ZServerSettingApplier::applyPrivateCloudData(*privateCloudData);
-    Q7ZServerSettingApplier::chooseServerAndSave();
-    continueWithChosenServer();
+    const bool applied = writeStores([&answer] {
+        const auto privateCloudData = answer->find("PrivateCloudData");
+        if (privateCloudData != answer->end()) Q7ZServerSettingApplier::applyPrivateCloudData(*privateCloudData);
+        Q7ZServerSettingApplier::chooseServerAndSave();
+    });
+    if (applied) continueWithChosenServer();
 }
 
 void Q7ZEnterpriseCodeChecks::Check::checkActivationCodeWithMessage(const std::optional<std::string>& message) const {
@@ -106,9 +136,11 @@ void Q7ZEnterpriseCodeChecks::Check::checkActivationCodeWithMessage(const std::o
             kNoWait);
         return;
     }
-    Q7ZServerSettingApplier::applySettingCodePayload(*token.resultDic());
-    Q7ZServerSettingApplier::chooseServerAndSave();
-    continueWithChosenServer();
+    const bool applied = writeStores([&token] {
+        Q7ZServerSettingApplier::applySettingCodePayload(*token.resultDic());
+        Q7ZServerSettingApplier::chooseServerAndSave();
+    });
+    if (applied) continueWithChosenServer();
 }
 
 void Q7ZEnterpriseCodeChecks::Check::detectLoginPageValidThread() const {
@@ -116,8 +148,8 @@ void Q7ZEnterpriseCodeChecks::Check::detectLoginPageValidThread() const {
         reportToScreen([](EnterpriseCodeScreen& screen) { screen.goLoginPage(); }, kNoWait);
         return;
     }
-    Q7ZRemoteConfigSingleton::getInstance().resetConfig();
-    const std::string text = formatWithArgument(localizedString("m3840"), localizedString("m753"));
+    if (!writeStores([] { Q7ZRemoteConfigSingleton::getInstance().resetConfig(); })) return;
+    const std::string text = localizedFormat("m3840", localizedString("m753"));
     reportToScreen([text](EnterpriseCodeScreen& screen) { screen.showErrorAlertViewWithMessage(text); }, kNoWait);
     reportToScreen([](EnterpriseCodeScreen& screen) { screen.closeCoverView(); }, kWait);
 }
@@ -134,6 +166,16 @@ void Q7ZEnterpriseCodeChecks::Check::continueWithChosenServer() const {
 
 void Q7ZEnterpriseCodeChecks::Check::reportToScreen(ScreenWork work, bool wait) const {
     m_link.report([screen = m_screen, work = std::move(work)] { work(*screen); }, wait);
+}
+
+bool Q7ZEnterpriseCodeChecks::Check::writeStores(std::function<void()> work) const {
+    bool written = false;
+    MainThread::runSync([&written, &work, state = m_state] {
+        if (state->cancelled) return;
+        work();
+        written = state->storesWritten = true;
+    });
+    return written;
 }
 
 std::optional<std::string> Q7ZEnterpriseCodeChecks::Check::typedCodeOnMainThread() const {

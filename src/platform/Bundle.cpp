@@ -167,3 +167,10 @@ std::string Bundle::localizedStringForKey(const std::string& key, const std::str
 }
 
 std::string localizedString(const std::string& key) { return Bundle::mainBundle().localizedStringForKey(key); }
+
+std::string localizedFormat(const std::string& key, const std::string& argument) {
+    std::string text = localizedString(key);
+    if (const std::size_t placeholder = text.find("%@"); placeholder != std::string::npos)
+        text.replace(placeholder, 2, argument);
+    return text;
+}

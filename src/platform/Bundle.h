@@ -75,3 +75,5 @@ private:
 
 // Shorthand for the main bundle's lookup with no default value and the default table.
 std::string localizedString(const std::string& key);
+// The text of key with its one "%@" replaced by argument.
+std::string localizedFormat(const std::string& key, const std::string& argument);

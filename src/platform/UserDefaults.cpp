@@ -37,6 +37,12 @@ void UserDefaults::removeAppleLanguages() {
     m_values.remove(kAppleLanguages);
 }
 
+std::optional<std::int64_t> UserDefaults::integer(const std::string& key) {
+    std::lock_guard lock(m_mutex);
+    reloadIfMoved();
+    return m_values.integerValue(key);
+}
+
 bool UserDefaults::synchronize() {
     std::lock_guard lock(m_mutex);
     reloadIfMoved();

@@ -14,6 +14,9 @@
 class UserDefaults {
 public:
     static constexpr const char* kAppleLanguages = "AppleLanguages";
+    // Seconds the main page may take to answer before the program says so (default 30); for
+    // an administrator whose server is slow, or far away.
+    static constexpr const char* kPageLoadTimeout = "PageLoadTimeout";
 
     static UserDefaults& standardUserDefaults();
     static std::string filePath();
@@ -23,6 +26,8 @@ public:
     std::optional<std::vector<std::string>> appleLanguages();
     void setAppleLanguages(const std::vector<std::string>& folders);
     void removeAppleLanguages();
+    // nullopt when the key holds no number.
+    std::optional<std::int64_t> integer(const std::string& key);
     // Writes the values atomically; false when the file could not be written.
     bool synchronize();
 

@@ -35,6 +35,9 @@ public:
     Owner& operator=(const Owner&) = delete;
 
     Link link() const { return Link(m_alive); }
+    // Drops the reports of every worker started so far, as if the owner had gone (a check
+    // the user cancelled); workers started later report again.
+    void revoke() { m_alive = std::make_shared<int>(0); }
 
 private:
     std::shared_ptr<int> m_alive = std::make_shared<int>(0);

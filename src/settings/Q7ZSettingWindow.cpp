@@ -79,14 +79,6 @@ std::string lastPathComponent(const std::string& path) {
     return path.empty() ? std::string() : Glib::path_get_basename(path);
 }
 
-std::string loginPageFailureMessage() {
-    std::string text = localizedString("m3840");
-    if (const auto placeholder = text.find("%@"); placeholder != std::string::npos) {
-        text.replace(placeholder, 2, localizedString("m753"));
-    }
-    return text;
-}
-
 // The remote configuration first, then the settings; true when both reached their files.
 bool saveBothStores() {
     const bool remoteSaved = Q7ZRemoteConfigSingleton::getInstance().saveConfig();
@@ -353,17 +345,27 @@ void Q7ZSettingWindow::updateSaveButtonStatus() {
 }
 
 void Q7ZSettingWindow::saveBtnClick() {
-    if (m_coverTouchView) return;
-    m_coverTouchView = std::make_unique<Q7ZNonAcceptTouchsView>();
-    m_coverTouchView->dimBackground();
-    m_overlay.add_overlay(*m_coverTouchView);
-    m_coverTouchView->show();
+    if (isCovered()) return;
+    showCover(nullptr);
     // The worker touches only the stores and the login item.
     const bool started = Worker::start(m_workers, [this, values = m_values](const Worker::Link& window) {
         const SaveOutcome outcome = saveDataProcessThread(values);
         window.report([this, outcome] { saveDataDidFinish(outcome); });
     });
-    if (!started) m_coverTouchView.reset();
+    if (!started) closeCover();
+}
+
+bool Q7ZSettingWindow::isCovered() const { return m_cover && m_cover->isShown(); }
+
+// The keyboard is kept from the controls below as the cover keeps the pointer from them.
+void Q7ZSettingWindow::showCover(std::function<void()> onCancel) {
+    m_cover = std::make_unique<Q7ZBusyCover>(m_overlay, std::move(onCancel));
+    m_contentView.set_sensitive(false);
+}
+
+void Q7ZSettingWindow::closeCover() {
+    if (m_cover) m_cover->close();  // kept until the next: its Cancel may be what closes it
+    m_contentView.set_sensitive(true);
 }
 
 Q7ZSettingWindow::SaveOutcome Q7ZSettingWindow::saveDataProcessThread(const Q7ZAppSettings& values) {
@@ -375,8 +377,7 @@ Q7ZSettingWindow::SaveOutcome Q7ZSettingWindow::saveDataProcessThread(const Q7ZA
 }
 
 void Q7ZSettingWindow::saveDataDidFinish(SaveOutcome outcome) {
-    static_cast<Gtk::Container&>(m_overlay).remove(*m_coverTouchView);  // Gtk::Bin hides this overload
-    m_coverTouchView.reset();
+    closeCover();
     if (outcome.serverChanged) {
         alertChangeServer();
     } else if (outcome.languageChanged) {
@@ -390,22 +391,43 @@ bool Q7ZSettingWindow::confirmRestart(const std::string& message) {
     const int choice = m_dialogs.showAlert(message, AlertStyle::Informational,
                                            {localizedString("m9"), localizedString("m10")});
     if (choice == 0) return true;
-    reloadBothStores();
-    updateSaveButtonStatus();
+    keepStoredSettings();
     return false;
 }
 
+// The answer decides between restarting and staying; it is awaited behind the cover, where
+// Cancel abandons it and keeps the stored server.
 void Q7ZSettingWindow::alertChangeServer() {
     if (!confirmRestart(localizedString("m3206"))) return;
-    // Synchronous on purpose: the answer decides between restarting and staying.
-    if (Q7ZACUtility::detectLoginPageValidThread()) {
+    showCover([this] { cancelServerCheck(); });
+    const bool started = Worker::start(m_serverCheck, [this](const Worker::Link& window) {
+        const bool answered = Q7ZACUtility::detectLoginPageValidThread();
+        window.report([this, answered] { serverCheckDidFinish(answered); });
+    });
+    if (!started) serverCheckDidFinish(false);
+}
+
+void Q7ZSettingWindow::serverCheckDidFinish(bool answered) {
+    closeCover();
+    if (answered) {
         saveAndClose(&Q7ZSettingWindowDelegate::settingWindowWillCloseByChangeServer);
         return;
     }
     g_warning("The login page of the newly chosen server did not answer; the change is not kept");
+    keepStoredSettings();
+    showErrorAlertViewWithMessage(localizedFormat("m3840", localizedString("m753")));
+}
+
+void Q7ZSettingWindow::cancelServerCheck() {
+    m_serverCheck.revoke();
+    closeCover();
+    keepStoredSettings();
+}
+
+// The stores as their files hold them; the window keeps the user's edits for another try.
+void Q7ZSettingWindow::keepStoredSettings() {
     reloadBothStores();
     updateSaveButtonStatus();
-    m_workers.link().report([this] { showErrorAlertViewWithMessage(loginPageFailureMessage()); });
 }
 
 void Q7ZSettingWindow::alertChangeLanguage() {
@@ -431,7 +453,10 @@ void Q7ZSettingWindow::showErrorAlertViewWithMessage(const std::string& message)
 }
 
 bool Q7ZSettingWindow::on_key_press_event(GdkEventKey* event) {
-    if (m_coverTouchView) return true;  // nothing is edited or sent while saving
+    if (isCovered()) {  // nothing is edited or sent while the cover shows; Escape is its Cancel
+        if (event->keyval == GDK_KEY_Escape && m_cover->cancel()) return true;
+        return Gtk::Window::on_key_press_event(event);
+    }
     switch (event->keyval) {
         case GDK_KEY_Escape:
             cancelBtnClick();
@@ -467,7 +492,7 @@ bool Q7ZSettingWindow::on_motion_notify_event(GdkEventMotion* event) {
 }
 
 bool Q7ZSettingWindow::on_delete_event(GdkEventAny* event) {
-    if (m_coverTouchView) return true;
+    if (isCovered()) return true;
     if (!m_settingDelegate) return Gtk::Window::on_delete_event(event);
     cancelBtnClick();
     return true;

@@ -10,6 +10,7 @@
 // must outlive the window. Main thread only.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,7 +23,7 @@
 #include "config/Q7ZAppSettings.h"
 #include "controls/Q7ZCursorButton.h"
 #include "controls/Q7ZCursorPopUpButton.h"
-#include "controls/Q7ZNonAcceptTouchsView.h"
+#include "controls/Q7ZBusyCover.h"
 #include "platform/Worker.h"
 #include "platform/desktop/Dialogs.h"
 #include "settings/Q7ZSettingWindowDelegate.h"
@@ -84,6 +85,13 @@ private:
     static SaveOutcome saveDataProcessThread(const Q7ZAppSettings& values);
     void saveDataDidFinish(SaveOutcome outcome);
     void alertChangeServer();
+    void serverCheckDidFinish(bool answered);
+    void cancelServerCheck();
+    void keepStoredSettings();
+    bool isCovered() const;
+    // onCancel: what the cover's Cancel does; none for a step that cannot be abandoned.
+    void showCover(std::function<void()> onCancel);
+    void closeCover();
     void alertChangeLanguage();
     // Asks with message; true when the user confirmed, after which the caller saves.
     bool confirmRestart(const std::string& message);
@@ -103,8 +111,11 @@ private:
     Gtk::Fixed m_contentView;
     Q7ZCursorButton* m_cancelBtn = nullptr;
     Q7ZCursorButton* m_saveBtn = nullptr;
-    std::unique_ptr<Q7ZNonAcceptTouchsView> m_coverTouchView;
+    // Over the window while saving or checking the new server's login page.
+    std::unique_ptr<Q7ZBusyCover> m_cover;
     Q7ZSettingWindowDelegate* m_settingDelegate = nullptr;
     // Hand-backs from the save step run only while this lives.
     Worker::Owner m_workers;
+    // The new server's check, revoked by Cancel.
+    Worker::Owner m_serverCheck;
 };

@@ -5,8 +5,8 @@
 // Q7ZNavigationPolicy and carried out here (an address for the desktop, at most once in two
 // seconds each; a page download; the popup closed). Every permission request (location,
 // devices, clipboard, any other) is denied. A load that fails for lack of a network connection
-// shows the warning "m754" once, after the failing signal has returned; every other load
-// failure shows nothing and leaves the frame as it was.
+// shows the warning "m754" once, after the failing signal has returned. The main view's failed
+// loads also show its error page (Q7ZMainViewRecovery); a popup's leave the frame as it was.
 
 #include <functional>
 #include <memory>

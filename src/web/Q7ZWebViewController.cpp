@@ -26,6 +26,7 @@ Q7ZWebViewController::Q7ZWebViewController(Q7ZScreenHost& host)
       m_mainWindow(host.mainWindow()),
       m_organisationPages(Q7ZACUtility::getServerUrl()),
       m_webView(Q7ZWebContext::newWebView()),
+      m_recovery(m_webView.get(), [this] { loadLoginPage(); }),
       m_bridge(*this, [this](const auto& request) { return m_pageDialogs.answer(request); }, m_organisationPages),
       m_pageDialogs(m_dialogs),
       m_fileInputs(m_dialogs),
@@ -49,12 +50,21 @@ void Q7ZWebViewController::viewDidLoad() {
     serveView(m_webView.get());
     g_signal_connect(m_webView.get(), "load-changed", G_CALLBACK(&Q7ZWebViewController::on_webView_load_changed), nullptr);
     // Started before the window maps, so the engine's processes start while GTK finishes.
+    loadLoginPage();
+    Gtk::Widget& content = m_recovery.widget();
+    content.set_hexpand(true);
+    content.set_vexpand(true);
+    m_rootView.pack_start(content, Gtk::PACK_EXPAND_WIDGET);
+    content.show();
+}
+
+void Q7ZWebViewController::loadLoginPage() {
+    if (Q7ZACUtility::getServerUrl().empty()) {
+        g_warning("the chosen server is not among the stored servers: there is no page to load");
+        m_recovery.showFailure({Q7ZLoadFailure::Kind::NoServer, "", std::nullopt});
+        return;
+    }
     webkit_web_view_load_uri(m_webView.get(), Q7ZACUtility::getLoginPageUrl().c_str());
-    Gtk::Widget* webWidget = Glib::wrap(GTK_WIDGET(m_webView.get()));
-    webWidget->set_hexpand(true);
-    webWidget->set_vexpand(true);
-    m_rootView.pack_start(*webWidget, Gtk::PACK_EXPAND_WIDGET);
-    webWidget->show();
 }
 
 void Q7ZWebViewController::serveView(WebKitWebView* view) {
@@ -68,7 +78,7 @@ void Q7ZWebViewController::on_webView_load_changed(WebKitWebView* view, WebKitLo
     if (event == WEBKIT_LOAD_FINISHED) g_debug("the page %s has loaded", webkit_web_view_get_uri(view));
 }
 
-void Q7ZWebViewController::reloadWebView() { webkit_web_view_reload(m_webView.get()); }
+void Q7ZWebViewController::reloadWebView() { m_recovery.reload(); }
 
 void Q7ZWebViewController::evaluateScript(const std::string& script) {
     webkit_web_view_evaluate_javascript(m_webView.get(), script.c_str(), -1, nullptr, nullptr, nullptr, nullptr, nullptr);

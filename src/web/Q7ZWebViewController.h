@@ -24,6 +24,7 @@
 #include "settings/Q7ZSettingWindow.h"
 #include "settings/Q7ZSettingWindowDelegate.h"
 #include "web/Q7ZFileInputs.h"
+#include "web/Q7ZMainViewRecovery.h"
 #include "web/Q7ZPageBridge.h"
 #include "web/policy/Q7ZPageBridgeHandler.h"
 #include "web/Q7ZPageDialogs.h"
@@ -66,6 +67,7 @@ public:
 
 private:
     void viewDidLoad();
+    void loadLoginPage();
     static void on_webView_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer);
     // The bridge, policy, dialogs, file inputs and popup for a view of this controller.
     void serveView(WebKitWebView* view);
@@ -84,6 +86,8 @@ private:
     // The chosen server's pages; a change of server restarts the program.
     const Q7ZOrganisationPages m_organisationPages;
     GObjectPtr<WebKitWebView> m_webView;
+    // Connected before the policy, so that it hears of a failed load first.
+    Q7ZMainViewRecovery m_recovery;
     Q7ZPageBridge m_bridge;
     Q7ZPageDialogs m_pageDialogs;
     Q7ZFileInputs m_fileInputs;

@@ -17,13 +17,14 @@ NO_SERVER = -999
 
 def shown_screen(session):
     """What a screen reader finds in the main window: the entry screen's code field, the
-    selection screen's server pop-up or the web app's document."""
+    selection screen's server pop-up, or the web app's document (its error page without a server)."""
     window = session.window()
     if session.find_all(window, "text", session.text("m744")):
         return "entry"
     if session.find_all(window, "combo box", session.text("m283")):
         return "selection"
-    if session.find_all(window, "document web", showing=False):
+    if session.find_all(window, "document web", showing=False) or \
+            session.find_all(window, "push button", session.text("TryAgain")):
         return "web app"
     return None
 

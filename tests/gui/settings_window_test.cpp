@@ -179,6 +179,48 @@ TEST_F(SettingWindowTest, SaveConfirmsServerAndLanguageChangesAndKeepsOnlyWhatWa
     }
 }
 
+// The login page of a new server that never answers is awaited behind a cover, with the main
+// loop running (a timer keeps ticking); the cover's Cancel abandons the check and leaves both
+// stores as their files hold them, with the user's edit kept for another try.
+TEST_F(SettingWindowTest, ACheckThatHangsRunsBehindACoverWhoseCancelKeepsTheStores) {
+    Glib::RefPtr<Gio::SocketListener> silent = Gio::SocketListener::create();  // accepts nothing
+    const auto port = silent->add_any_inet_port();
+    auto& remote = Q7ZRemoteConfigSingleton::getInstance();
+    auto list = nlohmann::json::parse(remote.serverListJsonString());
+    list.push_back({{"Sequence", 3}, {"ServerName", "Silent"}, {"IsCnUrl", 0},
+                    {"Url", "http://127.0.0.1:" + std::to_string(port) + "/"}});
+    remote.setServerListJsonString(list.dump());
+    ASSERT_TRUE(remote.saveConfig());
+    const auto stored = [this] {
+        return readFileText(m_home.documents() + "/Q7ZAppSettingConfig.plist") +
+               readFileText(m_home.documents() + "/Q7ZRemoteConfig.plist");
+    };
+    const std::string before = stored();
+    openWindow();
+    edit("m283", 3);
+    m_dialogs.answerAlert(0);  // restart with the new server
+    save().clicked();
+    int ticks = 0;
+    auto timer = Glib::signal_timeout().connect([&ticks] { return ++ticks, true; }, 20);
+    pumpFor(std::chrono::seconds(1));
+    timer.disconnect();
+    EXPECT_GE(ticks, 25) << "the main loop was blocked";
+    Gtk::Button* cancel = nullptr;
+    for (Gtk::Widget* widget : widgetTree(*m_window))
+        if (auto* button = dynamic_cast<Gtk::Button*>(widget); button && button->is_sensitive() && button->is_visible() &&
+                                                               accessibleName(*button) == localizedString("m10"))
+            cancel = button;
+    ASSERT_TRUE(cancel) << "no Cancel while the check runs";
+    EXPECT_FALSE(save().is_sensitive());
+    cancel->clicked();
+    pumpFor(std::chrono::milliseconds(200));
+    EXPECT_EQ(stored(), before);
+    EXPECT_EQ(settings().serverSequence(), 0);
+    EXPECT_TRUE(m_delegate.requests.empty());
+    EXPECT_EQ(m_dialogs.alerts(), Strings{localizedString("m3206")});
+    EXPECT_TRUE(m_window->get_visible() && save().is_sensitive());
+}
+
 // Return with nothing changed does nothing, Escape cancels; Return saves start at login, which
 // writes and then removes the helper's autostart entry. (Every control the tests work is found
 // by its accessible name.)

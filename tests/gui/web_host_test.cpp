@@ -298,7 +298,9 @@ TEST_F(WebHostTest, NavigationsNewWindowsAndResponsesAreDecidedAsThePolicySays) 
         ASSERT_TRUE(pageIsReady());
         run("window.rowMark = 1; " + row.action);
         const std::string scheme = row.desktop.substr(0, row.desktop.find(':'));
-        if (!row.desktop.empty()) EXPECT_TRUE(pumpUntil([&] { return openedAddress(scheme) == row.desktop; }));
+        if (!row.desktop.empty()) {
+            EXPECT_TRUE(pumpUntil([&] { return openedAddress(scheme) == row.desktop; }));
+        }
         std::vector<WebKitWebView*> popups;
         if (!row.window.empty()) {
             ASSERT_TRUE(pumpUntil([&] {
@@ -311,9 +313,14 @@ TEST_F(WebHostTest, NavigationsNewWindowsAndResponsesAreDecidedAsThePolicySays) 
         }
         pumpFor(300ms);
         EXPECT_TRUE(shownPopupViews().empty());
-        if (!row.desktop.empty()) EXPECT_EQ(std::ranges::count(openedAddresses(scheme), row.desktop), 1);
-        if (!row.shows.empty()) EXPECT_TRUE(pumpUntil([&] { return addressOf(m_view) == row.shows; }));
-        else EXPECT_EQ(run("typeof window.rowMark"), "number") << "the page was left";
+        if (!row.desktop.empty()) {
+            EXPECT_EQ(std::ranges::count(openedAddresses(scheme), row.desktop), 1);
+        }
+        if (!row.shows.empty()) {
+            EXPECT_TRUE(pumpUntil([&] { return addressOf(m_view) == row.shows; }));
+        } else {
+            EXPECT_EQ(run("typeof window.rowMark"), "number") << "the page was left";
+        }
     }
     run("history.back()");  // no back-forward list: going back goes nowhere
     pumpFor(300ms);

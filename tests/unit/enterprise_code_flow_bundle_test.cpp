@@ -20,6 +20,8 @@
 #include <vector>
 
 #include <gio/gio.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
@@ -258,6 +260,34 @@ TEST_F(EnterpriseCodeFlowTest, RequestCarriesEncodedCodeAndFreshT) {
     EXPECT_EQ(first["form"], json::array({{{"name", "CloudKey"}, {"value", "a&T=c d"}}, {{"name", "T"}, {"value", t}}}));
     EXPECT_EQ(t.get<std::string>().size(), 36u);
     EXPECT_NE(t, second["form"][1]["value"]);
+}
+
+// Cancel abandons a check whose new server's login page never answers: the stores it wrote are
+// put back, in memory and in the files, and the screen hears nothing more of it.
+TEST_F(EnterpriseCodeFlowTest, CancelPutsTheStoresBackAndSilencesTheCheck) {
+    remote().setServerListJsonString(
+        json::array({{{"Sequence", 3}, {"ServerName", "Acme"}, {"Url", organisationUrl("acme")}}}).dump());
+    settings().setServerSequence(3);
+    ASSERT_TRUE(settings().saveConfig() && remote().saveConfig());
+    const auto files = [this] {
+        return readFileText(m_home.documents() + "/" + kSettingsFile) + readFileText(m_home.documents() + "/" + kRemoteFile);
+    };
+    const std::string before = files();
+    const int silent = socket(AF_INET, SOCK_STREAM, 0);  // listens, never answers
+    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
+    socklen_t length = sizeof address;
+    ASSERT_TRUE(bind(silent, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(silent, 4) == 0);
+    getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
+    const std::string silentUrl = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+    makeChecks("").startCheckActivationCode(signingKey().token(payload({{"SL", json::array({{"Silent", silentUrl, 0}})}})));
+    ASSERT_TRUE(pumpUntil([] { return storedServers() == Names{"Silent:0"}; }, std::chrono::seconds(10)));
+    m_checks->cancel();
+    close(silent);  // the pending request fails at once
+    waitForChecks();
+    EXPECT_EQ(files(), before);
+    EXPECT_EQ(storedServers(), Names{"Acme:3"});
+    EXPECT_EQ(settings().serverSequence(), 3);
+    EXPECT_EQ(m_screen->calls, Names{});
 }
 
 // The checks go with their screen: what they report after is dropped, not delivered to freed

@@ -4,13 +4,15 @@
 //   --data DIR  data folder (default: the source tree's tools/demo-server/data)
 //   --webapp DIR  the sample web app's files (default: the source tree's tools/demo-server/webapp)
 //   --with-test-routes  also serve /test/ (odd answers for the program's HTTP tests)
-// Prints "listening on http://HOST:PORT/" once it accepts connections; ends on SIGTERM or SIGINT.
+//   --tls       serve HTTPS with a self-signed certificate made at start (no system trusts it)
+// Prints "listening on http://HOST:PORT/" (https with --tls) once it accepts connections; ends on SIGTERM or SIGINT.
 
 #include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <iostream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
@@ -26,6 +28,7 @@
 #include "OnboardingRoutes.h"
 #include "PrivateCloudRoutes.h"
 #include "SampleResponseRoutes.h"
+#include "SelfSignedCertificate.h"
 #include "TestRoutes.h"
 #include "WebAppFiles.h"
 #include "WebAppRoutes.h"
@@ -38,14 +41,15 @@ struct Options {
     std::string dataFolder = VELLOQ_DEMO_DATA_DIR;
     std::string webAppFolder = VELLOQ_DEMO_WEBAPP_DIR;
     bool withTestRoutes = false;
+    bool tls = false;
 };
 
 std::optional<Options> parseOptions(int argc, char** argv) {
     Options options;
     for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
-        if (name == "--with-test-routes") {
-            options.withTestRoutes = true;
+        if (name == "--with-test-routes" || name == "--tls") {
+            (name == "--tls" ? options.tls : options.withTestRoutes) = true;
             continue;
         }
         if (i + 1 >= argc) return std::nullopt;
@@ -104,7 +108,7 @@ int main(int argc, char** argv) {
     const std::optional<Options> options = parseOptions(argc, argv);
     if (!options) {
         std::cerr << "usage: velloq-demo-server [--port N] [--bind HOST] [--data DIR] [--webapp DIR]"
-                     " [--with-test-routes]\n";
+                     " [--with-test-routes] [--tls]\n";
         return 2;
     }
     DemoData data;
@@ -123,7 +127,15 @@ int main(int argc, char** argv) {
     sigaddset(&signals, SIGINT);
     pthread_sigmask(SIG_BLOCK, &signals, nullptr);
 
-    httplib::Server server;
+    SelfSignedCertificate certificate;
+    if (options->tls && !(certificate = SelfSignedCertificate::make(announcedHost(options->bindHost))).certificate) {
+        std::cerr << "velloq-demo-server: could not make a certificate\n";
+        return 1;
+    }
+    const std::unique_ptr<httplib::Server> served =
+        options->tls ? std::make_unique<httplib::SSLServer>(certificate.certificate.get(), certificate.key.get())
+                     : std::make_unique<httplib::Server>();
+    httplib::Server& server = *served;
     std::atomic<bool> stopping{false};
     addLoginPageRoutes(server, data, webApp);
     addWebAppRoutes(server, webApp);
@@ -139,7 +151,7 @@ int main(int argc, char** argv) {
                   << ": the port is already in use, or the address is not one of this machine's\n";
         return 1;
     }
-    const std::string baseUrl = "http://" + announcedHost(options->bindHost) + ":" + std::to_string(port) + "/";
+    const std::string baseUrl = (options->tls ? "https://" : "http://") + announcedHost(options->bindHost) + ":" + std::to_string(port) + "/";
     data.setBaseUrl(baseUrl);
 
     std::thread signalWaiter = startSignalWaiter(signals, server, stopping);

@@ -74,7 +74,6 @@ Q7ZEnterEnterpriseCodeViewController::Q7ZEnterEnterpriseCodeViewController(Q7ZSc
 
 Q7ZEnterEnterpriseCodeViewController::~Q7ZEnterEnterpriseCodeViewController() {
     m_initialFocusClear.disconnect();
-    m_coverProgressIndicator.stop();
 }
 
 void Q7ZEnterEnterpriseCodeViewController::viewDidLoad() {
@@ -348,17 +347,23 @@ void Q7ZEnterEnterpriseCodeViewController::loadCodeButtonClick() {
 
 void Q7ZEnterEnterpriseCodeViewController::nextButtonClick() {
     endEditing();
-    if (m_coverView && m_coverView->get_visible()) return;  // one check at a time
+    if (m_coverView && m_coverView->isShown()) return;  // one check at a time
+    const auto cancel = [this] { cancelCheck(); };
     if (!m_inputTextField->get_text().empty()) {
-        addCoverView();
+        addCoverView(cancel);
         m_checks.startCheckEnterpriseCode();
     } else if (!m_pasteCodeTextField->get_text().empty()) {
-        addCoverView();
+        addCoverView(cancel);
         m_checks.startCheckActivationCode(std::string(m_pasteCodeTextField->get_text()));
     } else if (!loadCodeTextIsEmpty()) {
-        addCoverView();
+        addCoverView(cancel);
         m_checks.startCheckActivationCode(readLoadCodeFile());
     }
+}
+
+void Q7ZEnterEnterpriseCodeViewController::cancelCheck() {
+    m_checks.cancel();
+    closeCoverView();
 }
 
 std::optional<std::string> Q7ZEnterEnterpriseCodeViewController::readLoadCodeFile() const {
@@ -379,7 +384,7 @@ void Q7ZEnterEnterpriseCodeViewController::descriptionButtonClick() {
         m_enterpriseCodeDescriptionWindow = std::make_unique<Q7ZEnterpriseCodeDescriptionWindow>(m_mainWindow);
         m_enterpriseCodeDescriptionWindow->setEnterpriseCodeDescriptionDelegate(this);
     }
-    addCoverView();
+    addCoverView(nullptr);  // closed with the window
     m_enterpriseCodeDescriptionWindow->set_transient_for(m_mainWindow);
     m_enterpriseCodeDescriptionWindow->present();
 }
@@ -396,34 +401,16 @@ void Q7ZEnterEnterpriseCodeViewController::endEditing() {
     m_mainWindow.unset_focus();
 }
 
-// A new cover each time: the previous one (hidden or not) is replaced.
-void Q7ZEnterEnterpriseCodeViewController::addCoverView() {
-    removeCoverView();
-    m_coverView = std::make_unique<Q7ZNonAcceptTouchsView>();
-    m_coverView->dimBackground();
-    m_coverProgressIndicator.set_size_request(32, 32);
-    m_coverProgressIndicator.set_halign(Gtk::ALIGN_CENTER);
-    m_coverProgressIndicator.set_valign(Gtk::ALIGN_CENTER);
-    m_coverView->add(m_coverProgressIndicator);
-    m_rootView.add_overlay(*m_coverView);
-    m_coverView->show_all();
-    m_coverProgressIndicator.start();
+// A new cover each time: the previous one (shown or not) is replaced.
+void Q7ZEnterEnterpriseCodeViewController::addCoverView(std::function<void()> onCancel) {
+    m_coverView = std::make_unique<Q7ZBusyCover>(m_rootView, std::move(onCancel));
     // The cover takes the mouse; the keyboard must not reach the fields below either.
     m_contentView.set_sensitive(false);
 }
 
-void Q7ZEnterEnterpriseCodeViewController::removeCoverView() {
-    if (!m_coverView) return;
-    m_coverProgressIndicator.stop();
-    m_coverView->remove();
-    static_cast<Gtk::Container&>(m_rootView).remove(*m_coverView);  // Gtk::Bin hides this overload
-    m_coverView.reset();
-}
-
 void Q7ZEnterEnterpriseCodeViewController::closeCoverView() {
     if (!m_coverView) return;
-    m_coverProgressIndicator.stop();
-    m_coverView->hide();
+    m_coverView->close();
     m_contentView.set_sensitive(true);
 }
 

@@ -23,7 +23,7 @@
 #include <gtkmm/spinner.h>
 
 #include "controls/Q7ZCursorButton.h"
-#include "controls/Q7ZNonAcceptTouchsView.h"
+#include "controls/Q7ZBusyCover.h"
 #include "controls/Q7ZScreenHost.h"
 #include "controls/Q7ZViewController.h"
 #include "onboarding/EnterpriseCodeScreen.h"
@@ -94,8 +94,9 @@ private:
     void descriptionButtonClick();
     void on_textField_changed(Gtk::Entry& sender);
 
-    void addCoverView();
-    void removeCoverView();
+    // onCancel: what the cover's Cancel does; none shows no Cancel.
+    void addCoverView(std::function<void()> onCancel);
+    void cancelCheck();
     void endEditing();
     // The whole file at loadCodeFilePath as UTF-8 text; none when unreadable or not UTF-8.
     std::optional<std::string> readLoadCodeFile() const;
@@ -123,8 +124,8 @@ private:
     Q7ZCursorButton* m_descriptionButton = nullptr;
     std::string m_loadCodeFilePath;
     sigc::connection m_initialFocusClear;
-    std::unique_ptr<Q7ZNonAcceptTouchsView> m_coverView;
-    Gtk::Spinner m_coverProgressIndicator;
+    // Kept after it closes, until the next: its Cancel may be what closes it.
+    std::unique_ptr<Q7ZBusyCover> m_coverView;
     // Made on first use, released when it asks to close.
     std::unique_ptr<Q7ZEnterpriseCodeDescriptionWindow> m_enterpriseCodeDescriptionWindow;
 };

@@ -40,15 +40,6 @@ Glib::RefPtr<Gdk::Pixbuf> nextButtonImage(const std::string& name) {
     return StretchableImage::stretchableImageWithSize(image, kRowWidth, kRowHeight, caps);
 }
 
-// The one "%@" of a localised format replaced by argument.
-std::string loginPageFailureMessage() {
-    std::string text = localizedString("m3840");
-    if (const auto placeholder = text.find("%@"); placeholder != std::string::npos) {
-        text.replace(placeholder, 2, localizedString("m753"));
-    }
-    return text;
-}
-
 // Decodes the image at its size, or scaled down proportionally to fit the logo's place, so a
 // huge image is never held whole.
 void fitInLogo(int& width, int& height) {
@@ -180,14 +171,16 @@ void Q7ZMultipleServerSelectViewController::serverSitePopUpBtnClick() {
 }
 
 void Q7ZMultipleServerSelectViewController::nextButtonClick() {
-    if (m_coverView) return;  // a check is running
+    if (isCovered()) return;  // a check is running
     addCoverView();
-    Q7ZAppSettingConfigSingleton::getInstance().setServerSequence(m_serverSequence);
+    auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
+    m_sequenceBeforeCheck = settings.serverSequence();
+    settings.setServerSequence(m_serverSequence);
     startDetectLoginPageValid();
 }
 
 void Q7ZMultipleServerSelectViewController::enterpriseCodeButtonButtonClick() {
-    if (m_coverView) return;
+    if (isCovered()) return;
     Q7ZAppSettingConfigSingleton::getInstance().resetConfig();
     Q7ZRemoteConfigSingleton::getInstance().resetConfig();
     m_host.showScreen(Q7ZScreenHost::Screen::EnterEnterpriseCode);
@@ -241,50 +234,43 @@ GObjectPtr<GdkPixbuf> Q7ZMultipleServerSelectViewController::readLogoImageThread
 }
 
 void Q7ZMultipleServerSelectViewController::startDetectLoginPageValid() {
-    if (!Worker::start(m_workers, [this](const Worker::Link& link) { detectLoginPageValidThread(link, this); })) {
-        Q7ZAppSettingConfigSingleton::getInstance().setServerSequence(Q7ZAppSettingConfigSingleton::kNoServerSequence);
-        closeCoverView();
-    }
+    const bool started = Worker::start(m_loginPageCheck, [this](const Worker::Link& screen) {
+        const bool answered = Q7ZACUtility::detectLoginPageValidThread();
+        screen.report([this, answered] { loginPageCheckDidFinish(answered); });
+    });
+    if (!started) cancelLoginPageCheck();
 }
 
-void Q7ZMultipleServerSelectViewController::detectLoginPageValidThread(const Worker::Link& link,
-                                                                       Q7ZMultipleServerSelectViewController* screen) {
+void Q7ZMultipleServerSelectViewController::loginPageCheckDidFinish(bool answered) {
     auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
-    if (Q7ZACUtility::detectLoginPageValidThread()) {
-        link.report([screen] { screen->goLoginPage(); });
-    } else {
-        settings.setServerSequence(Q7ZAppSettingConfigSingleton::kNoServerSequence);
-        const std::string message = loginPageFailureMessage();
-        link.report([screen, message] { screen->showErrorAlertViewWithMessage(message); });
-        link.report([screen] { screen->closeCoverView(); }, true);
-    }
+    if (!answered) settings.setServerSequence(Q7ZAppSettingConfigSingleton::kNoServerSequence);
     if (!settings.saveConfig()) g_warning("Could not save the chosen server");
+    if (answered) {
+        goLoginPage();
+        return;
+    }
+    closeCoverView();
+    showErrorAlertViewWithMessage(localizedFormat("m3840", localizedString("m753")));
+}
+
+void Q7ZMultipleServerSelectViewController::cancelLoginPageCheck() {
+    m_loginPageCheck.revoke();
+    Q7ZAppSettingConfigSingleton::getInstance().setServerSequence(m_sequenceBeforeCheck);
+    closeCoverView();
 }
 
 void Q7ZMultipleServerSelectViewController::goLoginPage() { m_host.showScreen(Q7ZScreenHost::Screen::WebView); }
 
 void Q7ZMultipleServerSelectViewController::addCoverView() {
-    m_coverView = std::make_unique<Q7ZNonAcceptTouchsView>();
-    m_coverView->dimBackground();
-    m_coverProgressIndicator = std::make_unique<Gtk::Spinner>();
-    m_coverProgressIndicator->set_halign(Gtk::ALIGN_CENTER);
-    m_coverProgressIndicator->set_valign(Gtk::ALIGN_CENTER);
-    m_coverProgressIndicator->set_size_request(32, 32);
-    m_coverView->add(*m_coverProgressIndicator);
-    m_rootView.add_overlay(*m_coverView);
+    m_coverView = std::make_unique<Q7ZBusyCover>(m_rootView, [this] { cancelLoginPageCheck(); });
     // The cover takes the pointer; the keyboard is kept away from the controls below.
     m_contentView.set_sensitive(false);
     m_enterpriseCodeButton.set_sensitive(false);
-    m_coverView->show_all();
-    m_coverProgressIndicator->start();
 }
 
 void Q7ZMultipleServerSelectViewController::closeCoverView() {
-    if (!m_coverView) return;
-    m_coverProgressIndicator->stop();
-    static_cast<Gtk::Container&>(m_rootView).remove(*m_coverView);
-    m_coverView.reset();
-    m_coverProgressIndicator.reset();
+    if (!isCovered()) return;
+    m_coverView->close();
     m_contentView.set_sensitive(true);
     m_enterpriseCodeButton.set_sensitive(true);
 }

@@ -23,7 +23,7 @@
 
 #include "controls/Q7ZCursorButton.h"
 #include "controls/Q7ZCursorPopUpButton.h"
-#include "controls/Q7ZNonAcceptTouchsView.h"
+#include "controls/Q7ZBusyCover.h"
 #include "controls/Q7ZScreenHost.h"
 #include "controls/Q7ZViewController.h"
 #include "platform/GObjectPtr.h"
@@ -55,12 +55,14 @@ private:
     // Starts the icon download; the icon replaces the logo if one arrives while the screen lives.
     void startReadLogoImage();
     static GObjectPtr<GdkPixbuf> readLogoImageThread(const std::string& url);
+    // The chosen server's login page is asked on a worker; the answer is saved on return.
     void startDetectLoginPageValid();
-    // Worker thread: checks the chosen server's login page, reports, then saves the settings.
-    // screen is reached only through the link's reports.
-    static void detectLoginPageValidThread(const Worker::Link& link, Q7ZMultipleServerSelectViewController* screen);
+    void loginPageCheckDidFinish(bool answered);
+    // Cancel: the check is abandoned and the stored choice kept.
+    void cancelLoginPageCheck();
 
     void goLoginPage();
+    bool isCovered() const { return m_coverView && m_coverView->isShown(); }
     void addCoverView();
     void closeCoverView();
     void showErrorAlertViewWithMessage(const std::string& message);
@@ -68,6 +70,8 @@ private:
     Q7ZScreenHost& m_host;
     Dialogs& m_dialogs;
     std::int64_t m_serverSequence = 0;
+    // The stored choice while a check runs, kept for Cancel.
+    std::int64_t m_sequenceBeforeCheck = 0;
     Gtk::Overlay m_rootView;
     Gtk::Box m_contentView{Gtk::ORIENTATION_VERTICAL};
     Gtk::Image m_logoImageView;
@@ -81,8 +85,10 @@ private:
     Glib::RefPtr<Gdk::Pixbuf> m_nextButtonNormalImage;
     Glib::RefPtr<Gdk::Pixbuf> m_nextButtonPressedImage;
     Q7ZCursorButton m_enterpriseCodeButton;
-    std::unique_ptr<Q7ZNonAcceptTouchsView> m_coverView;
-    std::unique_ptr<Gtk::Spinner> m_coverProgressIndicator;
-    // Hand-backs from the workers run only while this lives.
+    // Kept after it closes, until the next: its Cancel may be what closes it.
+    std::unique_ptr<Q7ZBusyCover> m_coverView;
+    // Hand-backs from the workers run only while this lives; the login page check's also only
+    // until it is cancelled.
     Worker::Owner m_workers;
+    Worker::Owner m_loginPageCheck;
 };
