@@ -120,7 +120,8 @@ void measure(WebKitWebView* view, const char* function, int calls, std::vector<C
     const std::string script = std::string(function) + "(" + std::to_string(calls) + ")";
     Outcome outcome;
     const auto start = Clock::now();
-    webkit_web_view_evaluate_javascript(view, script.c_str(), -1, nullptr, nullptr, nullptr, &on_script_finished, &outcome);
+    webkit_web_view_evaluate_javascript(view, script.c_str(), -1, nullptr, nullptr, nullptr, &on_script_finished,
+                                        &outcome);
     iterateUntil(outcome.done);
     run.seconds += std::chrono::duration<double>(Clock::now() - start).count();
     if (!outcome.error.empty() || arrivals.size() != static_cast<std::size_t>(calls)) {
@@ -128,7 +129,8 @@ void measure(WebKitWebView* view, const char* function, int calls, std::vector<C
         std::exit(1);
     }
     for (std::size_t index = 1; index < arrivals.size(); ++index) {
-        run.roundTrips.push_back(std::chrono::duration<double, std::micro>(arrivals[index] - arrivals[index - 1]).count());
+        run.roundTrips.push_back(
+            std::chrono::duration<double, std::micro>(arrivals[index] - arrivals[index - 1]).count());
     }
 }
 
@@ -157,8 +159,9 @@ int main(int argc, char** argv) {
     std::vector<Clock::time_point> arrivals;
     StampingHandler handler(arrivals);
     // The page is loaded as the organisation's own, from its host.
-    Q7ZPageBridge bridge(handler, [](const Q7ZBridgeProtocol::DialogRequest&) { return std::string(); },
-                         Q7ZOrganisationPages("http://127.0.0.1/"));
+    Q7ZPageBridge bridge(
+        handler, [](const Q7ZBridgeProtocol::DialogRequest&) { return std::string(); },
+        Q7ZOrganisationPages("http://127.0.0.1/"));
 
     GObjectPtr<WebKitWebView> bridgedView(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));
     GObjectPtr<WebKitWebView> bareView(WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new())));

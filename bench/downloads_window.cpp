@@ -18,11 +18,11 @@
 
 #include <gtkmm.h>
 
-#include "utility/Q7ZACUtility.h"
 #include "config/LanguageCodes.h"
 #include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/window/Q7ZDownloaderWindow.h"
 #include "platform/MainThread.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
 
@@ -91,8 +91,7 @@ void showNow(Q7ZDownloaderWindow& window) {
 
 void settle(Q7ZDownloaderWindow& window) {
     for (int round = 0; round < 50; ++round) {
-        while (Glib::MainContext::get_default()->iteration(false)) {
-        }
+        while (Glib::MainContext::get_default()->iteration(false)) {}
         showNow(window);
         g_usleep(2000);
     }
@@ -102,8 +101,8 @@ double milliseconds(Clock::duration duration) { return std::chrono::duration<dou
 
 void report(const char* what, std::vector<double> samples) {
     std::sort(samples.begin(), samples.end());
-    std::printf("%-34s median %8.3f ms   min %8.3f ms   max %8.3f ms   (%zu rounds)\n", what, samples[samples.size() / 2],
-                samples.front(), samples.back(), samples.size());
+    std::printf("%-34s median %8.3f ms   min %8.3f ms   max %8.3f ms   (%zu rounds)\n", what,
+                samples[samples.size() / 2], samples.front(), samples.back(), samples.size());
 }
 
 void savePicture(Q7ZDownloaderWindow& window, const std::string& path) {

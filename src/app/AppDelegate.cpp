@@ -35,9 +35,7 @@ AppDelegate::AppDelegate(const std::string& applicationId) : Gtk::Application(ap
 
 AppDelegate::~AppDelegate() = default;
 
-Glib::RefPtr<Gio::Application> AppDelegate::notifyingApplication() {
-    return Glib::wrap(G_APPLICATION(gobj()), true);
-}
+Glib::RefPtr<Gio::Application> AppDelegate::notifyingApplication() { return Glib::wrap(G_APPLICATION(gobj()), true); }
 
 void AppDelegate::on_startup() {
     Gtk::Application::on_startup();
@@ -53,9 +51,7 @@ void AppDelegate::on_startup() {
     applicationDidFinishLaunching();
 }
 
-void AppDelegate::on_activate() {
-    applicationShouldHandleReopen(m_window && m_window->get_visible());
-}
+void AppDelegate::on_activate() { applicationShouldHandleReopen(m_window && m_window->get_visible()); }
 
 void AppDelegate::on_application_shutdown() {
     applicationWillTerminate();
@@ -156,8 +152,12 @@ void AppDelegate::showScreen(Screen screen) {
     // Only the web app has a server to leave.
     if (m_changeServerAction) m_changeServerAction->set_enabled(screen == Screen::WebView);
     switch (screen) {
-    case Screen::EnterEnterpriseCode: installScreen(std::make_unique<Q7ZEnterEnterpriseCodeViewController>(*this)); break;
-    case Screen::MultipleServerSelect: installScreen(std::make_unique<Q7ZMultipleServerSelectViewController>(*this)); break;
+    case Screen::EnterEnterpriseCode:
+        installScreen(std::make_unique<Q7ZEnterEnterpriseCodeViewController>(*this));
+        break;
+    case Screen::MultipleServerSelect:
+        installScreen(std::make_unique<Q7ZMultipleServerSelectViewController>(*this));
+        break;
     case Screen::WebView: installScreen(std::make_unique<Q7ZWebViewController>(*this)); break;
     }
 }
@@ -167,9 +167,7 @@ void AppDelegate::installScreen(std::unique_ptr<Q7ZViewController> controller) {
     m_window->setContentViewController(std::move(controller));
 }
 
-void AppDelegate::statusItemClick() {
-    bringAllWindowsForward();
-}
+void AppDelegate::statusItemClick() { bringAllWindowsForward(); }
 
 bool AppDelegate::applicationShouldHandleReopen(bool) {
     bringAllWindowsForward();
@@ -186,9 +184,7 @@ void AppDelegate::bringAllWindowsForward() {
     if (!windows.empty()) windows.front()->present();
 }
 
-bool AppDelegate::on_window_delete_event(GdkEventAny*) {
-    return !windowShouldClose();
-}
+bool AppDelegate::on_window_delete_event(GdkEventAny*) { return !windowShouldClose(); }
 
 bool AppDelegate::windowShouldClose() {
     m_window->hide();
@@ -229,8 +225,8 @@ void AppDelegate::startLoginItemHelper() {
 void AppDelegate::releaseBusName() {
     GDBusConnection* connection = get_dbus_connection() ? get_dbus_connection()->gobj() : nullptr;
     if (!connection || get_id().empty()) return;
-    GVariantPtr reply(g_dbus_connection_call_sync(
-        connection, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
-        g_variant_new("(s)", get_id().c_str()), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE,
-        kBusCallTimeoutMs, nullptr, nullptr));
+    GVariantPtr reply(g_dbus_connection_call_sync(connection, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                  "org.freedesktop.DBus", "ReleaseName",
+                                                  g_variant_new("(s)", get_id().c_str()), G_VARIANT_TYPE("(u)"),
+                                                  G_DBUS_CALL_FLAGS_NONE, kBusCallTimeoutMs, nullptr, nullptr));
 }

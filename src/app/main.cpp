@@ -8,11 +8,11 @@
 #include "BuildConfig.h"
 #include "app/AppDelegate.h"
 #include "config/LanguageCodes.h"
-#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "platform/Bundle.h"
 #include "platform/MainThread.h"
 #include "platform/UserDefaults.h"
+#include "utility/Q7ZACUtility.h"
 #include "web/Q7ZWebContext.h"
 
 namespace {

@@ -80,7 +80,8 @@ std::optional<nlohmann::json> parseContainer(std::string_view text) {
     // valid JSON never holds a raw NUL, so such text is malformed.
     if (text.find('\0') != std::string_view::npos || nestsTooDeep(text)) return std::nullopt;
     try {
-        const std::string mended = text.find("\\u") == std::string_view::npos ? std::string() : withLoneSurrogatesReplaced(text);
+        const std::string mended =
+            text.find("\\u") == std::string_view::npos ? std::string() : withLoneSurrogatesReplaced(text);
         nlohmann::json value = nlohmann::json::parse(mended.empty() ? text : std::string_view(mended), nullptr, false);
         if (!value.is_object() && !value.is_array()) return std::nullopt;
         return value;
@@ -109,9 +110,7 @@ bool isWritable(const nlohmann::json& value, std::size_t depth) {
 
 }  // namespace
 
-std::optional<nlohmann::json> JSONValue(std::string_view text) {
-    return parseContainer(text);
-}
+std::optional<nlohmann::json> JSONValue(std::string_view text) { return parseContainer(text); }
 
 std::optional<nlohmann::json> JSONValue(const Bytes& utf8) {
     return parseContainer(std::string_view(reinterpret_cast<const char*>(utf8.data()), utf8.size()));

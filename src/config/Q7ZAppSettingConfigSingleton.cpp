@@ -67,7 +67,8 @@ Settings loaded(const std::optional<PropertyList>& stored) {
     if (!stored) return settings;
     if (const auto older = stored->integerValue(kOlderServerSequence)) settings.serverSequence = *older;
     for (const auto& [key, member] : kKeys) read(*stored, key, member, settings);
-    if (settings.downloadFileSavePath == kUnexpandedDownloads) settings.downloadFileSavePath = Paths::downloadsDirectory();
+    if (settings.downloadFileSavePath == kUnexpandedDownloads)
+        settings.downloadFileSavePath = Paths::downloadsDirectory();
     return settings;
 }
 

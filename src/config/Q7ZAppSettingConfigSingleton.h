@@ -54,12 +54,12 @@ private:
     Q7ZAppSettingConfigSingleton();
 
     template <class T>
-    T get(T Q7ZAppSettings::*member) const {
+    T get(T Q7ZAppSettings::* member) const {
         std::lock_guard lock(m_propertiesMutex);
         return m_values.*member;
     }
     template <class T>
-    void set(T Q7ZAppSettings::*member, T value) {
+    void set(T Q7ZAppSettings::* member, T value) {
         std::lock_guard lock(m_propertiesMutex);
         m_values.*member = std::move(value);
     }

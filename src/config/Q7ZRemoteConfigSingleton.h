@@ -21,8 +21,8 @@ public:
     // The compact one-entry list of the default public service.
     static std::string defaultServerListJsonString();
     // The list made from an older configuration's two server addresses.
-    static std::string getServerUrlDataListJsonStringByUpgradeVersionWithTWUrl(
-        const std::optional<std::string>& twUrl, const std::optional<std::string>& cnUrl);
+    static std::string getServerUrlDataListJsonStringByUpgradeVersionWithTWUrl(const std::optional<std::string>& twUrl,
+                                                                               const std::optional<std::string>& cnUrl);
 
     void loadUserInfo();
     bool saveConfig();

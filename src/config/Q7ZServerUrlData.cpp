@@ -34,7 +34,8 @@ const nlohmann::json* memberOf(const nlohmann::json& dictionary, const char* nam
 Q7ZServerUrlData Q7ZServerUrlData::getServerUrlDataWithDataDictionary(const nlohmann::json& dictionary) {
     Q7ZServerUrlData entry;
     if (!dictionary.is_object()) return entry;
-    if (const auto* sequence = memberOf(dictionary, "Sequence")) entry.sequence = integerOfNumber(*sequence).value_or(0);
+    if (const auto* sequence = memberOf(dictionary, "Sequence"))
+        entry.sequence = integerOfNumber(*sequence).value_or(0);
     if (const auto* name = memberOf(dictionary, "ServerName"); name && name->is_string())
         entry.serverName = name->get<std::string>();
     if (const auto* url = memberOf(dictionary, "Url"); url && url->is_string()) entry.url = url->get<std::string>();

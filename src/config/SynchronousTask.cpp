@@ -72,7 +72,8 @@ bool validateRequest(const UrlRequest& request, UrlError* error) {
         return false;
     }
     for (const auto& [name, value] : request.headers) {
-        if (name.empty() || name.find(':') != std::string::npos || !isHeaderTextSafe(name) || !isHeaderTextSafe(value)) {
+        if (name.empty() || name.find(':') != std::string::npos || !isHeaderTextSafe(name) ||
+            !isHeaderTextSafe(value)) {
             setError(error, kBadRequestText, "bad header: " + name);
             return false;
         }
@@ -83,7 +84,8 @@ bool validateRequest(const UrlRequest& request, UrlError* error) {
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
     return true;
 }
 
@@ -181,7 +183,8 @@ UrlResponse responseOf(CURL* curl, HeaderList headers) {
 
 void reportFailure(CURLcode code, const BodySink& sink, const char* errorBuffer, UrlError* error) {
     if (code == CURLE_FILESIZE_EXCEEDED || sink.tooLarge) {
-        setError(error, CURLE_FILESIZE_EXCEEDED, "response body larger than " + std::to_string(kMaxBodyBytes) + " bytes");
+        setError(error, CURLE_FILESIZE_EXCEEDED,
+                 "response body larger than " + std::to_string(kMaxBodyBytes) + " bytes");
     } else {
         setError(error, code, *errorBuffer ? errorBuffer : curl_easy_strerror(code));
     }
@@ -223,7 +226,8 @@ bool perform(const UrlRequest& request, BodySink& sink, UrlResponse* response, U
     UrlError failure;  // a completed request reports no error
     const bool completed = performRequest(request, sink, response, &failure);
     if (!completed)
-        g_warning("%s %s failed: %s", request.method.c_str(), addressForLog(request.url).c_str(), failure.message.c_str());
+        g_warning("%s %s failed: %s", request.method.c_str(), addressForLog(request.url).c_str(),
+                  failure.message.c_str());
     if (error) *error = std::move(failure);
     return completed;
 }

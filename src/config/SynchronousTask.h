@@ -40,7 +40,6 @@ inline constexpr std::size_t kMaxBodyBytes = 8 * 1024 * 1024;
 
 std::optional<Bytes> sendSynchronousDataTaskWithRequest(const UrlRequest& request, UrlResponse* response,
                                                         UrlError* error);
-std::optional<Bytes> sendSynchronousDataTaskWithURL(const std::string& url, UrlResponse* response,
-                                                    UrlError* error);
+std::optional<Bytes> sendSynchronousDataTaskWithURL(const std::string& url, UrlResponse* response, UrlError* error);
 
 }  // namespace SynchronousTask

@@ -7,8 +7,7 @@ Glib::RefPtr<Gdk::Cursor> pointingHandCursor(const Glib::RefPtr<Gdk::Display>& d
     return cursor ? cursor : Gdk::Cursor::create(display, Gdk::HAND2);
 }
 
-void resetCursorRect(const Glib::RefPtr<Gdk::Window>& window, bool enabled,
-                     const Glib::RefPtr<Gdk::Cursor>& cursor) {
+void resetCursorRect(const Glib::RefPtr<Gdk::Window>& window, bool enabled, const Glib::RefPtr<Gdk::Cursor>& cursor) {
     if (!window) {
         return;
     }

@@ -12,7 +12,6 @@ Glib::RefPtr<Gdk::Cursor> pointingHandCursor(const Glib::RefPtr<Gdk::Display>& d
 
 // Shows `cursor` (the pointing hand when empty) over `window` when enabled, and the window's
 // inherited cursor otherwise. Does nothing without a window.
-void resetCursorRect(const Glib::RefPtr<Gdk::Window>& window, bool enabled,
-                     const Glib::RefPtr<Gdk::Cursor>& cursor);
+void resetCursorRect(const Glib::RefPtr<Gdk::Window>& window, bool enabled, const Glib::RefPtr<Gdk::Cursor>& cursor);
 
 }  // namespace CursorRects

@@ -10,9 +10,7 @@ Q7ZCursorButton::Q7ZCursorButton() {
     add_events(Gdk::ENTER_NOTIFY_MASK | Gdk::LEAVE_NOTIFY_MASK);
 }
 
-void Q7ZCursorButton::resetCursorRects() {
-    CursorRects::resetCursorRect(get_event_window(), m_enableCursor, m_cursor);
-}
+void Q7ZCursorButton::resetCursorRects() { CursorRects::resetCursorRect(get_event_window(), m_enableCursor, m_cursor); }
 
 void Q7ZCursorButton::on_realize() {
     Gtk::Button::on_realize();
@@ -26,9 +24,7 @@ void Q7ZCursorButton::on_size_allocate(Gtk::Allocation& allocation) {
 
 // GtkButton moves its input window with every allocation, so the area that reports the pointer
 // follows the new frame by itself; the cursor is put back on it.
-void Q7ZCursorButton::viewDidChangeFrame() {
-    resetCursorRects();
-}
+void Q7ZCursorButton::viewDidChangeFrame() { resetCursorRects(); }
 
 bool Q7ZCursorButton::on_enter_notify_event(GdkEventCrossing* event) {
     const bool handled = Gtk::Button::on_enter_notify_event(event);

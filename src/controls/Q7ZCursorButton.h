@@ -30,9 +30,7 @@ public:
     void setNormalString(std::optional<Glib::ustring> markup) { m_normalString = std::move(markup); }
     // Shown while the pointer is inside.
     const std::optional<Glib::ustring>& highlightString() const { return m_highlightString; }
-    void setHighlightString(std::optional<Glib::ustring> markup) {
-        m_highlightString = std::move(markup);
-    }
+    void setHighlightString(std::optional<Glib::ustring> markup) { m_highlightString = std::move(markup); }
 
     // Shows the cursor over the button when enableCursor is set, the inherited cursor otherwise.
     void resetCursorRects();

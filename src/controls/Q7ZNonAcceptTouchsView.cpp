@@ -7,8 +7,7 @@ Q7ZNonAcceptTouchsView::Q7ZNonAcceptTouchsView() {
     // drawn on the parent's surface, so translucency works without an alpha visual.
     set_visible_window(false);
     set_above_child(true);
-    add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::SCROLL_MASK |
-               Gdk::SMOOTH_SCROLL_MASK);
+    add_events(Gdk::BUTTON_PRESS_MASK | Gdk::BUTTON_RELEASE_MASK | Gdk::SCROLL_MASK | Gdk::SMOOTH_SCROLL_MASK);
 }
 
 void Q7ZNonAcceptTouchsView::setBackgroundColor(std::optional<Gdk::RGBA> color) {
@@ -23,17 +22,11 @@ void Q7ZNonAcceptTouchsView::dimBackground() {
 }
 
 // Handled here, a click neither reaches the widgets below nor travels up to the parents.
-bool Q7ZNonAcceptTouchsView::on_button_press_event(GdkEventButton*) {
-    return true;
-}
+bool Q7ZNonAcceptTouchsView::on_button_press_event(GdkEventButton*) { return true; }
 
-bool Q7ZNonAcceptTouchsView::on_button_release_event(GdkEventButton*) {
-    return true;
-}
+bool Q7ZNonAcceptTouchsView::on_button_release_event(GdkEventButton*) { return true; }
 
-bool Q7ZNonAcceptTouchsView::on_scroll_event(GdkEventScroll*) {
-    return true;
-}
+bool Q7ZNonAcceptTouchsView::on_scroll_event(GdkEventScroll*) { return true; }
 
 bool Q7ZNonAcceptTouchsView::on_draw(const Cairo::RefPtr<Cairo::Context>& context) {
     if (m_backgroundColor) {

@@ -21,8 +21,7 @@ AxisCut fitCaps(int leading, int trailing, int total, int room) {
     trailing = std::max(trailing, 0);
     room = std::max(room, 0);
     if (leading + trailing > room) {
-        const int fittedLeading = static_cast<int>(static_cast<long long>(leading) * room /
-                                                   (leading + trailing));
+        const int fittedLeading = static_cast<int>(static_cast<long long>(leading) * room / (leading + trailing));
         trailing = room - fittedLeading;
         leading = fittedLeading;
     }
@@ -30,18 +29,13 @@ AxisCut fitCaps(int leading, int trailing, int total, int room) {
 }
 
 // The source keeps one pixel between its caps so the middle always has something to stretch.
-AxisCut cutSource(int leading, int trailing, int total) {
-    return fitCaps(leading, trailing, total, total - 1);
-}
+AxisCut cutSource(int leading, int trailing, int total) { return fitCaps(leading, trailing, total, total - 1); }
 
 // The target's caps are the source's, shrunk only when the target is too small for them.
-AxisCut cutTarget(const AxisCut& source, int total) {
-    return fitCaps(source.leading, source.trailing, total, total);
-}
+AxisCut cutTarget(const AxisCut& source, int total) { return fitCaps(source.leading, source.trailing, total, total); }
 
-void drawPart(const Glib::RefPtr<Gdk::Pixbuf>& source, const Glib::RefPtr<Gdk::Pixbuf>& result,
-              const AxisCut& sourceX, const AxisCut& sourceY, const AxisCut& targetX,
-              const AxisCut& targetY, int column, int row) {
+void drawPart(const Glib::RefPtr<Gdk::Pixbuf>& source, const Glib::RefPtr<Gdk::Pixbuf>& result, const AxisCut& sourceX,
+              const AxisCut& sourceY, const AxisCut& targetX, const AxisCut& targetY, int column, int row) {
     const int sourceWidth = sourceX.length(column);
     const int sourceHeight = sourceY.length(row);
     const int targetWidth = targetX.length(column);
@@ -51,8 +45,8 @@ void drawPart(const Glib::RefPtr<Gdk::Pixbuf>& source, const Glib::RefPtr<Gdk::P
     }
     // A sub-image of its own, so that interpolation at the part's border never reads pixels
     // of the neighbouring part.
-    const auto part = Gdk::Pixbuf::create_subpixbuf(source, sourceX.start(column),
-                                                    sourceY.start(row), sourceWidth, sourceHeight);
+    const auto part =
+        Gdk::Pixbuf::create_subpixbuf(source, sourceX.start(column), sourceY.start(row), sourceWidth, sourceHeight);
     const int targetLeft = targetX.start(column);
     const int targetTop = targetY.start(row);
     if (sourceWidth == targetWidth && sourceHeight == targetHeight) {
@@ -60,16 +54,15 @@ void drawPart(const Glib::RefPtr<Gdk::Pixbuf>& source, const Glib::RefPtr<Gdk::P
         return;
     }
     part->scale(result, targetLeft, targetTop, targetWidth, targetHeight, targetLeft, targetTop,
-                static_cast<double>(targetWidth) / sourceWidth,
-                static_cast<double>(targetHeight) / sourceHeight, Gdk::INTERP_BILINEAR);
+                static_cast<double>(targetWidth) / sourceWidth, static_cast<double>(targetHeight) / sourceHeight,
+                Gdk::INTERP_BILINEAR);
 }
 
 }  // namespace
 
-Glib::RefPtr<Gdk::Pixbuf> stretchableImageWithSize(const Glib::RefPtr<Gdk::Pixbuf>& source,
-                                                   int width, int height, EdgeInsets insets) {
-    if (!source || source->get_width() <= 0 || source->get_height() <= 0 || width <= 0 ||
-        height <= 0) {
+Glib::RefPtr<Gdk::Pixbuf> stretchableImageWithSize(const Glib::RefPtr<Gdk::Pixbuf>& source, int width, int height,
+                                                   EdgeInsets insets) {
+    if (!source || source->get_width() <= 0 || source->get_height() <= 0 || width <= 0 || height <= 0) {
         return {};
     }
     // The parts do not overlap and the result starts fully transparent, so copying each part

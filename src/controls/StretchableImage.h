@@ -24,7 +24,7 @@ struct EdgeInsets {
 
 // A new width × height image with an alpha channel; an empty pointer when the source is empty
 // or the size is not positive.
-Glib::RefPtr<Gdk::Pixbuf> stretchableImageWithSize(const Glib::RefPtr<Gdk::Pixbuf>& source,
-                                                   int width, int height, EdgeInsets insets);
+Glib::RefPtr<Gdk::Pixbuf> stretchableImageWithSize(const Glib::RefPtr<Gdk::Pixbuf>& source, int width, int height,
+                                                   EdgeInsets insets);
 
 }  // namespace StretchableImage

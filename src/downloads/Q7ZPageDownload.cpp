@@ -15,9 +15,9 @@
 #include <glib.h>
 #include <unistd.h>
 
-#include "utility/Q7ZACUtility.h"
 #include "platform/DesktopProxy.h"
 #include "platform/GObjectPtr.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
 
@@ -281,13 +281,13 @@ std::optional<std::string> placeUnderFreeName(TemporaryFile& file, const std::st
 }
 
 // The outcome of a transfer that got an answer, the file placed when it is a saved 200.
-Q7ZPageDownload::Result concludeAnswered(CURL* curl, CURLcode code, const Transfer& transfer,
-                                         const std::string& folder, Q7ZPageDownload::Result result) {
+Q7ZPageDownload::Result concludeAnswered(CURL* curl, CURLcode code, const Transfer& transfer, const std::string& folder,
+                                         Q7ZPageDownload::Result result) {
     const auto& request = transfer.request;
     result.outcome = Outcome::Failed;
     if (code != CURLE_OK) {
         warnAbout(request, "transfer failed: " + (transfer.sink.writeError ? std::strerror(transfer.sink.writeError)
-                                                                             : transfer.curlMessage(code)));
+                                                                           : transfer.curlMessage(code)));
     } else if (result.statusCode != 200) {
         warnAbout(request, "answered with status " + std::to_string(result.statusCode));
     } else if (transfer.closeError) {

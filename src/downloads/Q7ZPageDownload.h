@@ -23,8 +23,8 @@ public:
             Saved,       // the file lies at savedPath
         };
         Outcome outcome = Outcome::NoResponse;
-        long statusCode = 0;           // of the last answer after redirects; 0 without one
-        std::string savedPath;         // only when Saved
+        long statusCode = 0;             // of the last answer after redirects; 0 without one
+        std::string savedPath;           // only when Saved
         std::int64_t expectedSize = -1;  // the answer's Content-Length; -1 when it does not tell
     };
 

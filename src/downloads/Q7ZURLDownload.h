@@ -12,7 +12,5 @@ public:
     // The engine object behind the handle: two handles on one transfer answer the same.
     virtual const void* identity() const = 0;
 
-    bool isSameDownload(const Q7ZURLDownload* other) const {
-        return other && identity() == other->identity();
-    }
+    bool isSameDownload(const Q7ZURLDownload* other) const { return other && identity() == other->identity(); }
 };

@@ -7,8 +7,7 @@
 #include "launcher/Q7ZLauncherDelegate.h"
 
 int main() {
-    std::unique_ptr<GMainLoop, decltype(&g_main_loop_unref)> loop(g_main_loop_new(nullptr, FALSE),
-                                                                    &g_main_loop_unref);
+    std::unique_ptr<GMainLoop, decltype(&g_main_loop_unref)> loop(g_main_loop_new(nullptr, FALSE), &g_main_loop_unref);
     Q7ZLauncherDelegate delegate(loop.get());
     delegate.applicationDidFinishLaunching();
     g_main_loop_run(loop.get());

@@ -4,15 +4,15 @@
 
 #include <glib.h>
 
-#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "onboarding/Q7ZJWTData.h"
 #include "onboarding/Q7ZPrivateCloudService.h"
-#include "platform/GObjectPtr.h"
 #include "onboarding/Q7ZServerSettingApplier.h"
 #include "platform/Bundle.h"
+#include "platform/GObjectPtr.h"
 #include "platform/MainThread.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
 
@@ -50,7 +50,8 @@ struct StoredValues {
         remote().setRemoteTitleIcon(icon);
         remote().setServerListJsonString(servers);
         remote().setVersion(version);
-        if (!store.saveConfig() || !remote().saveConfig()) g_warning("could not save the settings a cancelled check put back");
+        if (!store.saveConfig() || !remote().saveConfig())
+            g_warning("could not save the settings a cancelled check put back");
     }
 };
 

@@ -95,11 +95,11 @@ bool Q7ZJWTData::verifyInput(const std::string& signingInput, const std::string&
     if (!digest) return false;
 
     OpenSslHandles::EvpPkeyCtxPtr context(EVP_PKEY_CTX_new(key, nullptr));
-    const bool verified = context && EVP_PKEY_verify_init(context.get()) == 1 &&
-                          EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING) == 1 &&
-                          EVP_PKEY_CTX_set_signature_md(context.get(), EVP_sha256()) == 1 &&
-                          EVP_PKEY_verify(context.get(), signature.data(), signature.size(), digest->data(),
-                                          digest->size()) == 1;
+    const bool verified =
+        context && EVP_PKEY_verify_init(context.get()) == 1 &&
+        EVP_PKEY_CTX_set_rsa_padding(context.get(), RSA_PKCS1_PADDING) == 1 &&
+        EVP_PKEY_CTX_set_signature_md(context.get(), EVP_sha256()) == 1 &&
+        EVP_PKEY_verify(context.get(), signature.data(), signature.size(), digest->data(), digest->size()) == 1;
     ERR_clear_error();
     return verified;
 }

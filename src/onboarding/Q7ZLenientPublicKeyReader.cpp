@@ -119,7 +119,7 @@ OpenSslHandles::EvpPkeyPtr Q7ZLenientPublicKeyReader::readDer(const Bytes& der) 
 }
 
 OpenSslHandles::EvpPkeyPtr Q7ZLenientPublicKeyReader::rsaKeyFromComponents(const Bytes& modulus,
-                                                                          const Bytes& exponent) {
+                                                                           const Bytes& exponent) {
     const auto n = bignumFromBytes(modulus);
     const auto e = bignumFromBytes(exponent);
     if (!n || !e || BN_is_zero(n.get()) || BN_is_zero(e.get())) return nullptr;

@@ -106,8 +106,7 @@ std::optional<std::string> Bundle::localizationForLanguage(const std::string& la
 }
 
 std::vector<std::string> Bundle::preferredLanguages() {
-    if (auto stored = UserDefaults::standardUserDefaults().appleLanguages(); stored && !stored->empty())
-        return *stored;
+    if (auto stored = UserDefaults::standardUserDefaults().appleLanguages(); stored && !stored->empty()) return *stored;
     if (const char* list = std::getenv("LANGUAGE"); list && *list) return splitColonList(list);
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"})
         if (const char* value = std::getenv(variable); value && *value) return {value};

@@ -59,4 +59,3 @@ bool LoginItem::disable() {
 bool LoginItem::setEnabled(bool enabled, const std::string& helperExecutable) {
     return enabled ? enable(helperExecutable) : disable();
 }
-

@@ -9,8 +9,6 @@ std::string bundlePath() {
     return Bundle::mainBundle().bundlePath() + "/Contents/Library/LoginItems/" + BuildConfig::kHelperName + ".app";
 }
 
-std::string executablePath() {
-    return Bundle(bundlePath()).executablePath();
-}
+std::string executablePath() { return Bundle(bundlePath()).executablePath(); }
 
 }  // namespace LoginItemHelperPaths

@@ -19,8 +19,7 @@ struct NotificationCenter::Observation::Registry {
     }
 
     std::shared_ptr<Callback> find(std::uint64_t id) const {
-        auto it = std::find_if(entries.begin(), entries.end(),
-                               [id](const Entry& entry) { return entry.id == id; });
+        auto it = std::find_if(entries.begin(), entries.end(), [id](const Entry& entry) { return entry.id == id; });
         return it == entries.end() ? nullptr : it->callback;
     }
 };

@@ -10,12 +10,15 @@ namespace {
 // A value in double quotes may escape ", \, $ and ` with a backslash; single quotes take
 // their content as it stands.
 std::string unquote(std::string_view value) {
-    if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'') return std::string(value.substr(1, value.size() - 2));
+    if (value.size() >= 2 && value.front() == '\'' && value.back() == '\'')
+        return std::string(value.substr(1, value.size() - 2));
     if (value.size() < 2 || value.front() != '"' || value.back() != '"') return std::string(value);
     std::string text;
     const std::string_view inner = value.substr(1, value.size() - 2);
     for (std::size_t i = 0; i < inner.size(); ++i) {
-        if (inner[i] == '\\' && i + 1 < inner.size() && std::string_view("\"\\$`").find(inner[i + 1]) != std::string_view::npos) ++i;
+        if (inner[i] == '\\' && i + 1 < inner.size() &&
+            std::string_view("\"\\$`").find(inner[i + 1]) != std::string_view::npos)
+            ++i;
         text += inner[i];
     }
     return text;

@@ -13,8 +13,8 @@
 #include <fcntl.h>
 #include <glib.h>
 #include <glib/gstdio.h>
-#include <unistd.h>
 #include <plist/plist.h>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -64,8 +64,7 @@ std::int64_t integerOfReal(double value) {
 std::optional<std::int64_t> numberAsInteger(plist_t node) {
     if (!node) return std::nullopt;
     switch (plist_get_node_type(node)) {
-    case PLIST_UINT:
-        return signedIntegerOf(node);
+    case PLIST_UINT: return signedIntegerOf(node);
     case PLIST_REAL: {
         double value = 0;
         plist_get_real_val(node, &value);
@@ -76,8 +75,7 @@ std::optional<std::int64_t> numberAsInteger(plist_t node) {
         plist_get_bool_val(node, &value);
         return value ? 1 : 0;
     }
-    default:
-        return std::nullopt;
+    default: return std::nullopt;
     }
 }
 
@@ -90,7 +88,8 @@ constexpr std::size_t kTemporarySuffixLength = 6;
 
 bool isTemporarySibling(const std::string& candidate, const std::string& base) {
     const std::string prefix = base + std::string(kTemporaryMark);
-    return candidate.size() == prefix.size() + kTemporarySuffixLength && candidate.compare(0, prefix.size(), prefix) == 0;
+    return candidate.size() == prefix.size() + kTemporarySuffixLength &&
+           candidate.compare(0, prefix.size(), prefix) == 0;
 }
 
 // Each file has one writer (the stores serialise their saves and the application runs once
@@ -236,7 +235,8 @@ std::map<std::string, std::string> PropertyList::stringMembers() const {
 // the value is refused instead, and every later write of this list fails.
 bool PropertyList::acceptText(const std::string& key, const std::string& value) {
     if (!holdsNul(value)) return true;
-    g_warning("a text holding a NUL byte cannot be stored under \"%s\"; the property list will not be written", key.c_str());
+    g_warning("a text holding a NUL byte cannot be stored under \"%s\"; the property list will not be written",
+              key.c_str());
     m_refusedValue = true;
     return false;
 }

@@ -70,8 +70,7 @@ std::optional<PropertyList> load(const std::string& path) {
     if (!values && isUnreadable(path))
         g_warning("%s cannot be read; defaults are used, and the file is kept aside when they are next saved",
                   path.c_str());
-    else if (!values)
-        g_debug("%s does not exist yet; defaults are used", path.c_str());
+    else if (!values) g_debug("%s does not exist yet; defaults are used", path.c_str());
     return values;
 }
 

@@ -13,7 +13,6 @@
 
 #include "BuildConfig.h"
 #include "config/LanguageCodes.h"
-#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "controls/CursorRects.h"
@@ -24,6 +23,7 @@
 #include "platform/LoginItemHelperPaths.h"
 #include "platform/Worker.h"
 #include "settings/SettingPopUps.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
 
@@ -46,8 +46,8 @@ constexpr const char* kSeparatorColor = "DCDCDC";
 constexpr std::array<const char*, 3> kLanguageTitleKeys = {"m751", "m750", "m752"};
 
 // The sound files GStreamer's playbin plays with the base and good plug-ins.
-const std::vector<std::string> kSoundFileExtensions = {"wav", "ogg", "oga", "opus", "mp3",
-                                                       "flac", "m4a", "aac", "aif", "aiff"};
+const std::vector<std::string> kSoundFileExtensions = {"wav",  "ogg", "oga", "opus", "mp3",
+                                                       "flac", "m4a", "aac", "aif",  "aiff"};
 
 int minimumWidth(Gtk::Widget& widget) {
     int minimum = 0, natural = 0;
@@ -206,7 +206,8 @@ void Q7ZSettingWindow::placeVersionLabel() {
 }
 
 // The check box edits that one value.
-void Q7ZSettingWindow::createCheckBoxViewsAtView(Gtk::Fixed& row, const std::string& title, bool Q7ZAppSettings::*value) {
+void Q7ZSettingWindow::createCheckBoxViewsAtView(Gtk::Fixed& row, const std::string& title,
+                                                 bool Q7ZAppSettings::* value) {
     addRowLabel(row, title);
     auto* checkBox = Gtk::make_managed<Gtk::CheckButton>();
     checkBox->set_active(m_values.*value);
@@ -248,7 +249,8 @@ void Q7ZSettingWindow::createPathViewsAtView(Gtk::Fixed& row, const std::string&
 }
 
 void Q7ZSettingWindow::createServerSiteViewsAtView(Gtk::Fixed& row) {
-    auto& popUp = createPopUp(row, localizedString("m283"), kChoicePopUpWidth, &Q7ZSettingWindow::serverSitePopUpBtnClick);
+    auto& popUp =
+        createPopUp(row, localizedString("m283"), kChoicePopUpWidth, &Q7ZSettingWindow::serverSitePopUpBtnClick);
     const auto servers = Q7ZRemoteConfigSingleton::getInstance().getServerUrlDataList();
     for (const auto& server : servers) popUp.append(server.serverName);
     const auto chosen = std::find_if(servers.begin(), servers.end(),
@@ -261,7 +263,8 @@ void Q7ZSettingWindow::createServerSiteViewsAtView(Gtk::Fixed& row) {
 }
 
 void Q7ZSettingWindow::createAppLanguageViewsAtView(Gtk::Fixed& row) {
-    auto& popUp = createPopUp(row, localizedString("m746"), kChoicePopUpWidth, &Q7ZSettingWindow::appLanguagePopUpBtnClick);
+    auto& popUp =
+        createPopUp(row, localizedString("m746"), kChoicePopUpWidth, &Q7ZSettingWindow::appLanguagePopUpBtnClick);
     for (const char* key : kLanguageTitleKeys) popUp.append(localizedString(key));
     const auto& codes = LanguageCodes::kLanguageCodes;
     const auto code = std::find(codes.begin(), codes.end(), m_values.language);
@@ -388,8 +391,8 @@ void Q7ZSettingWindow::saveDataDidFinish(SaveOutcome outcome) {
 }
 
 bool Q7ZSettingWindow::confirmRestart(const std::string& message) {
-    const int choice = m_dialogs.showAlert(message, AlertStyle::Informational,
-                                           {localizedString("m9"), localizedString("m10")});
+    const int choice =
+        m_dialogs.showAlert(message, AlertStyle::Informational, {localizedString("m9"), localizedString("m10")});
     if (choice == 0) return true;
     keepStoredSettings();
     return false;
@@ -458,19 +461,17 @@ bool Q7ZSettingWindow::on_key_press_event(GdkEventKey* event) {
         return Gtk::Window::on_key_press_event(event);
     }
     switch (event->keyval) {
-        case GDK_KEY_Escape:
-            cancelBtnClick();
+    case GDK_KEY_Escape: cancelBtnClick(); return true;
+    case GDK_KEY_Return:
+    case GDK_KEY_KP_Enter:
+    case GDK_KEY_ISO_Enter:
+        // Return saves; a focused Cancel still takes it for itself.
+        if (m_saveBtn->get_sensitive() && get_focus() != m_cancelBtn) {
+            saveBtnClick();
             return true;
-        case GDK_KEY_Return:
-        case GDK_KEY_KP_Enter:
-        case GDK_KEY_ISO_Enter:
-            // Return saves; a focused Cancel still takes it for itself.
-            if (m_saveBtn->get_sensitive() && get_focus() != m_cancelBtn) {
-                saveBtnClick();
-                return true;
-            }
-            break;
-        default: break;
+        }
+        break;
+    default: break;
     }
     return Gtk::Window::on_key_press_event(event);
 }

@@ -21,9 +21,9 @@
 #include <gtkmm/window.h>
 
 #include "config/Q7ZAppSettings.h"
+#include "controls/Q7ZBusyCover.h"
 #include "controls/Q7ZCursorButton.h"
 #include "controls/Q7ZCursorPopUpButton.h"
-#include "controls/Q7ZBusyCover.h"
 #include "platform/Worker.h"
 #include "platform/desktop/Dialogs.h"
 #include "settings/Q7ZSettingWindowDelegate.h"
@@ -59,7 +59,7 @@ private:
     Gtk::Fixed& placeRow(int& y, int gap);
     void addRowLabel(Gtk::Fixed& row, const std::string& title);
     void placeVersionLabel();
-    void createCheckBoxViewsAtView(Gtk::Fixed& row, const std::string& title, bool Q7ZAppSettings::*value);
+    void createCheckBoxViewsAtView(Gtk::Fixed& row, const std::string& title, bool Q7ZAppSettings::* value);
     void createPathViewsAtView(Gtk::Fixed& row, const std::string& title, PopUpAction action,
                                const std::string& defaultPath);
     void createServerSiteViewsAtView(Gtk::Fixed& row);

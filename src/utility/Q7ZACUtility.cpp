@@ -43,7 +43,8 @@ std::string getServerUrl() {
 }
 
 std::string getLoginPageUrl() {
-    return getServerUrl() + "VUD/Parlor/ParlorLogin.aspx?lang=" + Q7ZAppSettingConfigSingleton::getInstance().language();
+    return getServerUrl() +
+           "VUD/Parlor/ParlorLogin.aspx?lang=" + Q7ZAppSettingConfigSingleton::getInstance().language();
 }
 
 bool detectLoginPageValidThread() {

@@ -8,8 +8,7 @@
 
 class Q7ZEngineDownload : public Q7ZURLDownload {
 public:
-    explicit Q7ZEngineDownload(WebKitDownload* download)
-        : m_download(WEBKIT_DOWNLOAD(g_object_ref(download))) {}
+    explicit Q7ZEngineDownload(WebKitDownload* download) : m_download(WEBKIT_DOWNLOAD(g_object_ref(download))) {}
 
     void cancel() override { webkit_download_cancel(m_download.get()); }
     const void* identity() const override { return m_download.get(); }

@@ -29,8 +29,8 @@ Q7ZErrorPage::Q7ZErrorPage() : Gtk::Box(Gtk::ORIENTATION_VERTICAL, 16) {
     wrapCentred(m_retrying);
     m_tryAgain.set_label(localizedString("TryAgain"));
     m_tryAgain.set_halign(Gtk::ALIGN_CENTER);
-    for (Gtk::Widget* child : std::initializer_list<Gtk::Widget*>{&m_title, &m_message, &m_certificate, &m_retrying,
-                                                                  &m_tryAgain})
+    for (Gtk::Widget* child :
+         std::initializer_list<Gtk::Widget*>{&m_title, &m_message, &m_certificate, &m_retrying, &m_tryAgain})
         pack_start(*child, Gtk::PACK_SHRINK);
     show_all_children();
 }
@@ -45,7 +45,8 @@ void Q7ZErrorPage::showFailure(const Q7ZLoadFailure& failure) {
         addCertificateRow("CertificateValidFrom", certificate->validFrom);
         addCertificateRow("CertificateValidUntil", certificate->validUntil);
         addCertificateRow("CertificateFingerprint", certificate->sha256Fingerprint);
-        for (const auto& problem : certificate->problemKeys) addCertificateRow("CertificateProblem", localizedString(problem));
+        for (const auto& problem : certificate->problemKeys)
+            addCertificateRow("CertificateProblem", localizedString(problem));
     }
     m_certificate.set_visible(!m_certificateLabels.empty());
     m_retrying.set_visible(failure.isRetriedAutomatically());

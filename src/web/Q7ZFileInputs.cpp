@@ -7,7 +7,8 @@ void Q7ZFileInputs::attach(WebKitWebView* view) {
     m_connections.connect(view, "run-file-chooser", G_CALLBACK(&Q7ZFileInputs::on_view_run_file_chooser), this);
 }
 
-gboolean Q7ZFileInputs::on_view_run_file_chooser(WebKitWebView*, WebKitFileChooserRequest* request, gpointer fileInputs) {
+gboolean Q7ZFileInputs::on_view_run_file_chooser(WebKitWebView*, WebKitFileChooserRequest* request,
+                                                 gpointer fileInputs) {
     static_cast<Q7ZFileInputs*>(fileInputs)->choose(request);
     return TRUE;
 }

@@ -14,7 +14,8 @@ public:
     void attach(WebKitWebView* view);
 
 private:
-    static gboolean on_view_run_file_chooser(WebKitWebView* view, WebKitFileChooserRequest* request, gpointer fileInputs);
+    static gboolean on_view_run_file_chooser(WebKitWebView* view, WebKitFileChooserRequest* request,
+                                             gpointer fileInputs);
 
     void choose(WebKitFileChooserRequest* request);
 

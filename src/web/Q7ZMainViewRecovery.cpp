@@ -33,8 +33,8 @@ bool isFailureOfThePage(const GError* error) {
 Q7ZMainViewRecovery::Q7ZMainViewRecovery(WebKitWebView* view, std::function<void()> loadLoginPage)
     : m_view(view),
       m_loadLoginPage(std::move(loadLoginPage)),
-      m_loadTimeout(Q7ZRecoveryPolicy::loadTimeout(
-          UserDefaults::standardUserDefaults().integer(UserDefaults::kPageLoadTimeout))),
+      m_loadTimeout(
+          Q7ZRecoveryPolicy::loadTimeout(UserDefaults::standardUserDefaults().integer(UserDefaults::kPageLoadTimeout))),
       // Not Gio::NetworkMonitor::get_default(): it does not take a reference of the shared
       // monitor, which the second web host then finds freed.
       m_network(Glib::wrap(g_network_monitor_get_default(), true)) {
@@ -51,7 +51,8 @@ Q7ZMainViewRecovery::Q7ZMainViewRecovery(WebKitWebView* view, std::function<void
                           G_CALLBACK(&Q7ZMainViewRecovery::on_view_load_failed_with_tls_errors), this);
     m_connections.connect(view, "web-process-terminated",
                           G_CALLBACK(&Q7ZMainViewRecovery::on_view_web_process_terminated), this);
-    m_networkChanged = m_network->signal_network_changed().connect([this](bool available) { on_network_changed(available); });
+    m_networkChanged =
+        m_network->signal_network_changed().connect([this](bool available) { on_network_changed(available); });
 }
 
 Q7ZMainViewRecovery::~Q7ZMainViewRecovery() {
@@ -95,8 +96,8 @@ gboolean Q7ZMainViewRecovery::on_view_load_failed_with_tls_errors(WebKitWebView*
     auto& self = *static_cast<Q7ZMainViewRecovery*>(recovery);
     g_warning("the certificate of %s is not trusted (flags 0x%x): the page was not loaded", uri, errors);
     self.m_loadTimer.disconnect();
-    self.showFailure({Q7ZLoadFailure::Kind::CertificateNotTrusted, hostOf(uri),
-                      Q7ZLoadFailure::describe(certificate, errors)});
+    self.showFailure(
+        {Q7ZLoadFailure::Kind::CertificateNotTrusted, hostOf(uri), Q7ZLoadFailure::describe(certificate, errors)});
     return TRUE;  // nothing more: the engine would only report the same failure again
 }
 

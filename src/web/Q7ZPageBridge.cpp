@@ -20,17 +20,21 @@ WebKitUserScript* newUserScript(const std::string& source, const Q7ZOrganisation
 
 }  // namespace
 
-Q7ZPageBridge::Q7ZPageBridge(Q7ZPageBridgeHandler& handler, DialogAnswerer answerDialog, const Q7ZOrganisationPages& pages)
-    : m_handler(handler), m_answerDialog(std::move(answerDialog)), m_script(newUserScript(m_protocol.userScript(), pages)) {}
+Q7ZPageBridge::Q7ZPageBridge(Q7ZPageBridgeHandler& handler, DialogAnswerer answerDialog,
+                             const Q7ZOrganisationPages& pages)
+    : m_handler(handler),
+      m_answerDialog(std::move(answerDialog)),
+      m_script(newUserScript(m_protocol.userScript(), pages)) {}
 
 Q7ZPageBridge::~Q7ZPageBridge() {
-    for (const auto& manager : m_contentManagers) webkit_user_content_manager_remove_script(manager.get(), m_script.get());
+    for (const auto& manager : m_contentManagers)
+        webkit_user_content_manager_remove_script(manager.get(), m_script.get());
 }
 
 void Q7ZPageBridge::attach(WebKitWebView* view) {
     WebKitUserContentManager* manager = webkit_web_view_get_user_content_manager(view);
     if (m_script && std::none_of(m_contentManagers.begin(), m_contentManagers.end(),
-                     [manager](const auto& known) { return known.get() == manager; })) {
+                                 [manager](const auto& known) { return known.get() == manager; })) {
         webkit_user_content_manager_add_script(manager, m_script.get());
         m_contentManagers.push_back(retainObject(manager));
     }

@@ -13,7 +13,8 @@ std::string Q7ZPageDialogs::answer(const Q7ZBridgeProtocol::DialogRequest& reque
         return Q7ZBridgeProtocol::confirmation(
             m_dialogs.showAlert(request.message, AlertStyle::Informational, confirmingThenCancelling) == 0);
     case Kind::Prompt: {
-        const TextInputAnswer answer = m_dialogs.runTextInput(request.message, request.defaultText, confirmingThenCancelling);
+        const TextInputAnswer answer =
+            m_dialogs.runTextInput(request.message, request.defaultText, confirmingThenCancelling);
         return answer.buttonIndex == 0 ? answer.text : std::string();
     }
     }

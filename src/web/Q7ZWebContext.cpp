@@ -41,8 +41,6 @@ void warmUpFor(const std::string& url) {
     if (uri) g_uri_unref(uri);
 }
 
-WebKitWebView* newWebView() {
-    return WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new_with_context(shared())));
-}
+WebKitWebView* newWebView() { return WEBKIT_WEB_VIEW(g_object_ref_sink(webkit_web_view_new_with_context(shared()))); }
 
 }  // namespace Q7ZWebContext

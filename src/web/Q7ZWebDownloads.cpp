@@ -10,13 +10,13 @@
 #include <gtkmm/recentmanager.h>
 #include <libsoup/soup.h>
 
-#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "controls/ReleaseWhenIdle.h"
 #include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/Q7ZPageDownload.h"
 #include "platform/Bundle.h"
 #include "platform/Worker.h"
+#include "utility/Q7ZACUtility.h"
 #include "web/Q7ZEngineDownload.h"
 #include "web/Q7ZRequester.h"
 #include "web/Q7ZWebContext.h"
@@ -86,7 +86,8 @@ private:
         self.m_downloads.push_back(download);
         g_object_weak_ref(G_OBJECT(download), &EngineEvents::on_download_finalized, events);
         g_signal_connect(download, "notify::response", G_CALLBACK(&EngineEvents::on_download_response), events);
-        g_signal_connect(download, "decide-destination", G_CALLBACK(&EngineEvents::on_download_decide_destination), events);
+        g_signal_connect(download, "decide-destination", G_CALLBACK(&EngineEvents::on_download_decide_destination),
+                         events);
         g_signal_connect(download, "created-destination", G_CALLBACK(&EngineEvents::on_download_created_destination),
                          events);
         g_signal_connect(download, "received-data", G_CALLBACK(&EngineEvents::on_download_received_data), events);
@@ -142,8 +143,8 @@ private:
         auto& self = *static_cast<EngineEvents*>(events);
         self.m_failed.push_back(download);
         if (!g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER))
-            g_warning("the download of %s failed: %s", webkit_uri_request_get_uri(webkit_download_get_request(download)),
-                      error ? error->message : "");
+            g_warning("the download of %s failed: %s",
+                      webkit_uri_request_get_uri(webkit_download_get_request(download)), error ? error->message : "");
         if (const DownloadDataPtr record = recordOf(download)) record->setCurrentstatus(Q7ZDownloadStatus::Failed);
         self.m_owner.reloadTableView();
         self.m_owner.updateLauncherProgress();
@@ -210,9 +211,8 @@ void Q7ZWebDownloads::startPageDownload(WebKitWebView* view, WebKitURIRequest* r
             g_slist_free(list);
             g_list_free_full(found, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
             pending->request.cookieHeader = header ? header.get() : "";
-            pending->owner.report([downloads = pending->downloads, request = pending->request, folder = pending->folder] {
-                downloads->fetchWithCookies(request, folder);
-            });
+            pending->owner.report([downloads = pending->downloads, request = pending->request,
+                                   folder = pending->folder] { downloads->fetchWithCookies(request, folder); });
         },
         new PendingFetch{m_workers.link(), this, std::move(fetch), *folder});
 }
@@ -274,7 +274,8 @@ std::string Q7ZWebDownloads::engineDownloadFolder() {
     auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
     if (!m_fileSavePath) m_fileSavePath = settings.downloadFileSavePath();
     if (!exists(*m_fileSavePath)) {
-        g_warning("the download folder %s does not exist; the default folder is used from now on", m_fileSavePath->c_str());
+        g_warning("the download folder %s does not exist; the default folder is used from now on",
+                  m_fileSavePath->c_str());
         settings.resetDownloadFileSavePath();
         settings.saveConfig();
         m_fileSavePath = settings.downloadFileSavePath();

@@ -17,9 +17,9 @@
 #include "downloads/Q7ZDownloadData.h"
 #include "downloads/Q7ZPageDownload.h"
 #include "downloads/window/Q7ZDownloaderWindow.h"
+#include "platform/Worker.h"
 #include "platform/desktop/Dialogs.h"
 #include "platform/desktop/LauncherEntry.h"
-#include "platform/Worker.h"
 #include "platform/desktop/Workspace.h"
 #include "web/policy/Q7ZOrganisationPages.h"
 

@@ -11,7 +11,8 @@ Q7ZWebNotices::Q7ZWebNotices(Desktop desktop, ScriptRunner runScript)
     // Listening from the start, not from the first notice of this run: notifications of an
     // earlier run may still be listed by the desktop, and a click on one should still work.
     m_notifier = std::make_unique<DesktopNotifier>(
-        m_desktop.application, [this](const std::string& kind, const std::string& text) { didActivateNotification(kind, text); });
+        m_desktop.application,
+        [this](const std::string& kind, const std::string& text) { didActivateNotification(kind, text); });
 }
 
 void Q7ZWebNotices::resetNotifySound() {
@@ -30,14 +31,9 @@ SoundPlayer& Q7ZWebNotices::loadedSound() {
 
 void Q7ZWebNotices::noticeEvent() {
     switch (m_rules.soundActionForNoticeEvent()) {
-        case Q7ZNoticeRules::SoundAction::None:
-            break;
-        case Q7ZNoticeRules::SoundAction::ReloadAndPlay:
-            resetNotifySound();
-            [[fallthrough]];
-        case Q7ZNoticeRules::SoundAction::Play:
-            loadedSound().play();
-            break;
+    case Q7ZNoticeRules::SoundAction::None: break;
+    case Q7ZNoticeRules::SoundAction::ReloadAndPlay: resetNotifySound(); [[fallthrough]];
+    case Q7ZNoticeRules::SoundAction::Play: loadedSound().play(); break;
     }
     if (m_desktop.attention) m_desktop.attention->request();
 }

@@ -47,10 +47,12 @@ Q7ZNavigationPolicy::Decision Q7ZWebPolicy::decide(WebKitWebView* view, WebKitPo
         auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
         WebKitURIRequest* request = webkit_response_policy_decision_get_request(response);
         const std::string url = textOf(webkit_uri_request_get_uri(request));
-        const std::string mimeType = textOf(webkit_uri_response_get_mime_type(webkit_response_policy_decision_get_response(response)));
-        return m_rules.decideResponse({url, mimeType, Q7ZRequester::hostOf(request),
-                                       static_cast<bool>(webkit_response_policy_decision_is_main_frame_main_resource(response)),
-                                       isMainView, pageUrl});
+        const std::string mimeType =
+            textOf(webkit_uri_response_get_mime_type(webkit_response_policy_decision_get_response(response)));
+        return m_rules.decideResponse(
+            {url, mimeType, Q7ZRequester::hostOf(request),
+             static_cast<bool>(webkit_response_policy_decision_is_main_frame_main_resource(response)), isMainView,
+             pageUrl});
     }
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
@@ -95,13 +97,15 @@ gboolean Q7ZWebPolicy::on_view_permission_request(WebKitWebView* view, WebKitPer
     return TRUE;
 }
 
-gboolean Q7ZWebPolicy::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, gpointer policy) {
+gboolean Q7ZWebPolicy::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error,
+                                           gpointer policy) {
     auto& self = *static_cast<Q7ZWebPolicy*>(policy);
     if (isNoNetworkError(error)) {
         g_warning("no network connection: %s could not be loaded (%s)", uri, error->message);
         self.showNoNetworkAlertLater();
     } else if (!g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) &&
-               !g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) &&
+               !g_error_matches(error, WEBKIT_POLICY_ERROR,
+                                WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) &&
                !g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_CANNOT_SHOW_MIME_TYPE)) {
         g_warning("the page %s could not be loaded: %s", uri, error ? error->message : "");
     }

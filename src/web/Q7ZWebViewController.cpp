@@ -3,13 +3,13 @@
 #include <gtkmm/window.h>
 
 #include "common/PageScript.h"
-#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "controls/ReleaseWhenIdle.h"
 #include "platform/Bundle.h"
 #include "platform/OsRelease.h"
 #include "platform/desktop/Workspace.h"
+#include "utility/Q7ZACUtility.h"
 #include "web/Q7ZWebContext.h"
 
 namespace {
@@ -27,18 +27,21 @@ Q7ZWebViewController::Q7ZWebViewController(Q7ZScreenHost& host)
       m_organisationPages(Q7ZACUtility::getServerUrl()),
       m_webView(Q7ZWebContext::newWebView()),
       m_recovery(m_webView.get(), [this] { loadLoginPage(); }),
-      m_bridge(*this, [this](const auto& request) { return m_pageDialogs.answer(request); }, m_organisationPages),
+      m_bridge(
+          *this, [this](const auto& request) { return m_pageDialogs.answer(request); }, m_organisationPages),
       m_pageDialogs(m_dialogs),
       m_fileInputs(m_dialogs),
       m_notices(desktopOf(host), [this](const std::string& script) { evaluateScript(script); }),
       m_downloads(m_dialogs, host.launcherEntry(), m_organisationPages, &m_mainWindow),
       m_popup(m_mainWindow, [this](WebKitWebView* view) { serveView(view); }) {
-    m_policy = std::make_unique<Q7ZWebPolicy>(m_webView.get(), m_organisationPages, m_popup, m_dialogs,
-                                              [this](WebKitURIRequest* request) { startDownloadFileWithUrlRequest(request); });
+    m_policy =
+        std::make_unique<Q7ZWebPolicy>(m_webView.get(), m_organisationPages, m_popup, m_dialogs,
+                                       [this](WebKitURIRequest* request) { startDownloadFileWithUrlRequest(request); });
     viewDidLoad();
     // Once for the controller's life, however often the window is shown again.
     m_foregroundObservation = NotificationCenter::defaultCenter().addObserver(
-        kWindowsForegroundNotification, [this](const std::string& object) { windowsForegroundStatusDidChange(object); });
+        kWindowsForegroundNotification,
+        [this](const std::string& object) { windowsForegroundStatusDidChange(object); });
 }
 
 Q7ZWebViewController::~Q7ZWebViewController() { m_popup.close(); }
@@ -48,7 +51,8 @@ void Q7ZWebViewController::viewDidLoad() {
     m_mainWindow.resize(kMinimumContentWidth, kMinimumContentHeight);
     m_rootView.set_size_request(kMinimumContentWidth, kMinimumContentHeight);
     serveView(m_webView.get());
-    g_signal_connect(m_webView.get(), "load-changed", G_CALLBACK(&Q7ZWebViewController::on_webView_load_changed), nullptr);
+    g_signal_connect(m_webView.get(), "load-changed", G_CALLBACK(&Q7ZWebViewController::on_webView_load_changed),
+                     nullptr);
     // Started before the window maps, so the engine's processes start while GTK finishes.
     loadLoginPage();
     Gtk::Widget& content = m_recovery.widget();
@@ -81,12 +85,14 @@ void Q7ZWebViewController::on_webView_load_changed(WebKitWebView* view, WebKitLo
 void Q7ZWebViewController::reloadWebView() { m_recovery.reload(); }
 
 void Q7ZWebViewController::evaluateScript(const std::string& script) {
-    webkit_web_view_evaluate_javascript(m_webView.get(), script.c_str(), -1, nullptr, nullptr, nullptr, nullptr, nullptr);
+    webkit_web_view_evaluate_javascript(m_webView.get(), script.c_str(), -1, nullptr, nullptr, nullptr, nullptr,
+                                        nullptr);
 }
 
 // The object is the text "true" or "false", handed to the page as a boolean.
 void Q7ZWebViewController::windowsForegroundStatusDidChange(const std::string& object) {
-    if (object == "true" || object == "false") evaluateScript(PageScript::call("parlorMain.setActiveForm", {object == "true"}));
+    if (object == "true" || object == "false")
+        evaluateScript(PageScript::call("parlorMain.setActiveForm", {object == "true"}));
     else evaluateScript(PageScript::call("parlorMain.setActiveForm", {object}));
 }
 

@@ -26,17 +26,15 @@
 #include "web/Q7ZFileInputs.h"
 #include "web/Q7ZMainViewRecovery.h"
 #include "web/Q7ZPageBridge.h"
-#include "web/policy/Q7ZPageBridgeHandler.h"
 #include "web/Q7ZPageDialogs.h"
 #include "web/Q7ZPopupWindow.h"
 #include "web/Q7ZWebDownloads.h"
 #include "web/Q7ZWebNotices.h"
 #include "web/Q7ZWebPolicy.h"
 #include "web/policy/Q7ZOrganisationPages.h"
+#include "web/policy/Q7ZPageBridgeHandler.h"
 
-class Q7ZWebViewController : public Q7ZViewController,
-                             public Q7ZPageBridgeHandler,
-                             public Q7ZSettingWindowDelegate {
+class Q7ZWebViewController : public Q7ZViewController, public Q7ZPageBridgeHandler, public Q7ZSettingWindowDelegate {
 public:
     static constexpr int kMinimumContentWidth = 800;
     static constexpr int kMinimumContentHeight = 600;

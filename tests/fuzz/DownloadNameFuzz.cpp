@@ -41,7 +41,8 @@ public:
     // Answers at once, then reads the request until the client hangs up; gives up when no one connects.
     void serve(const std::string& answer) const {
         pollfd waiting{m_socket, POLLIN, 0};
-        const int connection = ::poll(&waiting, 1, 5000) == 1 ? ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC) : -1;
+        const int connection =
+            ::poll(&waiting, 1, 5000) == 1 ? ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC) : -1;
         if (connection < 0) return;
         FUZZ_CHECK(::write(connection, answer.data(), answer.size()) == static_cast<ssize_t>(answer.size()));
         ::shutdown(connection, SHUT_WR);

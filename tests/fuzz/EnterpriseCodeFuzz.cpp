@@ -38,8 +38,7 @@ void checkBase64(std::string_view text) {
     FUZZ_CHECK(decoded.size() <= decodedSizeBound(text.size()));
     if (std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }))
         FUZZ_CHECK(decoded.empty());  // non-ASCII text is refused whole
-    else
-        checkRoundTrips(decoded);
+    else checkRoundTrips(decoded);
     checkRoundTrips(Bytes(text.begin(), text.end()));
 
     const std::string converted = Base64::base64StringFromBase64UrlEncodedString(text);
@@ -73,7 +72,8 @@ void checkChosenServerSurvivesSave() {
     const auto stored = remoteConfigValues(remote);
 
     const std::int64_t chosen = Q7ZServerSettingApplier::chooseServerAndSave();
-    FUZZ_CHECK(chosen == (servers.size() == 1 ? servers.front().sequence : Q7ZAppSettingConfigSingleton::kNoServerSequence));
+    FUZZ_CHECK(chosen ==
+               (servers.size() == 1 ? servers.front().sequence : Q7ZAppSettingConfigSingleton::kNoServerSequence));
     remote.loadUserInfo();
     settings.loadUserInfo();
     FUZZ_CHECK(settings.serverSequence() == chosen);

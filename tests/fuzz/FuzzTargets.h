@@ -18,16 +18,15 @@ inline std::map<std::string, FuzzTarget>& fuzzTargets() {
     return targets;
 }
 
-#define FUZZ_TARGET(name)                                                                          \
-    static void fuzz_##name(std::string_view input);                                               \
+#define FUZZ_TARGET(name)                                                                              \
+    static void fuzz_##name(std::string_view input);                                                   \
     [[maybe_unused]] static const bool registered_##name = (fuzzTargets()[#name] = fuzz_##name, true); \
     static void fuzz_##name(std::string_view input)
 
-#define FUZZ_CHECK(condition)                                                                      \
-    do {                                                                                           \
-        if (!(condition)) {                                                                        \
-            std::fprintf(stderr, "%s:%d: fuzz invariant broken: %s\n", __FILE__, __LINE__,         \
-                         #condition);                                                              \
-            std::abort();                                                                          \
-        }                                                                                          \
+#define FUZZ_CHECK(condition)                                                                           \
+    do {                                                                                                \
+        if (!(condition)) {                                                                             \
+            std::fprintf(stderr, "%s:%d: fuzz invariant broken: %s\n", __FILE__, __LINE__, #condition); \
+            std::abort();                                                                               \
+        }                                                                                               \
     } while (false)

@@ -31,12 +31,14 @@ FUZZ_TARGET(page_notice) {
     auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
     settings.setIsDesktopNotifications(true);
     const std::string text(input);
-    for (const auto type : {Q7ZDesktopNotifyType::Notice, Q7ZDesktopNotifyType::IMNotice, Q7ZDesktopNotifyType::InviteNotice}) {
+    for (const auto type :
+         {Q7ZDesktopNotifyType::Notice, Q7ZDesktopNotifyType::IMNotice, Q7ZDesktopNotifyType::InviteNotice}) {
         const auto notice = Q7ZNoticeRules(settings).makeNotice(type, text);
         if (!notice) continue;
         // The desktop gets title and body as C strings over the bus, which takes only UTF-8;
         // the page's text goes there whole and comes back with the click.
-        FUZZ_CHECK(g_utf8_validate(notice->title.c_str(), -1, nullptr) && g_utf8_validate(notice->body.c_str(), -1, nullptr));
+        FUZZ_CHECK(g_utf8_validate(notice->title.c_str(), -1, nullptr) &&
+                   g_utf8_validate(notice->body.c_str(), -1, nullptr));
         FUZZ_CHECK(notice->text == text && g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr));
         const auto script = Q7ZNoticeRules::scriptForClick(notice->kind, notice->text);
         FUZZ_CHECK(script.has_value());

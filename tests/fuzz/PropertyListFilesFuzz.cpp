@@ -16,7 +16,8 @@ namespace {
 constexpr const char* kMissingKey = "\x01 no such key";
 
 // What a load accepted is kept whole by a save and the next load.
-template <class Store, class Values> void checkSaveKeepsTheLoad(Store& store, Values values) {
+template <class Store, class Values>
+void checkSaveKeepsTheLoad(Store& store, Values values) {
     const auto loaded = std::invoke(values, store);
     FUZZ_CHECK(store.saveConfig());
     store.loadUserInfo();

@@ -10,4 +10,5 @@ class Q7ZRemoteConfigSingleton;
 void checkServerList(const Q7ZRemoteConfigSingleton& config);
 
 // Title, title icon, server list text and version.
-std::tuple<std::string, std::string, std::string, std::string> remoteConfigValues(const Q7ZRemoteConfigSingleton& config);
+std::tuple<std::string, std::string, std::string, std::string> remoteConfigValues(
+    const Q7ZRemoteConfigSingleton& config);

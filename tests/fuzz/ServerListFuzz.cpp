@@ -39,7 +39,8 @@ void checkServerList(const Q7ZRemoteConfigSingleton& config) {
     }
 }
 
-std::tuple<std::string, std::string, std::string, std::string> remoteConfigValues(const Q7ZRemoteConfigSingleton& config) {
+std::tuple<std::string, std::string, std::string, std::string> remoteConfigValues(
+    const Q7ZRemoteConfigSingleton& config) {
     return std::tuple(config.remoteTitle(), config.remoteTitleIcon(), config.serverListJsonString(), config.version());
 }
 

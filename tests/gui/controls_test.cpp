@@ -10,8 +10,8 @@
 
 #include "controls/Q7ZNonAcceptTouchsView.h"
 #include "controls/StretchableImage.h"
-#include "support/gui/GtkTestEnvironment.h"
 #include "support/MainLoopPump.h"
+#include "support/gui/GtkTestEnvironment.h"
 
 namespace {
 
@@ -25,9 +25,8 @@ using StretchableImage::stretchableImageWithSize;
 // unequal insets on every side, and a second colour in the top-left corner to catch flips.
 
 using Rgba = std::uint32_t;
-constexpr Rgba kParts[3][3] = {{0xFF0000FF, 0x00FF00FF, 0x0000FFFF},
-                               {0xFFFF00FF, 0xFFFFFFFF, 0x00FFFFFF},
-                               {0xFF00FFFF, 0x808080FF, 0x000000FF}};
+constexpr Rgba kParts[3][3] = {
+    {0xFF0000FF, 0x00FF00FF, 0x0000FFFF}, {0xFFFF00FF, 0xFFFFFFFF, 0x00FFFFFF}, {0xFF00FFFF, 0x808080FF, 0x000000FF}};
 constexpr EdgeInsets kInsets{.top = 1, .left = 2, .bottom = 2, .right = 1};
 
 Rgba pixelAt(const Glib::RefPtr<Gdk::Pixbuf>& image, int x, int y) {
@@ -57,9 +56,14 @@ TEST(ControlsTest, NinePartStretch) {
     GtkTestEnvironment::ensure();
     auto onePixel = Gdk::Pixbuf::create(Gdk::COLORSPACE_RGB, true, 8, 1, 1);
     onePixel->fill(kParts[2][2]);
-    const struct { Glib::RefPtr<Gdk::Pixbuf> source; int width, height; EdgeInsets insets; bool fits; } cases[] = {
-        {makeNinePartSource(), 20, 12, kInsets, true}, {makeNinePartSource(), 4, 4, kInsets, true},
-        {makeNinePartSource(false), 9, 8, kInsets, true}, {makeNinePartSource(), 30, 10, {20, 20, 20, 20}, false},
+    const struct {
+        Glib::RefPtr<Gdk::Pixbuf> source;
+        int width, height;
+        EdgeInsets insets;
+        bool fits;
+    } cases[] = {
+        {makeNinePartSource(), 20, 12, kInsets, true},          {makeNinePartSource(), 4, 4, kInsets, true},
+        {makeNinePartSource(false), 9, 8, kInsets, true},       {makeNinePartSource(), 30, 10, {20, 20, 20, 20}, false},
         {makeNinePartSource(), 11, 6, {-3, -1, -2, -9}, false}, {onePixel, 5, 7, {8, 8, 8, 8}, false}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.width << "x" << c.height << " insets " << c.insets.top);

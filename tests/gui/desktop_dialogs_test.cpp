@@ -6,8 +6,8 @@
 #include <vector>
 
 #include <glibmm/main.h>
-#include <gtkmm/messagedialog.h>
 #include <gtest/gtest.h>
+#include <gtkmm/messagedialog.h>
 
 #include "platform/desktop/GtkDialogs.h"
 #include "support/gui/GtkTestEnvironment.h"
@@ -17,20 +17,22 @@ namespace {
 // Retries every 20 ms until a message dialog is up, then answers it with response and records
 // its button labels; gives up after 5 s so that the test fails instead of hanging.
 void whenDialogShows(int response, std::vector<std::string>& labels) {
-    Glib::signal_timeout().connect([response, &labels, attempts = 0]() mutable {
-        for (auto* window : Gtk::Window::list_toplevels()) {
-            auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
-            if (!dialog || !dialog->get_visible()) continue;
-            for (auto* button : dialog->get_action_area()->get_children()) {
-                labels.push_back(static_cast<Gtk::Button*>(button)->get_label());
+    Glib::signal_timeout().connect(
+        [response, &labels, attempts = 0]() mutable {
+            for (auto* window : Gtk::Window::list_toplevels()) {
+                auto* dialog = dynamic_cast<Gtk::MessageDialog*>(window);
+                if (!dialog || !dialog->get_visible()) continue;
+                for (auto* button : dialog->get_action_area()->get_children()) {
+                    labels.push_back(static_cast<Gtk::Button*>(button)->get_label());
+                }
+                dialog->response(response);
+                return false;
             }
-            dialog->response(response);
+            if (++attempts < 250) return true;
+            ADD_FAILURE() << "no dialog appeared";
             return false;
-        }
-        if (++attempts < 250) return true;
-        ADD_FAILURE() << "no dialog appeared";
-        return false;
-    }, 20);
+        },
+        20);
 }
 
 }  // namespace

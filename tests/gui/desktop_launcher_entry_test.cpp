@@ -5,15 +5,15 @@
 #include <string>
 #include <vector>
 
-#include <gtkmm/window.h>
 #include <gtest/gtest.h>
+#include <gtkmm/window.h>
 
 #include "platform/desktop/Attention.h"
 #include "platform/desktop/LauncherEntry.h"
-#include "support/gui/GtkTestEnvironment.h"
-#include "support/gui/WidgetEvents.h"
 #include "support/MainLoopPump.h"
 #include "support/PrivateSessionBus.h"
+#include "support/gui/GtkTestEnvironment.h"
+#include "support/gui/WidgetEvents.h"
 
 namespace {
 
@@ -48,11 +48,14 @@ protected:
         g_variant_lookup(properties, "count-visible", "b", &visible);
         g_variant_lookup(properties, "urgent", "b", &urgent);
         const bool underRoot = std::string(objectPath).rfind("/com/canonical/unity/launcherentry/", 0) == 0;
-        static_cast<std::vector<std::string>*>(updates)->push_back(std::string(underRoot ? "" : "<elsewhere> ") + uri + " " +
-            std::to_string(count) + (visible ? " visible" : " hidden") + (urgent ? " urgent" : ""));
+        static_cast<std::vector<std::string>*>(updates)->push_back(
+            std::string(underRoot ? "" : "<elsewhere> ") + uri + " " + std::to_string(count) +
+            (visible ? " visible" : " hidden") + (urgent ? " urgent" : ""));
     }
 
-    bool waitForUpdates(std::size_t count) { return pumpUntil([&] { return updates.size() >= count; }); }
+    bool waitForUpdates(std::size_t count) {
+        return pumpUntil([&] { return updates.size() >= count; });
+    }
 
     GObjectPtr<GDBusConnection> m_dock = PrivateSessionBus::instance().connect();
     guint m_subscription = 0;

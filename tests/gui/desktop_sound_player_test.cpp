@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "platform/desktop/SoundPlayer.h"
-#include "support/TempHome.h"
 #include "support/MainLoopPump.h"
+#include "support/TempHome.h"
 
 namespace {
 
@@ -16,7 +16,9 @@ const std::string kBundleSound = VELLOQ_SOURCE_DIR "/resources/sounds/Notify.wav
 
 class SoundPlayerTest : public ::testing::Test {
 protected:
-    bool endsIn(SoundPlayer::State state) { return pumpUntil([&] { return player.state() == state; }); }
+    bool endsIn(SoundPlayer::State state) {
+        return pumpUntil([&] { return player.state() == state; });
+    }
 
     TempHome home;
     SoundPlayer player{"fakesink"};

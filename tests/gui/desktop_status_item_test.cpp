@@ -10,10 +10,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/desktop/StatusItem.h"
-#include "support/TempHome.h"
-#include "support/gui/BusCall.h"
 #include "support/MainLoopPump.h"
 #include "support/PrivateSessionBus.h"
+#include "support/TempHome.h"
+#include "support/gui/BusCall.h"
 
 namespace {
 
@@ -32,7 +32,8 @@ public:
         GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(R"(
             <node><interface name="org.kde.StatusNotifierWatcher">
               <method name="RegisterStatusNotifierItem"><arg name="service" type="s" direction="in"/></method>
-            </interface></node>)", nullptr);
+            </interface></node>)",
+                                                           nullptr);
         static const GDBusInterfaceVTable vtable = {&on_watcher_register, nullptr, nullptr, {}};
         m_registrationId = g_dbus_connection_register_object(connection, "/StatusNotifierWatcher", node->interfaces[0],
                                                              &vtable, this, nullptr, nullptr);
@@ -63,13 +64,16 @@ private:
 class StatusItemTest : public ::testing::Test {
 protected:
     std::unique_ptr<StatusItem> makeItem(const std::string& iconPath = "") {
-        StatusItem::Options options{"app.velloq.Parlor", "Velloq Parlor", "Parlor tool tip", iconPath,
+        StatusItem::Options options{"app.velloq.Parlor", "Velloq Parlor",
+                                    "Parlor tool tip",   iconPath,
                                     "app.velloq.Parlor", {"Show window", "Quit now"}};
-        return std::make_unique<StatusItem>(options, StatusItem::Callbacks{[this] { ++activations; }, [this] { ++quits; }});
+        return std::make_unique<StatusItem>(options,
+                                            StatusItem::Callbacks{[this] { ++activations; }, [this] { ++quits; }});
     }
 
     // A call on the item's menu, or on the item itself given the interface.
-    BusCallResult call(const StatusItem& item, const char* method, GVariant* parameters, const char* interface = nullptr) {
+    BusCallResult call(const StatusItem& item, const char* method, GVariant* parameters,
+                       const char* interface = nullptr) {
         return callAndPump(tray.get(), item.busName(), interface ? StatusItem::kObjectPath : StatusItem::kMenuPath,
                            interface ? interface : "com.canonical.dbusmenu", method, parameters);
     }
@@ -121,9 +125,10 @@ TEST_F(StatusItemTest, MenuOffersShowAndQuitAndItsClicksSingleOrBatchedReachThem
     auto layout = call(*item, "GetLayout", g_variant_new("(ii^as)", 0, -1, kAllProperties));
     ASSERT_TRUE(layout) << layout.error->message;
     GCharPtr printed(g_variant_print(layout.reply.get(), FALSE));
-    EXPECT_STREQ(printed.get(), "(1, (0, {'children-display': <'submenu'>}, ["
-                                "<(1, {'label': <'Show window'>, 'enabled': <true>, 'visible': <true>}, @av [])>, "
-                                "<(2, {'label': <'Quit now'>, 'enabled': <true>, 'visible': <true>}, @av [])>]))");
+    EXPECT_STREQ(printed.get(),
+                 "(1, (0, {'children-display': <'submenu'>}, ["
+                 "<(1, {'label': <'Show window'>, 'enabled': <true>, 'visible': <true>}, @av [])>, "
+                 "<(2, {'label': <'Quit now'>, 'enabled': <true>, 'visible': <true>}, @av [])>]))");
     EXPECT_FALSE(call(*item, "GetLayout", g_variant_new("(ii^as)", 7, -1, kAllProperties)));
 
     EXPECT_FALSE(call(*item, "Event", menuEvent(7, "clicked")));
@@ -135,8 +140,8 @@ TEST_F(StatusItemTest, MenuOffersShowAndQuitAndItsClicksSingleOrBatchedReachThem
     EXPECT_TRUE(pumpUntil([&] { return activations == 1 && quits == 1; }));
 
     // Batched events: known items run, unknown ones come back as errors.
-    auto batch = call(*item, "EventGroup",
-                      g_variant_new_parsed("([(1, 'clicked', <0>, @u 0), (9, 'clicked', <0>, @u 0)],)"));
+    auto batch =
+        call(*item, "EventGroup", g_variant_new_parsed("([(1, 'clicked', <0>, @u 0), (9, 'clicked', <0>, @u 0)],)"));
     ASSERT_TRUE(batch);
     GCharPtr unknownIds(g_variant_print(batch.reply.get(), FALSE));
     EXPECT_STREQ(unknownIds.get(), "([9],)");

@@ -9,11 +9,11 @@
 #include <gtest/gtest.h>
 
 #include "platform/desktop/Workspace.h"
+#include "support/MainLoopPump.h"
 #include "support/TempHome.h"
 #include "support/gui/AddressHandlers.h"
 #include "support/gui/DbusMock.h"
 #include "support/gui/GtkTestEnvironment.h"
-#include "support/MainLoopPump.h"
 
 namespace {
 
@@ -68,4 +68,3 @@ TEST_F(WorkspaceTest, RevealAsksTheFileManagerWithoutWaitingForItsAnswerAndRefus
     GCharPtr uri(g_filename_to_uri(file.c_str(), nullptr, nullptr));
     EXPECT_EQ(printed.get(), "<['" + std::string(uri.get()) + "']>");
 }
-

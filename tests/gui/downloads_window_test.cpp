@@ -29,10 +29,18 @@ using Record = std::shared_ptr<Q7ZDownloadData>;
 struct RecordingDelegate : Q7ZDownloaderWindowDelegate, Q7ZDownloadDataDelegate {
     Strings requests;
     void downloaderWindowWillClose(Q7ZDownloaderWindow&) override { requests.push_back("close window"); }
-    void downloaderOpenFileWithDownloadData(const Record& data) override { requests.push_back("open " + data->requestID()); }
-    void downloaderOpenFileFolderWithDownloadData(const Record& data) override { requests.push_back("folder " + data->requestID()); }
-    void downloaderCancelWithDownloadData(const Record& data) override { requests.push_back("cancel " + data->requestID()); }
-    void downloaderCleanWithDownloadData(const Record& data) override { requests.push_back("clean " + data->requestID()); }
+    void downloaderOpenFileWithDownloadData(const Record& data) override {
+        requests.push_back("open " + data->requestID());
+    }
+    void downloaderOpenFileFolderWithDownloadData(const Record& data) override {
+        requests.push_back("folder " + data->requestID());
+    }
+    void downloaderCancelWithDownloadData(const Record& data) override {
+        requests.push_back("cancel " + data->requestID());
+    }
+    void downloaderCleanWithDownloadData(const Record& data) override {
+        requests.push_back("clean " + data->requestID());
+    }
 };
 
 // A row as the user sees it: "button <name>", "label <name>", "bar <name>" of its shown controls.
@@ -49,8 +57,10 @@ std::map<std::string, ShownRow> shownRows(Gtk::Window& window) {
         ShownRow row;
         for (Gtk::Widget* piece : widgetTree(*view)) {
             auto* button = dynamic_cast<Gtk::Button*>(piece);
-            const char* kind = button ? "button " : dynamic_cast<Gtk::Label*>(piece) ? "label "
-                               : dynamic_cast<Gtk::ProgressBar*>(piece) ? "bar " : nullptr;
+            const char* kind = button                                   ? "button "
+                               : dynamic_cast<Gtk::Label*>(piece)       ? "label "
+                               : dynamic_cast<Gtk::ProgressBar*>(piece) ? "bar "
+                                                                        : nullptr;
             if (!kind || !piece->get_mapped() || dynamic_cast<Gtk::Button*>(piece->get_parent())) continue;
             row.pieces.insert(kind + accessibleName(*piece));
             if (button) row.buttons.push_back(button);
@@ -65,7 +75,8 @@ protected:
     void SetUp() override {
         GtkTestEnvironment::ensure();
         auto& registry = Q7ZDownloadDataSingleton::getInstance();
-        for (const auto& record : registry.getAllDownloadDataArray()) registry.removeDownloadDataWithRequestID(record->requestID());
+        for (const auto& record : registry.getAllDownloadDataArray())
+            registry.removeDownloadDataWithRequestID(record->requestID());
         for (const auto& [id, status] : kRecords) {
             auto record = std::make_shared<Q7ZDownloadData>();
             record->setRequestID(id);
@@ -140,9 +151,18 @@ TEST_F(DownloadsWindowTest, TabReadsRowByRowAndClosingGoesThroughTheDelegate) {
     // Newest first: other, missing, failed, finished, running, none; the window starts on the
     // first control and Tab comes round to it again.
     const std::string close = localizedString("RemoveFromList");
-    const Strings order = {"other.pdf",    "missing.pdf",           close, "failed.pdf", close,
-                           "finished.pdf", localizedString("m3227"), close, "running.pdf",
-                           localizedString("m10"), "none.pdf", "other.pdf"};
+    const Strings order = {"other.pdf",
+                           "missing.pdf",
+                           close,
+                           "failed.pdf",
+                           close,
+                           "finished.pdf",
+                           localizedString("m3227"),
+                           close,
+                           "running.pdf",
+                           localizedString("m10"),
+                           "none.pdf",
+                           "other.pdf"};
     // Only some rows in sight: Tab scrolls to the next one.
     m_window->resize(500, 350);
     ASSERT_TRUE(pumpUntil([this] { return shownRows(*m_window).size() < kRecords.size(); }));

@@ -16,9 +16,9 @@
 #include <vector>
 
 #include "BuildConfig.h"
-#include "platform/BundleEx.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
+#include "platform/BundleEx.h"
 #include "platform/LoginItem.h"
 #include "settings/Q7ZSettingWindow.h"
 #include "support/DemoServer.h"
@@ -32,7 +32,8 @@ namespace {
 
 using Strings = std::vector<std::string>;
 constexpr std::int64_t kNoServer = Q7ZAppSettingConfigSingleton::kNoServerSequence;
-const std::string kLoginPageFailure = "Velloq Parlor cannot reach the login page of this server. Please try again later.";
+const std::string kLoginPageFailure =
+    "Velloq Parlor cannot reach the login page of this server. Please try again later.";
 
 struct RecordingDelegate : Q7ZSettingWindowDelegate {
     Strings requests;
@@ -63,7 +64,9 @@ protected:
         settings().loadUserInfo();
         auto list = nlohmann::json::array();
         for (const char* name : {"Acme", "North", "Down"})
-            list.push_back({{"Sequence", list.size()}, {"ServerName", name}, {"IsCnUrl", 0},
+            list.push_back({{"Sequence", list.size()},
+                            {"ServerName", name},
+                            {"IsCnUrl", 0},
                             {"Url", s_server->url("orgs/" + Glib::ustring(name).lowercase() + "/")}});
         remote.setServerListJsonString(list.dump());
         settings().setServerSequence(0);
@@ -77,7 +80,8 @@ protected:
         m_window->show();
     }
 
-    template <class Control> Control& control(const std::string& key) {
+    template <class Control>
+    Control& control(const std::string& key) {
         for (Gtk::Widget* widget : widgetTree(*m_window)) {
             auto* found = dynamic_cast<Control*>(widget);
             if (found && accessibleName(*found) == localizedString(key)) return *found;
@@ -107,8 +111,10 @@ protected:
 TEST_F(SettingWindowTest, SaveIsEnabledExactlyWhileAValueDiffersFromTheStore) {
     openWindow();
     const std::string downloads = settings().downloadFileSavePath();
-    const struct { const char* key; int item, itemBack; } cases[] = {
-        {"m755", -1, -1}, {"m747", -1, -1}, {"m283", 1, 0}, {"m746", 0, 2}, {"m3837", 1, 1}};
+    const struct {
+        const char* key;
+        int item, itemBack;
+    } cases[] = {{"m755", -1, -1}, {"m747", -1, -1}, {"m283", 1, 0}, {"m746", 0, 2}, {"m3837", 1, 1}};
     // The downloads folder's "Other...", twice: another folder, then the folder stored.
     m_dialogs.answerOpenPanel(Strings{m_home.path()});
     m_dialogs.answerOpenPanel(Strings{downloads});
@@ -121,7 +127,11 @@ TEST_F(SettingWindowTest, SaveIsEnabledExactlyWhileAValueDiffersFromTheStore) {
     }
 
     // "Other..." on the sound pop-up: a cancelled panel goes back to the file shown before, none at first.
-    const struct { std::optional<Strings> answer; const char* shown; bool saveEnabled; } panels[] = {
+    const struct {
+        std::optional<Strings> answer;
+        const char* shown;
+        bool saveEnabled;
+    } panels[] = {
         {std::nullopt, "", false}, {Strings{"/sounds/Ding.ogg"}, "Ding.ogg", true}, {std::nullopt, "Ding.ogg", true}};
     for (const auto& panel : panels) {
         m_dialogs.answerOpenPanel(panel.answer);
@@ -144,10 +154,24 @@ TEST_F(SettingWindowTest, SaveConfirmsServerAndLanguageChangesAndKeepsOnlyWhatWa
         bool savedSound, documentsUnwritable = false;
     } cases[] = {
         {"sound only", {{"m755", -1}}, {}, {}, {"close"}, 0, "en-US", false},
-        {"server and language, confirmed", {{"m283", 1}, {"m746", 1}}, {0}, {confirmServer}, {"server"}, 1, "zh-CN", true},
+        {"server and language, confirmed",
+         {{"m283", 1}, {"m746", 1}},
+         {0},
+         {confirmServer},
+         {"server"},
+         1,
+         "zh-CN",
+         true},
         {"server and language, cancelled", {{"m283", 1}, {"m746", 1}}, {1}, {confirmServer}, {}, 0, "en-US", true},
         {"language, cancelled", {{"m746", 1}}, {1}, {confirmLanguage}, {}, 0, "en-US", true},
-        {"server whose login page fails", {{"m283", 2}}, {0, 0}, {confirmServer, kLoginPageFailure}, {}, 0, "en-US", true},
+        {"server whose login page fails",
+         {{"m283", 2}},
+         {0, 0},
+         {confirmServer, kLoginPageFailure},
+         {},
+         0,
+         "en-US",
+         true},
         // A failed save is no success: nothing is kept, and the window stays (no files: the defaults).
         {"sound, unsaved", {{"m755", -1}}, {}, {}, {}, kNoServer, "en-US", true, true},
         {"language, unsaved", {{"m746", 1}}, {0}, {confirmLanguage}, {}, kNoServer, "en-US", true, true},
@@ -187,7 +211,9 @@ TEST_F(SettingWindowTest, ACheckThatHangsRunsBehindACoverWhoseCancelKeepsTheStor
     const auto port = silent->add_any_inet_port();
     auto& remote = Q7ZRemoteConfigSingleton::getInstance();
     auto list = nlohmann::json::parse(remote.serverListJsonString());
-    list.push_back({{"Sequence", 3}, {"ServerName", "Silent"}, {"IsCnUrl", 0},
+    list.push_back({{"Sequence", 3},
+                    {"ServerName", "Silent"},
+                    {"IsCnUrl", 0},
                     {"Url", "http://127.0.0.1:" + std::to_string(port) + "/"}});
     remote.setServerListJsonString(list.dump());
     ASSERT_TRUE(remote.saveConfig());
@@ -207,7 +233,8 @@ TEST_F(SettingWindowTest, ACheckThatHangsRunsBehindACoverWhoseCancelKeepsTheStor
     EXPECT_GE(ticks, 25) << "the main loop was blocked";
     Gtk::Button* cancel = nullptr;
     for (Gtk::Widget* widget : widgetTree(*m_window))
-        if (auto* button = dynamic_cast<Gtk::Button*>(widget); button && button->is_sensitive() && button->is_visible() &&
+        if (auto* button = dynamic_cast<Gtk::Button*>(widget); button && button->is_sensitive() &&
+                                                               button->is_visible() &&
                                                                accessibleName(*button) == localizedString("m10"))
             cancel = button;
     ASSERT_TRUE(cancel) << "no Cancel while the check runs";

@@ -24,7 +24,8 @@ class WebDownloadsTest : public WebHostFixture {
 protected:
     void SetUp() override {
         WebHostFixture::SetUp();
-        for (const auto& record : registry().getAllDownloadDataArray()) registry().removeDownloadDataWithRequestID(record->requestID());
+        for (const auto& record : registry().getAllDownloadDataArray())
+            registry().removeDownloadDataWithRequestID(record->requestID());
         m_folder = processHome().path() + "/downloads-" + testing::UnitTest::GetInstance()->current_test_info()->name();
         fs::create_directories(m_folder);
         settings().setDownloadFileSavePath(m_folder);
@@ -68,7 +69,8 @@ TEST_F(WebDownloadsTest, AMissingFolderIsResetToTheDefaultByEngineDownloadsAndAs
     EXPECT_EQ(settings().downloadFileSavePath(), Paths::downloadsDirectory());
     EXPECT_EQ(engine->savePathString(), Paths::downloadsDirectory() + "/notes.txt");
     EXPECT_NE(readFileText(processHome().documents() + "/Q7ZAppSettingConfig.plist").find(Paths::downloadsDirectory()),
-              std::string::npos) << "the reset setting was not saved";
+              std::string::npos)
+        << "the reset setting was not saved";
 
     settings().setDownloadFileSavePath(m_folder + "/gone");
     m_dialogs.answerOpenPanel(std::nullopt);
@@ -139,7 +141,8 @@ TEST_F(WebDownloadsTest, PageDownloadsKeepEarlierFilesRowsFindThemGoneOrCancelAn
 
     run("window.open('" + s_server->url("samples/sample.html") + "')");
     std::vector<WebKitWebView*> popups;
-    ASSERT_TRUE(pumpUntil([&] { return !(popups = shownPopupViews()).empty() && !webkit_web_view_is_loading(popups[0]); }));
+    ASSERT_TRUE(
+        pumpUntil([&] { return !(popups = shownPopupViews()).empty() && !webkit_web_view_is_loading(popups[0]); }));
     run("location.href = '" + s_server->url("downloads/named?name=from-popup.txt") + "'", popups[0]);
     EXPECT_TRUE(pumpUntil([&] { return shownPopupViews().empty(); }));
     const auto fromPopup = newestOf(3);

@@ -12,12 +12,12 @@
 #include <string>
 
 #include <gmock/gmock.h>
-#include <nlohmann/json.hpp>
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include "common/PageScript.h"
-#include "platform/NotificationCenter.h"
 #include "platform/Bundle.h"
+#include "platform/NotificationCenter.h"
 #include "settings/Q7ZSettingWindow.h"
 #include "support/gui/DbusMock.h"
 #include "support/gui/WebHostFixture.h"
@@ -59,8 +59,8 @@ protected:
         // No portal and no GNOME Shell here, but say so: the choice must not depend on the machine.
         g_setenv("GNOTIFICATION_BACKEND", "freedesktop", TRUE);
         WebHostFixture::SetUpTestSuite();
-        s_daemon = std::make_unique<DbusMock>(std::vector<std::string>{"--template", "notification_daemon"}, kDaemonName,
-                                              "/org/freedesktop/Notifications");
+        s_daemon = std::make_unique<DbusMock>(std::vector<std::string>{"--template", "notification_daemon"},
+                                              kDaemonName, "/org/freedesktop/Notifications");
     }
     static void TearDownTestSuite() {
         WebHostFixture::TearDownTestSuite();
@@ -93,13 +93,13 @@ TEST_F(WebHostTest, QueriesAnswerThroughTheirCallbackAndConfirmationsHoldTheScri
               "changeBadge,checkIsZoomInstalled,exitApplication,getEnterpriseInfo,getOSVersion,navigateToLogoutPage,"
               "noticeEvent,openSettingWindow,showIMNotice,showInviteNotice,showNotice");
     EXPECT_EQ(run("navigateObj === settingObj && settingObj === noticeObj && Object.isFrozen(noticeObj)"), "true");
-    const std::string answers = run(
-        "var r = []; navigateObj.getEnterpriseInfo((t, i) => r.push(t, i));"
-        "settingObj.getOSVersion(v => r.push(v)); noticeObj.checkIsZoomInstalled(z => r.push(z)); r.join('|')");
+    const std::string answers =
+        run("var r = []; navigateObj.getEnterpriseInfo((t, i) => r.push(t, i));"
+            "settingObj.getOSVersion(v => r.push(v)); noticeObj.checkIsZoomInstalled(z => r.push(z)); r.join('|')");
     const std::string version = Bundle::mainBundle().infoValue("CFBundleVersion").value_or("");
     // The build, then the system's name and version from os-release, unquoted, in parentheses.
-    EXPECT_THAT(answers, testing::MatchesRegex(std::string(kTitle) + "\\|" + s_server->url("orgs/acme/icon.png") + "\\|" +
-                                                version + "\\([^|\"'\\\\]+ [0-9.]+\\)\\|true"));
+    EXPECT_THAT(answers, testing::MatchesRegex(std::string(kTitle) + "\\|" + s_server->url("orgs/acme/icon.png") +
+                                               "\\|" + version + "\\([^|\"'\\\\]+ [0-9.]+\\)\\|true"));
 
     // Declined: nothing happens. Both were asked by the time the script ended: it waited for them.
     for (const int button : {1, 1, 0}) m_dialogs.answerAlert(button);
@@ -125,8 +125,14 @@ TEST_F(WebHostTest, OnlyTheOrganisationsFramesAndWindowsReachTheProgram) {
         return std::distance(begin(files), end(files));
     };
     run("addEventListener('message', (event) => { window.hostileReport = JSON.stringify(event.data.hostileReport); })");
-    const struct { const char* place; std::string url; bool isOrganisations; } rows[] = {
-        {"frame", other, false}, {"window", other, false}, {"frame", organisation, true}, {"window", organisation, true}};
+    const struct {
+        const char* place;
+        std::string url;
+        bool isOrganisations;
+    } rows[] = {{"frame", other, false},
+                {"window", other, false},
+                {"frame", organisation, true},
+                {"window", organisation, true}};
     for (const auto& [place, url, isOrganisations] : rows) {
         SCOPED_TRACE(std::string(place) + " " + url);
         run("noticeObj.changeBadge(0); window.hostileReport = ''");
@@ -144,11 +150,13 @@ TEST_F(WebHostTest, OnlyTheOrganisationsFramesAndWindowsReachTheProgram) {
         const auto report = nlohmann::json::parse(run("window.hostileReport"));
         EXPECT_EQ(report["names"], isOrganisations ? "navigateObj,settingObj,noticeObj" : "");
         EXPECT_EQ(report["answers"].get<std::string>().starts_with(kTitle), isOrganisations);
-        const std::vector<std::string> dialogAnswers{report["guessed"], report["alert"], report["confirm"], report["prompt"]};
+        const std::vector<std::string> dialogAnswers{report["guessed"], report["alert"], report["confirm"],
+                                                     report["prompt"]};
         const std::vector<std::string> organisationsAnswers{"guess", "undefined", "true", "typed"};
         const std::vector<std::string> refusedAnswers{"null", "undefined", "false", "null"};
         EXPECT_EQ(dialogAnswers, isOrganisations ? organisationsAnswers : refusedAnswers);
-        if (isOrganisations) EXPECT_TRUE(pumpUntil([&] { return daemonCalls("Notify") == notices + 3 && downloadedFiles() > files; }));
+        if (isOrganisations)
+            EXPECT_TRUE(pumpUntil([&] { return daemonCalls("Notify") == notices + 3 && downloadedFiles() > files; }));
         else pumpFor(1s);
         EXPECT_EQ(daemonCalls("Notify") - notices, isOrganisations ? 3u : 0u);
         EXPECT_EQ(downloadedFiles() - files, isOrganisations ? 1 : 0);
@@ -176,9 +184,15 @@ TEST_F(WebHostTest, SettingsWindowOpensOnceAboveTheMainWindowAndALanguageChangeT
 // Titles and bodies arrive as text: escaped where the daemon reads bodies as markup, as they are
 // where it does not. Each kind's click runs its own page call.
 TEST_F(WebHostTest, NoticesReachTheDaemonAsTextOnlyWhenEnabledAndAClickRunsTheirPageCallAndWithdrawsThem) {
-    const struct { const char* operation; const char* text; const char* titleAndBody; const char* pageCall; } rows[] = {
+    const struct {
+        const char* operation;
+        const char* text;
+        const char* titleAndBody;
+        const char* pageCall;
+    } rows[] = {
         {"showNotice", R"({"Name":"O'Neil \"x\" 中文 a < b","Content":"<b>x</b> & <a href='h'>y</a>","Url":""})",
-         "O'Neil \"x\" 中文 a < b|&lt;b&gt;x&lt;/b&gt; &amp; &lt;a href='h'&gt;y&lt;/a&gt;", "parlorMain.openNoticeLog()"},
+         "O'Neil \"x\" 中文 a < b|&lt;b&gt;x&lt;/b&gt; &amp; &lt;a href='h'&gt;y&lt;/a&gt;",
+         "parlorMain.openNoticeLog()"},
         {"showIMNotice", R"({"Name":"Ann","Content":"Hi","ChatRoomName":"Sales","ChannelType":1,"ID":"4'2"})",
          "Sales(Ann)|Hi", R"(parlorMain.initMessageList(1,'','4'2'))"},
         {"showInviteNotice", R"({"Name":"Bob","Content":"Join"})", "Bob|Join", "parlorMain.openInviteLog()"},
@@ -197,7 +211,8 @@ TEST_F(WebHostTest, NoticesReachTheDaemonAsTextOnlyWhenEnabledAndAClickRunsTheir
         EXPECT_EQ(argumentText(calls[before + i], 3) + "|" + argumentText(calls[before + i], 4), rows[i].titleAndBody);
         const guint32 id = before + i + 1;  // the mock numbers notifications from 1 in the order they arrive
         const std::size_t closedBefore = daemonCalls("CloseNotification");
-        ASSERT_TRUE(s_daemon->emitSignal(kDaemonName, "ActionInvoked", "us", g_variant_new_parsed("[<%u>, <'default'>]", id)));
+        ASSERT_TRUE(
+            s_daemon->emitSignal(kDaemonName, "ActionInvoked", "us", g_variant_new_parsed("[<%u>, <'default'>]", id)));
         EXPECT_TRUE(pageReceives(rows[i].pageCall));
         ASSERT_TRUE(pumpUntil([&] { return daemonCalls("CloseNotification") == closedBefore + 1; }));
         EXPECT_EQ(argumentText(s_daemon->methodCalls("CloseNotification").back(), 0), std::to_string(id))
@@ -234,10 +249,15 @@ TEST_F(WebHostTest, BadgeFollowsThePagesNumberAndAMissingSoundFileIsForgottenAnd
 // prompt the empty text); a file input gets the chosen files, one or several as it allows, and
 // keeps them on cancel.
 TEST_F(WebHostTest, PageDialogsAnswerThePageAndFileInputsGetTheChosenFiles) {
-    const struct { const char* call; int button; const char* text; const char* pageSees; } dialogs[] = {
-        {"alert('Hello')", 0, nullptr, "undefined"},     {"confirm('Sure?')", 0, nullptr, "true"},
-        {"confirm('Sure?')", 1, nullptr, "false"},       {"confirm('Sure?')", -1, nullptr, "false"},
-        {"prompt('Name?', 'Ann')", 1, "Bob", R"("")"},  {"prompt('Name?', 'Ann')", -1, "Bob", R"("")"},
+    const struct {
+        const char* call;
+        int button;
+        const char* text;
+        const char* pageSees;
+    } dialogs[] = {
+        {"alert('Hello')", 0, nullptr, "undefined"},   {"confirm('Sure?')", 0, nullptr, "true"},
+        {"confirm('Sure?')", 1, nullptr, "false"},     {"confirm('Sure?')", -1, nullptr, "false"},
+        {"prompt('Name?', 'Ann')", 1, "Bob", R"("")"}, {"prompt('Name?', 'Ann')", -1, "Bob", R"("")"},
     };
     for (const auto& row : dialogs) {
         row.text ? m_dialogs.answerTextInput(row.button, row.text) : m_dialogs.answerAlert(row.button);
@@ -247,7 +267,11 @@ TEST_F(WebHostTest, PageDialogsAnswerThePageAndFileInputsGetTheChosenFiles) {
 
     run("document.body.insertAdjacentHTML('beforeend', '<input id=one type=file><input id=many type=file multiple>')");
     const std::string readme = VELLOQ_SOURCE_DIR "/README.md", lists = VELLOQ_SOURCE_DIR "/CMakeLists.txt";
-    const struct { const char* input; std::optional<std::vector<std::string>> answer; const char* files; } inputs[] = {
+    const struct {
+        const char* input;
+        std::optional<std::vector<std::string>> answer;
+        const char* files;
+    } inputs[] = {
         {"one", std::vector{readme}, "README.md"},
         {"many", std::vector{readme, lists}, "README.md,CMakeLists.txt"},
         {"many", std::nullopt, "README.md,CMakeLists.txt"},
@@ -271,7 +295,8 @@ TEST_F(WebHostTest, NavigationsNewWindowsAndResponsesAreDecidedAsThePolicySays) 
     const std::string login = addressOf(m_view), same = s_server->url("samples/sample.html");
     const std::string other = otherHost("samples/sample.html"), xml = s_server->url("samples/sample.xml");
     const auto click = [](const std::string& url, const char* target) {
-        return "var a = document.createElement('a'); a.href = '" + url + "'; a.target = '" + target + "';"
+        return "var a = document.createElement('a'); a.href = '" + url + "'; a.target = '" + target +
+               "';"
                "document.body.append(a); a.click()";
     };
     const auto redirectTo = [](const std::string& server, const std::string& url) {
@@ -280,7 +305,9 @@ TEST_F(WebHostTest, NavigationsNewWindowsAndResponsesAreDecidedAsThePolicySays) 
     // A sign-in the user starts, passing through another host and back.
     const std::string signIn = redirectTo(s_server->baseUrl(), redirectTo(otherHost(""), same));
     const std::string meeting = "zoommtg://zoom.us/join?c=main";
-    const struct { std::string action, window, desktop, shows; } rows[] = {
+    const struct {
+        std::string action, window, desktop, shows;
+    } rows[] = {
         {click(same, "_blank"), same, "", ""},
         {click(other, "_blank"), "", other, ""},
         // Windows the page opens by script are its own, whatever their host; two in a row share
@@ -303,9 +330,8 @@ TEST_F(WebHostTest, NavigationsNewWindowsAndResponsesAreDecidedAsThePolicySays) 
         }
         std::vector<WebKitWebView*> popups;
         if (!row.window.empty()) {
-            ASSERT_TRUE(pumpUntil([&] {
-                return (popups = shownPopupViews()).size() == 1 && addressOf(popups[0]) == row.window;
-            }));
+            ASSERT_TRUE(pumpUntil(
+                [&] { return (popups = shownPopupViews()).size() == 1 && addressOf(popups[0]) == row.window; }));
             // A meeting link in the popup goes to the desktop and closes the popup.
             const std::string inPopup = "zoommtg://zoom.us/join?c=" + std::to_string(&row - rows);
             run("location.href = '" + inPopup + "'", popups[0]);
@@ -340,7 +366,8 @@ TEST_F(WebHostTest, ReloadFollowsTheShownScreenAndTheForegroundReachesThePage) {
     for (const char* foreground : {"true", "false"}) {
         NotificationCenter::defaultCenter().post(kWindowsForegroundNotification, foreground);
         const std::string call = std::string("parlorMain.setActiveForm(") + foreground + ")";
-        EXPECT_TRUE(pumpUntil([&] { return run("document.querySelector('#calls-log .call-text').textContent") == call; }));
+        EXPECT_TRUE(
+            pumpUntil([&] { return run("document.querySelector('#calls-log .call-text').textContent") == call; }));
     }
 
     auto owned = std::make_unique<ReloadableScreen>();

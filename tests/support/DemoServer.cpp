@@ -42,8 +42,13 @@ DemoServer::DemoServer(const std::string& dataFolder) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
     std::vector<std::string> arguments = {VELLOQ_BINARY_DIR "/tools/demo-server/velloq-demo-server",
-                                          "--port", "0", "--bind", "127.0.0.1",
-                                          "--data", dataFolder, "--with-test-routes"};
+                                          "--port",
+                                          "0",
+                                          "--bind",
+                                          "127.0.0.1",
+                                          "--data",
+                                          dataFolder,
+                                          "--with-test-routes"};
     std::vector<char*> argv;
     for (auto& argument : arguments) argv.push_back(argument.data());
     argv.push_back(nullptr);

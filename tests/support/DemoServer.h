@@ -3,8 +3,8 @@
 // loopback port for one test. The constructor returns once the server accepts connections;
 // the destructor kills it and reaps it.
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 class DemoServer {
 public:

@@ -7,8 +7,7 @@
 #include <functional>
 
 // Iterates until predicate() is true or timeout passes; answers the predicate's last value.
-bool pumpUntil(const std::function<bool()>& predicate,
-               std::chrono::milliseconds timeout = std::chrono::seconds(5));
+bool pumpUntil(const std::function<bool()>& predicate, std::chrono::milliseconds timeout = std::chrono::seconds(5));
 
 // Iterates for the whole duration (to see that something does NOT happen).
 void pumpFor(std::chrono::milliseconds duration);

@@ -26,11 +26,11 @@ PrivateSessionBus::~PrivateSessionBus() {
 
 GObjectPtr<GDBusConnection> PrivateSessionBus::connect() const {
     GError* error = nullptr;
-    GDBusConnection* connection = g_dbus_connection_new_for_address_sync(
-        m_address.c_str(),
-        GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
-                             G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
-        nullptr, nullptr, &error);
+    GDBusConnection* connection =
+        g_dbus_connection_new_for_address_sync(m_address.c_str(),
+                                               GDBusConnectionFlags(G_DBUS_CONNECTION_FLAGS_AUTHENTICATION_CLIENT |
+                                                                    G_DBUS_CONNECTION_FLAGS_MESSAGE_BUS_CONNECTION),
+                                               nullptr, nullptr, &error);
     GErrorPtr failure(error);
     if (!connection) ADD_FAILURE() << "cannot connect to the private bus: " << failure->message;
     return GObjectPtr<GDBusConnection>(connection);

@@ -4,9 +4,9 @@
 #include <initializer_list>
 #include <stdexcept>
 
+#include <glib.h>
 #include <openssl/core_names.h>
 #include <openssl/pem.h>
-#include <glib.h>
 
 #include "common/Base64.h"
 #include "platform/GObjectPtr.h"

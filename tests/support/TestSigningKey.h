@@ -18,7 +18,8 @@ public:
     // (0x81 n or 0x82 hi lo), as some tools write keys: not DER, which OpenSSL refuses.
     std::string longFormPublicKeyPem() const;
     // header and payload given as JSON text, each Base64url-encoded, then signed.
-    std::string token(std::string_view payloadJson, std::string_view headerJson = R"({"alg":"RS256","typ":"JWT"})") const;
+    std::string token(std::string_view payloadJson,
+                      std::string_view headerJson = R"({"alg":"RS256","typ":"JWT"})") const;
 
 private:
     explicit TestSigningKey(OpenSslHandles::EvpPkeyPtr key) : m_key(std::move(key)) {}

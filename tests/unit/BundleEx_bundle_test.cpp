@@ -13,10 +13,10 @@
 #include <gtest/gtest.h>
 
 #include "platform/BundleEx.h"
-#include "utility/Q7ZACUtility.h"
 #include "platform/PropertyList.h"
 #include "platform/UserDefaults.h"
 #include "support/TempHome.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
 
@@ -27,8 +27,12 @@ TEST(LanguageBundle, ChosenFolderOrTheOrdinaryChoiceAnswers) {
     for (const char* name : {"LC_ALL", "LC_MESSAGES"}) unsetenv(name);
     auto& defaults = UserDefaults::standardUserDefaults();
     // Each row switches from "en" to its folder, so a return to the ordinary choice is seen.
-    const struct { const char *language, *lang; std::vector<std::string> stored; std::optional<std::string> folder;
-                   const char* ok; } rows[] = {
+    const struct {
+        const char *language, *lang;
+        std::vector<std::string> stored;
+        std::optional<std::string> folder;
+        const char* ok;
+    } rows[] = {
         {"zh_TW:en", "en_US.UTF-8", {}, "zh-Hans", "确定"},
         {"zh_TW", "", {}, std::nullopt, "確定"},
         {"zh_TW", "", {}, "../Resources", "確定"},
@@ -62,7 +66,8 @@ TEST(MainBundle, ResourcesComeFromTheBundleFolderAndNeverFromOutsideIt) {
 
 TEST(MainBundle, EveryLocalisationHasEveryEnglishKeyWithTextAndTheSamePlaceholders) {
     const auto table = [](const std::string& folder) {
-        const auto list = PropertyList::readDictionary(Bundle::mainBundle().resourcePath() + "/" + folder + ".lproj/Localizable.strings");
+        const auto list = PropertyList::readDictionary(Bundle::mainBundle().resourcePath() + "/" + folder +
+                                                       ".lproj/Localizable.strings");
         EXPECT_TRUE(list) << folder;
         return list ? list->stringMembers() : std::map<std::string, std::string>{};
     };

@@ -21,11 +21,11 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Bundle.h"
-#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
+#include "platform/Bundle.h"
 #include "support/TempHome.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
 
@@ -43,7 +43,8 @@ protected:
 
     std::string settingsPath() const { return m_home.documents() + "/Q7ZAppSettingConfig.plist"; }
     void writeSettings(const std::string& members) {
-        writeFileText(settingsPath(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + members + "</dict></plist>");
+        writeFileText(settingsPath(),
+                      "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + members + "</dict></plist>");
         store().loadUserInfo();
     }
     // What a save writes: each key's value as its element and text ("boolean true", "integer 7").
@@ -59,9 +60,13 @@ protected:
         return values;
     }
     Values defaults() const {
-        return {{"isNotificationSound", "boolean true"}, {"isCustomNotificationSound", "boolean false"},
-                {"customNotificationSoundPath", "string "}, {"isDesktopNotifications", "boolean true"},
-                {"isAutoStart", "boolean false"}, {"serverSequence", "integer -999"}, {"language", "string zh-CN"},
+        return {{"isNotificationSound", "boolean true"},
+                {"isCustomNotificationSound", "boolean false"},
+                {"customNotificationSoundPath", "string "},
+                {"isDesktopNotifications", "boolean true"},
+                {"isAutoStart", "boolean false"},
+                {"serverSequence", "integer -999"},
+                {"language", "string zh-CN"},
                 {"downloadFileSavePath", "string " + m_home.path() + "/Downloads"}};
     }
 
@@ -85,14 +90,18 @@ TEST_F(SettingsStore, EachKeyLoadsOrTakesOnlyItsOwnDefaultAndIsSavedInItsType) {
         {"serverSequence", {"<integer>7</integer>", "7", "<dict/>"}},
         {"language", {"<string>zh-TW</string>", "zh-TW", "<true/>"}},
         {"downloadFileSavePath", {"<string>/dl</string>", "/dl", "<integer>0</integer>"}}};
-    const auto path = [](const std::string& text) { return "<key>downloadFileSavePath</key><string>" + text + "</string>"; };
+    const auto path = [](const std::string& text) {
+        return "<key>downloadFileSavePath</key><string>" + text + "</string>";
+    };
     // {the file's members, the values that differ from the defaults}
     std::vector<std::pair<std::string, Values>> files = {
         {"<key>isAutoStart</key><tr", {}},
         {path("~/Downloads"), {}},
         {path("~/Downloads/"), {{"downloadFileSavePath", "~/Downloads/"}}},
-        {"<key>serverSequence</key><string>3</string><key>webSiteUrlType</key><integer>2</integer>", {{"serverSequence", "2"}}},
-        {"<key>serverSequence</key><integer>-4</integer><key>webSiteUrlType</key><integer>2</integer>", {{"serverSequence", "-4"}}},
+        {"<key>serverSequence</key><string>3</string><key>webSiteUrlType</key><integer>2</integer>",
+         {{"serverSequence", "2"}}},
+        {"<key>serverSequence</key><integer>-4</integer><key>webSiteUrlType</key><integer>2</integer>",
+         {{"serverSequence", "-4"}}},
         {"<key>webSiteUrlType</key><integer>1</integer>", {{"serverSequence", "1"}}}};
     for (const auto& wrongKey : keys | std::views::keys) {
         auto& [members, changed] = files.emplace_back();
@@ -113,8 +122,9 @@ TEST_F(SettingsStore, EachKeyLoadsOrTakesOnlyItsOwnDefaultAndIsSavedInItsType) {
 TEST_F(SettingsStore, WriterKilledAtRandomMomentsLeavesAWholeOldOrNewFile) {
     // Two whole sets of the eight values; the second is long, so its saves take a while.
     const std::string longText = std::string(3000, 'x') + "-second";
-    const Q7ZAppSettings sets[] = {{true, false, "/sounds/first", true, false, 11, "zh-TW", "/downloads/first"},
-                                   {false, true, "/sounds/" + longText, false, true, 22, "en-US", "/downloads/" + longText}};
+    const Q7ZAppSettings sets[] = {
+        {true, false, "/sounds/first", true, false, 11, "zh-TW", "/downloads/first"},
+        {false, true, "/sounds/" + longText, false, true, 22, "en-US", "/downloads/" + longText}};
     const Q7ZAppSettings &first = sets[0], &second = sets[1];
     store().apply(first);
     ASSERT_TRUE(store().saveConfig());

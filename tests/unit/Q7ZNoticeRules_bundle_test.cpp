@@ -20,10 +20,18 @@ TEST(NoticeRules, NoticesAndTheirClicks) {
     Q7ZNoticeRules rules(store);
 
     // {kind, page's text, "title/body" shown (none: nullptr), script run by a click}
-    const struct { Q7ZDesktopNotifyType type; const char* json; const char* shown; const char* click; } notices[] = {
-        {IMNotice, R"({"Name":"A","Content":"Hi","ChatRoomName":"S","ChannelType":1,"ID":42})", "S(A)/Hi", "parlorMain.initMessageList(1,'','42')"},
-        {IMNotice, R"({"Name":"A","ChatRoomName":"S","ChannelType":3,"ID":"O'N"})", "A/", R"(parlorMain.initMessageList(3,'O\'N',''))"},
-        {IMNotice, R"({"Name":"A","ChatRoomName":"","ChannelType":"1","ID":"42"})", "A/", "parlorMain.initMessageList(1,'','42')"},
+    const struct {
+        Q7ZDesktopNotifyType type;
+        const char* json;
+        const char* shown;
+        const char* click;
+    } notices[] = {
+        {IMNotice, R"({"Name":"A","Content":"Hi","ChatRoomName":"S","ChannelType":1,"ID":42})", "S(A)/Hi",
+         "parlorMain.initMessageList(1,'','42')"},
+        {IMNotice, R"({"Name":"A","ChatRoomName":"S","ChannelType":3,"ID":"O'N"})", "A/",
+         R"(parlorMain.initMessageList(3,'O\'N',''))"},
+        {IMNotice, R"({"Name":"A","ChatRoomName":"","ChannelType":"1","ID":"42"})", "A/",
+         "parlorMain.initMessageList(1,'','42')"},
         {Notice, R"({"Name":"A","ChatRoomName":"S","ChannelType":1,"Url":""})", "A/", "parlorMain.openNoticeLog()"},
         {Notice, R"({"Url":"https://h/?q=\"');alert(1)//"})", "/", R"(window.open('https://h/?q=\"\');alert(1)//'))"},
         {Notice, R"({"Url":"HTTP://h:81/a"})", "/", "window.open('HTTP://h:81/a')"},
@@ -32,7 +40,8 @@ TEST(NoticeRules, NoticesAndTheirClicks) {
         {Notice, R"({"Url":"/notices/7"})", "/", "parlorMain.openNoticeLog()"},
         {Notice, R"({"Url":"file:///etc/passwd"})", "/", "parlorMain.openNoticeLog()"},
         {Notice, R"({"Url":" https://h/"})", "/", "parlorMain.openNoticeLog()"},
-        {Notice, "[1]", nullptr, nullptr}, {IMNotice, "not json", nullptr, nullptr}};
+        {Notice, "[1]", nullptr, nullptr},
+        {IMNotice, "not json", nullptr, nullptr}};
     for (const auto& row : notices) {
         SCOPED_TRACE(row.json);
         const auto notice = rules.makeNotice(row.type, row.json);

@@ -32,7 +32,8 @@ protected:
 
     std::string configPath() const { return m_home.documents() + "/Q7ZRemoteConfig.plist"; }
     void writeConfig(const std::string& members) {
-        writeFileText(configPath(), "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + members + "</dict></plist>");
+        writeFileText(configPath(),
+                      "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + members + "</dict></plist>");
         config().loadUserInfo();
     }
 
@@ -102,9 +103,9 @@ TEST_F(RemoteConfig, CheckMembersOfAnotherTypeKeepTheStoredValues) {
                                config().serverListJsonString()}),
                   (std::vector<std::string>{"Old title", "http://127.0.0.1:9/old.png", "1", list}));
     };
-    for (const char* payload : {R"({"other":1})", R"({"serverInfo":"not json"})", R"({"serverInfo":"[1]"})",
-                                R"({"serverInfo":{"T":"x"}})", R"(["serverInfo"])",
-                                R"({"serverInfo":"{\"T\":5,\"IU\":[],\"V\":null,\"SL\":\"not entries\"}"})"}) {
+    for (const char* payload :
+         {R"({"other":1})", R"({"serverInfo":"not json"})", R"({"serverInfo":"[1]"})", R"({"serverInfo":{"T":"x"}})",
+          R"(["serverInfo"])", R"({"serverInfo":"{\"T\":5,\"IU\":[],\"V\":null,\"SL\":\"not entries\"}"})"}) {
         SCOPED_TRACE(payload);
         Q7ZServerSettingApplier::applySettingCodePayload(json::parse(payload));
         expectStored(storedList);
@@ -116,7 +117,8 @@ TEST_F(RemoteConfig, CheckMembersOfAnotherTypeKeepTheStoredValues) {
     }
     // A usable list is still taken beside members of the wrong type, written compactly on one line.
     Q7ZServerSettingApplier::applySettingCodePayload(
-        {{"serverInfo", json{{"T", 5}, {"IU", json::array()}, {"V", nullptr}, {"SL", {{"A", "http://a/", 0}}}}.dump()}});
+        {{"serverInfo",
+          json{{"T", 5}, {"IU", json::array()}, {"V", nullptr}, {"SL", {{"A", "http://a/", 0}}}}.dump()}});
     expectStored(R"([{"IsCnUrl":0,"Sequence":0,"ServerName":"A","Url":"http://a/"}])");
 }
 
@@ -126,9 +128,10 @@ TEST_F(RemoteConfig, LoginPageIsOnTheChosenServerInTheChosenLanguage) {
     config().setServerListJsonString(
         R"([{"Sequence":0,"Url":"http://a.example/orgs/acme/"},{"Sequence":4,"Url":"http://b.example/"}])");
     settings.setLanguage("zh-TW");
-    const std::pair<std::int64_t, std::string> rows[] = {
-        {0, "http://a.example/orgs/acme/"}, {4, "http://b.example/"}, {2, ""},
-        {Q7ZAppSettingConfigSingleton::kNoServerSequence, ""}};
+    const std::pair<std::int64_t, std::string> rows[] = {{0, "http://a.example/orgs/acme/"},
+                                                         {4, "http://b.example/"},
+                                                         {2, ""},
+                                                         {Q7ZAppSettingConfigSingleton::kNoServerSequence, ""}};
     for (const auto& [sequence, base] : rows) {
         settings.setServerSequence(sequence);
         EXPECT_EQ(Q7ZACUtility::getServerUrl(), base) << sequence;

@@ -18,8 +18,10 @@ TEST(NotificationCenter, DeliversToObserversOfThatNameWhileTheirTokenLives) {
         auto other = center.addObserver("Other", [&](const std::string& o) { heard.push_back("other " + o); });
         EXPECT_FALSE(center.addObserver(kWindowsForegroundNotification, nullptr).isActive());
         {
-            auto scoped = center.addObserver(kWindowsForegroundNotification, [&](const std::string& o) { heard.push_back(o); });
-            auto moved = center.addObserver(kWindowsForegroundNotification, [&](const std::string& o) { heard.push_back("moved " + o); });
+            auto scoped =
+                center.addObserver(kWindowsForegroundNotification, [&](const std::string& o) { heard.push_back(o); });
+            auto moved = center.addObserver(kWindowsForegroundNotification,
+                                            [&](const std::string& o) { heard.push_back("moved " + o); });
             kept = std::move(moved);
             center.post(kWindowsForegroundNotification, "true");
         }

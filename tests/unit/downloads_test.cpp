@@ -58,7 +58,12 @@ protected:
 };
 
 TEST_F(PageDownloadTest, SavesOnlyA200WholeWithItsAnnouncedSize) {
-    const struct { std::string url; Outcome outcome; long status; std::set<std::string> files; } rows[] = {
+    const struct {
+        std::string url;
+        Outcome outcome;
+        long status;
+        std::set<std::string> files;
+    } rows[] = {
         {"http://127.0.0.1:1/downloads/report.pdf", Outcome::NoResponse, 0, {}},
         {serverUrl("downloads/large?mib=3"), Outcome::Saved, 200, {"large.bin"}},
         {serverUrl("downloads/disposition"), Outcome::Saved, 200, {"notes.txt"}},
@@ -78,8 +83,13 @@ TEST_F(PageDownloadTest, SavesOnlyA200WholeWithItsAnnouncedSize) {
 TEST_F(PageDownloadTest, NamesTheFileByShowNameDecodedTwiceAndKeptInsideTheFolder) {
     const std::pair<std::string, std::string> rows[] = {
         {"Meeting%2520files%2520%25E6%259C%2583%25E8%25AD%25B0.zip", "Meeting files 會議.zip"},
-        {"100%", "100%"}, {"a%00b", "a%00b"}, {"bell%07.txt", "bell.txt"},
-        {"../../.bashrc", ".bashrc"}, {"..%255C..%255Cwin.ini", "win.ini"}, {"..", "download"}, {"", "download"},
+        {"100%", "100%"},
+        {"a%00b", "a%00b"},
+        {"bell%07.txt", "bell.txt"},
+        {"../../.bashrc", ".bashrc"},
+        {"..%255C..%255Cwin.ini", "win.ini"},
+        {"..", "download"},
+        {"", "download"},
     };
     for (const auto& [showName, fileName] : rows) {
         SCOPED_TRACE(showName);
@@ -139,7 +149,8 @@ class DownloadRegistry : public ::testing::Test {
 protected:
     void SetUp() override {
         MainThread::adoptCurrentThread();
-        for (const auto& record : registry().getAllDownloadDataArray()) registry().removeDownloadDataWithRequestID(record->requestID());
+        for (const auto& record : registry().getAllDownloadDataArray())
+            registry().removeDownloadDataWithRequestID(record->requestID());
     }
 };
 

@@ -21,8 +21,8 @@
 
 #include <gio/gio.h>
 #include <netinet/in.h>
-#include <sys/socket.h>
 #include <sys/inotify.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include "common/Json.h"
@@ -165,8 +165,9 @@ protected:
         codes["answer-array"] = json::array({1, 2});
         codes["success-one"] = {{"IsSuccess", 1}, {"PrivateCloudData", {{"Title", "Bad"}}}};
         codes["data-absent"] = {{"IsSuccess", true}};
-        codes["objects-only"] = {{"IsSuccess", true},
-                                 {"PrivateCloudData", {{"ServerList", {7, {{"Sequence", 0}}, "x", {{"Sequence", 1}}}}}}};
+        codes["objects-only"] = {
+            {"IsSuccess", true},
+            {"PrivateCloudData", {{"ServerList", {7, {{"Sequence", 0}}, "x", {{"Sequence", 1}}}}}}};
         writeFileText(folder + "/codes.json", codes.dump());
         writeFileText(folder + "/organisations.json", readFileText(shipped + "/organisations.json"));
         m_server = std::make_unique<DemoServer>(folder);
@@ -222,13 +223,16 @@ TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
         {"login page down", typed("velloq-down"), typedDown, defaults, 0, true},
         {"no PrivateCloudData", typed("data-absent"), typedLogin, kept, 3, true},
         {"ServerList with non-objects", typed("objects-only"), typedSelection, {":0", ":1"}, kNone, true},
-        {"one server", signedInfo({{"IU", "http://x/i.png"}, {"V", "3"}, {"SL", json::array({entry("A", "acme")})}}),
-         login, {"A:0"}, 0, true},
+        {"one server",
+         signedInfo({{"IU", "http://x/i.png"}, {"V", "3"}, {"SL", json::array({entry("A", "acme")})}}),
+         login,
+         {"A:0"},
+         0,
+         true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        for (const char* name : {kSettingsFile, kRemoteFile})
-            std::filesystem::remove(m_home.documents() + "/" + name);
+        for (const char* name : {kSettingsFile, kRemoteFile}) std::filesystem::remove(m_home.documents() + "/" + name);
         remote().setServerListJsonString(
             json::array({{{"Sequence", 3}, {"ServerName", "Acme"}, {"Url", organisationUrl("acme")}}}).dump());
         settings().setServerSequence(kNone);
@@ -240,7 +244,8 @@ TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
         if (!row.saved) continue;
         const Names written = completedNames(m_watch);
         EXPECT_LT(std::find(written.begin(), written.end(), kSettingsFile),
-                  std::find(written.begin(), written.end(), kRemoteFile)) << "settings are saved first";
+                  std::find(written.begin(), written.end(), kRemoteFile))
+            << "settings are saved first";
         remote().loadUserInfo(), settings().loadUserInfo();
         EXPECT_EQ(storedServers(), row.stored) << "as saved";
         EXPECT_EQ(settings().serverSequence(), row.chosen) << "as saved";
@@ -252,12 +257,14 @@ TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
 TEST_F(EnterpriseCodeFlowTest, RequestCarriesEncodedCodeAndFreshT) {
     // The fragment swallows the appended path, so the echo route sees the request as sent.
     const auto send = [this] {
-        return Q7ZPrivateCloudService::getServerSettingWithCloudKey("a&T=c d", server().url("test/echo#")).value_or(json());
+        return Q7ZPrivateCloudService::getServerSettingWithCloudKey("a&T=c d", server().url("test/echo#"))
+            .value_or(json());
     };
     json first = send(), second = send();
     const json t = first["form"][1]["value"];
     EXPECT_EQ(first["headers"]["content-type"], "application/x-www-form-urlencoded");
-    EXPECT_EQ(first["form"], json::array({{{"name", "CloudKey"}, {"value", "a&T=c d"}}, {{"name", "T"}, {"value", t}}}));
+    EXPECT_EQ(first["form"],
+              json::array({{{"name", "CloudKey"}, {"value", "a&T=c d"}}, {{"name", "T"}, {"value", t}}}));
     EXPECT_EQ(t.get<std::string>().size(), 36u);
     EXPECT_NE(t, second["form"][1]["value"]);
 }
@@ -270,7 +277,8 @@ TEST_F(EnterpriseCodeFlowTest, CancelPutsTheStoresBackAndSilencesTheCheck) {
     settings().setServerSequence(3);
     ASSERT_TRUE(settings().saveConfig() && remote().saveConfig());
     const auto files = [this] {
-        return readFileText(m_home.documents() + "/" + kSettingsFile) + readFileText(m_home.documents() + "/" + kRemoteFile);
+        return readFileText(m_home.documents() + "/" + kSettingsFile) +
+               readFileText(m_home.documents() + "/" + kRemoteFile);
     };
     const std::string before = files();
     const int silent = socket(AF_INET, SOCK_STREAM, 0);  // listens, never answers
@@ -279,7 +287,8 @@ TEST_F(EnterpriseCodeFlowTest, CancelPutsTheStoresBackAndSilencesTheCheck) {
     ASSERT_TRUE(bind(silent, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(silent, 4) == 0);
     getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
     const std::string silentUrl = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
-    makeChecks("").startCheckActivationCode(signingKey().token(payload({{"SL", json::array({{"Silent", silentUrl, 0}})}})));
+    makeChecks("").startCheckActivationCode(
+        signingKey().token(payload({{"SL", json::array({{"Silent", silentUrl, 0}})}})));
     ASSERT_TRUE(pumpUntil([] { return storedServers() == Names{"Silent:0"}; }, std::chrono::seconds(10)));
     m_checks->cancel();
     close(silent);  // the pending request fails at once

@@ -22,7 +22,8 @@ GLogWriterOutput recordWarnings(GLogLevelFlags level, const GLogField* fields, g
     std::map<std::string, std::string> texts;  // the fields that are text, by key
     for (gsize i = 0; i < count; ++i)
         if (fields[i].length < 0) texts[fields[i].key] = static_cast<const char*>(fields[i].value);
-    if ((level & G_LOG_LEVEL_WARNING) && texts["GLIB_DOMAIN"] == "velloq-parlor") g_warnings.push_back(texts["MESSAGE"]);
+    if ((level & G_LOG_LEVEL_WARNING) && texts["GLIB_DOMAIN"] == "velloq-parlor")
+        g_warnings.push_back(texts["MESSAGE"]);
     return G_LOG_WRITER_HANDLED;
 }
 
@@ -31,8 +32,13 @@ TEST(FailureLog, EachFailureIsOneWarningNamingWhatFailed) {
     TempHome home;
     writeFileText(home.path() + "/blocker", "a file where a folder should be");
     writeFileText(home.path() + "/damaged.plist", "not a property list");
-    const struct { const char* what; std::function<void()> fail; std::string named; } cases[] = {
-        {"save", [&] { PropertyListFile::save(PropertyList(), home.path() + "/blocker/values.plist"); }, "blocker/values.plist"},
+    const struct {
+        const char* what;
+        std::function<void()> fail;
+        std::string named;
+    } cases[] = {
+        {"save", [&] { PropertyListFile::save(PropertyList(), home.path() + "/blocker/values.plist"); },
+         "blocker/values.plist"},
         {"unreadable file", [&] { PropertyListFile::load(home.path() + "/damaged.plist"); }, "damaged.plist"},
         {"refused request", [] { SynchronousTask::sendSynchronousDataTaskWithURL("no-scheme/page", nullptr, nullptr); },
          "no-scheme/page"},

@@ -13,9 +13,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "utility/Q7ZACUtility.h"
 #include "config/SynchronousTask.h"
 #include "support/DemoServer.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
 
@@ -32,9 +32,11 @@ std::string url(const std::string& path) {
 // own. The login page check's empty post is proven by the code-flow test.
 TEST(Http, SendsTheBodyWithItsOwnLengthInBytesWhateverLengthTheCallerClaims) {
     const std::string body = "name=\xE4\xB8\xAD";  // U+4E2D is one character, three bytes
-    const auto reply = SynchronousTask::sendSynchronousDataTaskWithRequest(
-        {.url = url("test/echo"), .method = "POST", .headers = {{"Content-Length", "999"}},
-         .body = Bytes(body.begin(), body.end())}, nullptr, nullptr);
+    const auto reply = SynchronousTask::sendSynchronousDataTaskWithRequest({.url = url("test/echo"),
+                                                                            .method = "POST",
+                                                                            .headers = {{"Content-Length", "999"}},
+                                                                            .body = Bytes(body.begin(), body.end())},
+                                                                           nullptr, nullptr);
     const auto echo = nlohmann::json::parse(reply.value_or(Bytes()), nullptr, false);
     ASSERT_TRUE(echo.is_object());
     EXPECT_EQ(echo["method"], "POST");
@@ -60,14 +62,20 @@ TEST(Http, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
         std::string finalUrl = "";
     } rows[] = {
         {"404 with a body", notFound, 0, 1, "GET", {}, 404, notFound},
-        {"redirected", url("test/redirect?to=/test/status/201%3Fbody%3Dhello"), 0, 1, "GET", {}, 201,
+        {"redirected",
+         url("test/redirect?to=/test/status/201%3Fbody%3Dhello"),
+         0,
+         1,
+         "GET",
+         {},
+         201,
          url("test/status/201?body=hello")},
         {"relative URL", "PrivateCloudService.ashx?ASK=getServerSetting", -1},
         {"host without scheme", "127.0.0.1:1/x", -1},
         {"file URL", "file:///etc/passwd", -1},
         {"split header", echo, -2, 1, "GET", {{"X-Test", "a\r\nInjected: yes"}}},
         {"split method", echo, -2, 1, "GET /x HTTP/1.1\r\n"},
-        {"closed port", closedPort, 7},                                              // CURLE_COULDNT_CONNECT
+        {"closed port", closedPort, 7},                                      // CURLE_COULDNT_CONNECT
         {"redirect loop", url("test/redirect-loop"), 47, 3},                 // CURLE_TOO_MANY_REDIRECTS
         {"slower than the time limit", url("test/slow?ms=5000"), 28},        // CURLE_OPERATION_TIMEDOUT
         {"announced body over 8 MiB", url("test/oversized?mib=9"), 63, 10},  // CURLE_FILESIZE_EXCEEDED
@@ -75,8 +83,11 @@ TEST(Http, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        const UrlRequest request{
-            .url = row.url, .method = row.method, .headers = row.headers, .body = {}, .timeoutSeconds = row.timeoutSeconds};
+        const UrlRequest request{.url = row.url,
+                                 .method = row.method,
+                                 .headers = row.headers,
+                                 .body = {},
+                                 .timeoutSeconds = row.timeoutSeconds};
         UrlResponse response;
         response.statusCode = 7;
         UrlError error{7, "left from an earlier request"};

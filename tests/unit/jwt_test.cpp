@@ -21,8 +21,7 @@ namespace {
 using std::nullopt;
 using Text = std::optional<std::string>;
 constexpr const char* kPayload = R"({"serverInfo":"{\"T\":\"Acme\"}","n":1})";
-constexpr std::uint64_t kOk = Q7ZJWTData::kVerified, kOne = Q7ZJWTData::kMalformedInput,
-                        kTwo = Q7ZJWTData::kRejected;
+constexpr std::uint64_t kOk = Q7ZJWTData::kVerified, kOne = Q7ZJWTData::kMalformedInput, kTwo = Q7ZJWTData::kRejected;
 
 const TestSigningKey& signingKey() {
     static const auto key = TestSigningKey::generate(2048);
@@ -38,7 +37,12 @@ Q7ZJWTData verifiedWithPem(const Text& message, const Text& pem) {
 }
 
 TEST(Jwt, StatusAndResultOfEachKindOfToken) {
-    struct Case { const char* name; Text message, pem; std::uint64_t status; bool yieldsPayload = false; };
+    struct Case {
+        const char* name;
+        Text message, pem;
+        std::uint64_t status;
+        bool yieldsPayload = false;
+    };
     const std::string pem = signingKey().publicKeyPem(), token = signingKey().token(kPayload);
     const Case cases[] = {
         {"signed", token, pem, kOk, true},

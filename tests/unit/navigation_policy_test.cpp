@@ -59,7 +59,8 @@ TEST(NavigationPolicy, DecisionsFollowWhoAsked) {
         {Response, "FILE:///home/b.zip", organisation, false, false, "application/zip", "ignore"},
         {Response, "https://ads.example.org/c.html", other, false, true, "text/html", "use"},
         {Response, "https://cdn.example.org/c.json", organisation, false, true, "application/json", "use download"},
-        {Response, "https://chat.example.com/d.pdf", organisation, false, false, "application/pdf", "use close download"},
+        {Response, "https://chat.example.com/d.pdf", organisation, false, false, "application/pdf",
+         "use close download"},
         {Response, "https://chat.example.com/e.zip", other, false, true, "application/zip", "ignore"},
         {Response, "https://chat.example.com/f.zip", unknown, false, true, "application/zip", "use download"},
         {Response, "https://ads.example.org/g.zip", unknown, false, true, "application/zip", "ignore"},
@@ -67,11 +68,17 @@ TEST(NavigationPolicy, DecisionsFollowWhoAsked) {
         {MainResponse, "https://cdn.example.org/h.zip", unknown, false, true, "application/zip", "use download"},
     };
     for (const auto& [ask, url, requester, gesture, isMainView, page, expected] : cases) {
-        const Q7ZNavigationPolicy::Action action{url, requester, gesture, ask == Link || ask == Redirect, ask == Redirect,
-                                                 isMainView, ask < Response ? page : main};
-        const auto requestHost = Q7ZOrganisationPages::requesterHost(url, requester ? "https://" + *requester + "/" : "");
+        const Q7ZNavigationPolicy::Action action{url,
+                                                 requester,
+                                                 gesture,
+                                                 ask == Link || ask == Redirect,
+                                                 ask == Redirect,
+                                                 isMainView,
+                                                 ask < Response ? page : main};
+        const auto requestHost =
+            Q7ZOrganisationPages::requesterHost(url, requester ? "https://" + *requester + "/" : "");
         const auto decision =
-            ask == NewWindow ? policy.decideNewWindow(action)
+            ask == NewWindow  ? policy.decideNewWindow(action)
             : ask >= Response ? policy.decideResponse({url, page, requestHost, ask == MainResponse, isMainView, main})
                               : policy.decideNavigation(action);
         EXPECT_EQ(outcome(decision, url), expected) << url << " " << page;
@@ -80,8 +87,11 @@ TEST(NavigationPolicy, DecisionsFollowWhoAsked) {
 
 TEST(NavigationPolicy, AnAddressGoesToTheDesktopOnceInTwoSeconds) {
     Q7ZHandOffThrottle throttle;
-    const std::pair<const char*, std::int64_t> asks[] = {{"zoommtg://a", 0}, {"zoommtg://a", 1'999'999}, {"zoommtg://b", 10},
-                                                         {"zoommtg://a", 2'000'000}, {"zoommtg://a", 2'500'000}};
+    const std::pair<const char*, std::int64_t> asks[] = {{"zoommtg://a", 0},
+                                                         {"zoommtg://a", 1'999'999},
+                                                         {"zoommtg://b", 10},
+                                                         {"zoommtg://a", 2'000'000},
+                                                         {"zoommtg://a", 2'500'000}};
     std::string admitted;
     for (const auto& [url, now] : asks) admitted += throttle.admit(url, now) ? "1" : "0";
     EXPECT_EQ(admitted, "10110");

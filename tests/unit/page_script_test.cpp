@@ -16,10 +16,18 @@ namespace {
 using PageScript::call;
 
 TEST(PageScript, HostileTextArrivesIntactInOneCall) {
-    const std::vector<std::string> hostile = {"O'Brien", "\"q\"", "back\\slash\\", "two\nlines\r", "\t\x01\x7f",
-                                              "a\xE2\x80\xA8" "b\xE2\x80\xA9", "');alert(1);//", "\\');alert(1);//",
+    const std::vector<std::string> hostile = {"O'Brien",
+                                              "\"q\"",
+                                              "back\\slash\\",
+                                              "two\nlines\r",
+                                              "\t\x01\x7f",
+                                              "a\xE2\x80\xA8"
+                                              "b\xE2\x80\xA9",
+                                              "');alert(1);//",
+                                              "\\');alert(1);//",
                                               "</script><script>alert(1)</script><!--"};
-    std::vector<std::string> argv = {"node", "-e",
+    std::vector<std::string> argv = {
+        "node", "-e",
         "const vm = require('vm'); console.log(JSON.stringify(process.argv.slice(1).map(s => {"
         " const calls = []; vm.runInNewContext(s, {parlorMain: {take: (...a) => calls.push(a)}}); return calls; })));"};
     for (const std::string& value : hostile) {

@@ -52,9 +52,9 @@ TEST(PropertyListRead, NumbersServeIntegersAndOnlyDictionariesAreRead) {
     for (const std::string& data : {std::string(), dictXml("<key>a</key><string>x"),
                                     std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>")})
         EXPECT_FALSE(PropertyList::fromData(data)) << data;
-    const auto list = *PropertyList::fromData(dictXml(
-        "<key>negativeReal</key><real>-3.75</real><key>huge</key><real>1e300</real><key>yes</key><true/>"
-        "<key>mixed</key><array><string>en</string><integer>1</integer></array>"));
+    const auto list = *PropertyList::fromData(
+        dictXml("<key>negativeReal</key><real>-3.75</real><key>huge</key><real>1e300</real><key>yes</key><true/>"
+                "<key>mixed</key><array><string>en</string><integer>1</integer></array>"));
     EXPECT_EQ(list.integerValue("yes"), 1);
     EXPECT_EQ(list.integerValue("negativeReal"), -3);
     EXPECT_EQ(list.integerValue("huge"), std::numeric_limits<std::int64_t>::max());
@@ -111,9 +111,11 @@ TEST(PropertyListWrite, NeverLosesWhatTheFileHeld) {
 std::vector<std::string> execOf(const std::string& desktopFile) {
     std::unique_ptr<GKeyFile, decltype(&g_key_file_free)> file(g_key_file_new(), g_key_file_free);
     if (!g_key_file_load_from_file(file.get(), desktopFile.c_str(), G_KEY_FILE_NONE, nullptr)) return {"<unreadable>"};
-    const GCharPtr value(g_key_file_get_string(file.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, nullptr));
+    const GCharPtr value(
+        g_key_file_get_string(file.get(), G_KEY_FILE_DESKTOP_GROUP, G_KEY_FILE_DESKTOP_KEY_EXEC, nullptr));
     std::string exec = value ? value.get() : "";
-    for (std::size_t at = exec.find("%%"); at != std::string::npos; at = exec.find("%%", at + 1)) exec.replace(at, 2, "%");
+    for (std::size_t at = exec.find("%%"); at != std::string::npos; at = exec.find("%%", at + 1))
+        exec.replace(at, 2, "%");
     gchar** argv = nullptr;
     if (!g_shell_parse_argv(exec.c_str(), nullptr, &argv, nullptr)) return {"<no arguments>"};
     std::vector<std::string> arguments(argv, argv + g_strv_length(argv));

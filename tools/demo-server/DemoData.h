@@ -13,7 +13,7 @@
 struct DemoOrganisation {
     std::string basePath;  // begins and ends with "/"
     std::string name;
-    bool broken = false;   // its login page answers 500
+    bool broken = false;  // its login page answers 500
 };
 
 class DemoData {

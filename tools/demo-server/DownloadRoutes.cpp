@@ -102,7 +102,9 @@ const std::map<std::string, FixedDownload>& fixedDownloads() {
         {"encoded-twice",
          {200, "application/zip", meetingZip, {{"ShowName", percentEncode(percentEncode(meetingFiles))}}}},
         {"disposition",
-         {200, kOctetStream, "Notes from the demo server.\n",
+         {200,
+          kOctetStream,
+          "Notes from the demo server.\n",
           {{"Content-Disposition", "attachment; filename=\"notes.txt\""}}}},
         {"missing", {404, kPlainText, "No such download.\n", {}}},
     };
@@ -160,12 +162,12 @@ void answerSlow(const std::atomic<bool>& stopping, const httplib::Request& reque
     const auto total = static_cast<std::size_t>(std::clamp(numberParam(request, "kib", 1024), 1L, kMaxSlowKiB)) * kKiB;
     const long pause = std::clamp(numberParam(request, "ms", 200), 0L, kMaxSlowPauseMilliseconds);
     response.set_header("ShowName", "slow.bin");
-    response.set_content_provider(
-        total, kOctetStream, [&stopping, pause](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
-            if (offset > 0 && !pauseUnlessStopping(stopping, pause)) return false;
-            const std::string piece(std::min(length, kSlowPieceBytes), 's');
-            return sink.write(piece.data(), piece.size());
-        });
+    response.set_content_provider(total, kOctetStream,
+                                  [&stopping, pause](std::size_t offset, std::size_t length, httplib::DataSink& sink) {
+                                      if (offset > 0 && !pauseUnlessStopping(stopping, pause)) return false;
+                                      const std::string piece(std::min(length, kSlowPieceBytes), 's');
+                                      return sink.write(piece.data(), piece.size());
+                                  });
 }
 
 }  // namespace

@@ -88,16 +88,16 @@ constexpr std::uint32_t kDosTime = 9 << 11, kDosDate = ((2026 - 1980) << 9) | (1
 
 std::string zipEntryFields(const std::string& name, const std::string& content) {
     std::string fields;
-    appendLittleEndian(fields, 20, 2);         // version needed: 2.0
-    appendLittleEndian(fields, 0x0800, 2);     // names are UTF-8
-    appendLittleEndian(fields, 0, 2);          // stored
+    appendLittleEndian(fields, 20, 2);      // version needed: 2.0
+    appendLittleEndian(fields, 0x0800, 2);  // names are UTF-8
+    appendLittleEndian(fields, 0, 2);       // stored
     appendLittleEndian(fields, kDosTime, 2);
     appendLittleEndian(fields, kDosDate, 2);
     appendLittleEndian(fields, crc32(content), 4);
     appendLittleEndian(fields, static_cast<std::uint32_t>(content.size()), 4);
     appendLittleEndian(fields, static_cast<std::uint32_t>(content.size()), 4);
     appendLittleEndian(fields, static_cast<std::uint32_t>(name.size()), 2);
-    appendLittleEndian(fields, 0, 2);          // no extra field
+    appendLittleEndian(fields, 0, 2);  // no extra field
     return fields;
 }
 
@@ -159,10 +159,10 @@ std::string zip(const std::vector<std::pair<std::string, std::string>>& entries)
         appendLittleEndian(directory, 0x02014B50, 4);
         appendLittleEndian(directory, 20, 2);  // made by: 2.0
         directory += zipEntryFields(name, content);
-        appendLittleEndian(directory, 0, 2);   // no comment
-        appendLittleEndian(directory, 0, 2);   // disk 0
-        appendLittleEndian(directory, 0, 2);   // internal attributes
-        appendLittleEndian(directory, 0, 4);   // external attributes
+        appendLittleEndian(directory, 0, 2);  // no comment
+        appendLittleEndian(directory, 0, 2);  // disk 0
+        appendLittleEndian(directory, 0, 2);  // internal attributes
+        appendLittleEndian(directory, 0, 4);  // external attributes
         appendLittleEndian(directory, localHeaderOffset, 4);
         directory += name;
     }

@@ -28,7 +28,11 @@ const std::map<std::string, SampleResponse>& sampleResponses() {
           "<?xml version=\"1.0\" encoding=\"utf-8\"?>\n<roster organisation=\"Acme\">"
           "<member id=\"ann\">Ann O'Neil</member><member id=\"bob\">Bob Chen</member></roster>\n",
           ""}},
-        {"json", {"application/json; charset=utf-8", R"({"unread": 3, "rooms": ["Sales", "Q3 planning"]})" "\n", ""}},
+        {"json",
+         {"application/json; charset=utf-8",
+          R"({"unread": 3, "rooms": ["Sales", "Q3 planning"]})"
+          "\n",
+          ""}},
         {"png", {"image/png", SampleFiles::png(), ""}},
         {"pdf", {"application/pdf", SampleFiles::pdf("Velloq Parlor sample"), "Quarterly%20report.pdf"}},
         {"zip",

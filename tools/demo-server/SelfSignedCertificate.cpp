@@ -27,9 +27,12 @@ SelfSignedCertificate SelfSignedCertificate::make(const std::string& host) {
     X509_NAME* name = X509_get_subject_name(certificate);
     const bool built =
         X509_set_version(certificate, 2) == 1 && ASN1_INTEGER_set(X509_get_serialNumber(certificate), 1) == 1 &&
-        X509_gmtime_adj(X509_getm_notBefore(certificate), -3600) && X509_gmtime_adj(X509_getm_notAfter(certificate), 30L * 24 * 3600) &&
-        X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Velloq Demo"), -1, -1, 0) == 1 &&
-        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(host.c_str()), -1, -1, 0) == 1 &&
+        X509_gmtime_adj(X509_getm_notBefore(certificate), -3600) &&
+        X509_gmtime_adj(X509_getm_notAfter(certificate), 30L * 24 * 3600) &&
+        X509_NAME_add_entry_by_txt(name, "O", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("Velloq Demo"), -1,
+                                   -1, 0) == 1 &&
+        X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>(host.c_str()), -1,
+                                   -1, 0) == 1 &&
         X509_set_issuer_name(certificate, name) == 1 && X509_set_pubkey(certificate, made.key.get()) == 1 &&
         addSubjectAltName(certificate, host) && X509_sign(certificate, made.key.get(), EVP_sha256()) > 0;
     return built ? std::move(made) : SelfSignedCertificate{};

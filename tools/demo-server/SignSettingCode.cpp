@@ -12,9 +12,9 @@
 #include <sstream>
 #include <string>
 
-#include <nlohmann/json.hpp>
 #include <openssl/evp.h>
 #include <openssl/pem.h>
+#include <nlohmann/json.hpp>
 
 namespace {
 
@@ -63,9 +63,9 @@ std::string substituteBase(std::string text, const std::string& baseUrl) {
 
 std::string base64Url(const std::string& bytes) {
     std::string encoded(4 * ((bytes.size() + 2) / 3) + 1, '\0');
-    const int length = EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
-                                       reinterpret_cast<const unsigned char*>(bytes.data()),
-                                       static_cast<int>(bytes.size()));
+    const int length =
+        EVP_EncodeBlock(reinterpret_cast<unsigned char*>(encoded.data()),
+                        reinterpret_cast<const unsigned char*>(bytes.data()), static_cast<int>(bytes.size()));
     encoded.resize(static_cast<std::size_t>(length));
     while (!encoded.empty() && encoded.back() == '=') encoded.pop_back();
     for (char& c : encoded) c = c == '+' ? '-' : c == '/' ? '_' : c;
@@ -83,7 +83,8 @@ KeyPtr readPrivateKey(const std::string& path) {
 std::optional<std::string> signRs256(EVP_PKEY* key, const std::string& signingInput) {
     DigestContextPtr context(EVP_MD_CTX_new(), EVP_MD_CTX_free);
     EVP_PKEY_CTX* keyContext = nullptr;
-    if (!context || EVP_DigestSignInit(context.get(), &keyContext, EVP_sha256(), nullptr, key) != 1) return std::nullopt;
+    if (!context || EVP_DigestSignInit(context.get(), &keyContext, EVP_sha256(), nullptr, key) != 1)
+        return std::nullopt;
     if (EVP_PKEY_CTX_set_rsa_padding(keyContext, RSA_PKCS1_PADDING) != 1) return std::nullopt;
     std::size_t length = 0;
     const auto* input = reinterpret_cast<const unsigned char*>(signingInput.data());
@@ -111,13 +112,13 @@ int main(int argc, char** argv) {
     }
     const std::optional<std::string> payloadText = readAll(options->payloadPath);
     if (!payloadText) return fail("cannot read " + options->payloadPath);
-    const nlohmann::json payload = nlohmann::json::parse(substituteBase(*payloadText, options->baseUrl), nullptr, false);
+    const nlohmann::json payload =
+        nlohmann::json::parse(substituteBase(*payloadText, options->baseUrl), nullptr, false);
     if (payload.is_discarded() || !payload.is_object()) return fail("the payload is not a JSON object");
     const KeyPtr key = readPrivateKey(options->keyPath);
     if (!key) return fail("cannot read the private key " + options->keyPath);
 
-    const std::string signingInput =
-        base64Url(R"({"alg":"RS256","typ":"JWT"})") + "." + base64Url(payload.dump());
+    const std::string signingInput = base64Url(R"({"alg":"RS256","typ":"JWT"})") + "." + base64Url(payload.dump());
     const std::optional<std::string> signature = signRs256(key.get(), signingInput);
     if (!signature) return fail("signing failed");
     std::cout << signingInput << "." << base64Url(*signature) << "\n";

@@ -70,8 +70,12 @@ nlohmann::json echoOf(const httplib::Request& request) {
         for (const auto& [name, value] : parseFormBody(request.target.substr(questionMark + 1))) query[name] = value;
     nlohmann::json form = nlohmann::json::array();
     for (const auto& [name, value] : parseFormBody(request.body)) form.push_back({{"name", name}, {"value", value}});
-    return {{"method", request.method}, {"path", request.path},       {"query", query},
-            {"headers", headers},       {"body", request.body},       {"bodyLength", request.body.size()},
+    return {{"method", request.method},
+            {"path", request.path},
+            {"query", query},
+            {"headers", headers},
+            {"body", request.body},
+            {"bodyLength", request.body.size()},
             {"form", form}};
 }
 

@@ -151,7 +151,8 @@ int main(int argc, char** argv) {
                   << ": the port is already in use, or the address is not one of this machine's\n";
         return 1;
     }
-    const std::string baseUrl = (options->tls ? "https://" : "http://") + announcedHost(options->bindHost) + ":" + std::to_string(port) + "/";
+    const std::string baseUrl =
+        (options->tls ? "https://" : "http://") + announcedHost(options->bindHost) + ":" + std::to_string(port) + "/";
     data.setBaseUrl(baseUrl);
 
     std::thread signalWaiter = startSignalWaiter(signals, server, stopping);

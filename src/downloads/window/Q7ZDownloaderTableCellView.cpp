@@ -31,7 +31,9 @@ constexpr int kFailureTextReserve = 121;  // kTextLeft + the gaps around the fai
 Gdk::RGBA color(const char* hex) { return GdkColors::gdkColorWithRGBHexString(hex); }
 
 Glib::ustring markupColor(const Gdk::RGBA& rgba) {
-    const auto component = [](double value) { return static_cast<unsigned>(std::lround(std::clamp(value, 0.0, 1.0) * 255)); };
+    const auto component = [](double value) {
+        return static_cast<unsigned>(std::lround(std::clamp(value, 0.0, 1.0) * 255));
+    };
     char text[8];
     std::snprintf(text, sizeof text, "#%02X%02X%02X", component(rgba.get_red()), component(rgba.get_green()),
                   component(rgba.get_blue()));
@@ -67,7 +69,8 @@ Glib::RefPtr<Gdk::Pixbuf> closeImage(const std::string& name) {
 }
 
 void setAccessibleName(Gtk::Widget& widget, const Glib::ustring& name) {
-    if (auto accessible = widget.get_accessible(); accessible && accessible->get_name() != name) accessible->set_name(name);
+    if (auto accessible = widget.get_accessible(); accessible && accessible->get_name() != name)
+        accessible->set_name(name);
 }
 
 }  // namespace
@@ -85,7 +88,8 @@ Q7ZDownloaderTableCellView::Q7ZDownloaderTableCellView()
 
 void Q7ZDownloaderTableCellView::buildSubviews() {
     put(m_backgroundView, 0, 0);
-    m_backgroundView.signal_draw().connect(sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_backgroundView_draw), false);
+    m_backgroundView.signal_draw().connect(sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_backgroundView_draw),
+                                           false);
     m_lineView.signal_draw().connect(sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_lineView_draw));
 
     // Later ones lie above earlier ones.
@@ -100,7 +104,8 @@ void Q7ZDownloaderTableCellView::buildSubviews() {
     // (which sits higher, at the card's top right, and would come first by position).
     m_backgroundView.set_focus_chain({&m_fileNameButton, &m_openFileFolderButton, &m_cancelButton, &m_closeButton});
 
-    for (auto* button : {&m_fileNameButton, &m_openFileFolderButton, &m_cancelButton, &m_closeButton}) styleLinkButton(*button);
+    for (auto* button : {&m_fileNameButton, &m_openFileFolderButton, &m_cancelButton, &m_closeButton})
+        styleLinkButton(*button);
     m_openFileFolderButton.setEnableCursor(true);
     m_cancelButton.setEnableCursor(true);
     m_closeButton.setEnableCursor(true);
@@ -118,7 +123,8 @@ void Q7ZDownloaderTableCellView::buildSubviews() {
     m_closeButton.set_tooltip_text(localizedString("RemoveFromList"));
     setAccessibleName(m_closeButton, m_closeButton.get_tooltip_text());
 
-    m_fileNameButton.signal_clicked().connect(sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_fileNameButton_clicked));
+    m_fileNameButton.signal_clicked().connect(
+        sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_fileNameButton_clicked));
     m_openFileFolderButton.signal_clicked().connect(
         sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_openFileFolderButton_clicked));
     m_cancelButton.signal_clicked().connect(sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_cancelButton_clicked));
@@ -147,7 +153,8 @@ void Q7ZDownloaderTableCellView::makeTitles() {
     const auto blue = color("3468D6");
     const auto grey = color("808080");
     const auto titles = [&](const Glib::ustring& text, const Pango::FontDescription& font) {
-        return NameTitles{getAttributedString(text, font, blue, false, false), getAttributedString(text, font, blue, true, false),
+        return NameTitles{getAttributedString(text, font, blue, false, false),
+                          getAttributedString(text, font, blue, true, false),
                           getAttributedString(text, font, grey, false, true)};
     };
     const Glib::ustring fileName = m_itemData ? m_itemData->fileNameString() : "";
@@ -201,11 +208,15 @@ void Q7ZDownloaderTableCellView::layoutSubviews() {
                     failed ? std::nullopt : std::optional(m_openFolderTitles.underlined), m_openFolderFit);
     setButtonTitles(m_cancelButton, m_cancelTitle, m_cancelHoverTitle, m_cancelFit);
     setLabelMarkup(m_fileSizeTextField,
-                   getAttributedString(m_itemData->fileSizeString(), m_sizeFont, color("808080"), false, false), m_sizeFit);
-    const char* failureKey = status == Q7ZDownloadStatus::Failed ? "m46" : status == Q7ZDownloadStatus::FileMissing ? "m3228" : "";
+                   getAttributedString(m_itemData->fileSizeString(), m_sizeFont, color("808080"), false, false),
+                   m_sizeFit);
+    const char* failureKey = status == Q7ZDownloadStatus::Failed        ? "m46"
+                             : status == Q7ZDownloadStatus::FileMissing ? "m3228"
+                                                                        : "";
     setLabelMarkup(m_failureTextField,
-                   *failureKey ? getAttributedString(localizedString(failureKey), m_failureFont, color("000000"), false, false)
-                               : Glib::ustring(),
+                   *failureKey
+                       ? getAttributedString(localizedString(failureKey), m_failureFont, color("000000"), false, false)
+                       : Glib::ustring(),
                    m_failureFit);
     m_progressBar.set_visible(downloading);
     m_cancelButton.set_visible(downloading);
@@ -227,10 +238,11 @@ void Q7ZDownloaderTableCellView::layoutSubviews() {
     setFrame(m_fileSizeTextField, {kTextLeft, sizeTop, std::min(m_sizeFit.width + 10, textWidth), m_sizeFit.height});
     setFrame(m_progressBar, {kTextLeft, sizeTop + m_sizeFit.height + kGapBelowText, textWidth, kProgressBarHeight});
     const auto& record = *m_itemData->downloadData();
-    const double fraction = record.totalDataLenght() > 0
-                                ? static_cast<double>(record.countDataLenght()) / static_cast<double>(record.totalDataLenght())
-                                : 0.0;
-    if (m_progressBar.get_fraction() != std::clamp(fraction, 0.0, 1.0)) m_progressBar.set_fraction(std::clamp(fraction, 0.0, 1.0));
+    const double fraction = record.totalDataLenght() > 0 ? static_cast<double>(record.countDataLenght()) /
+                                                               static_cast<double>(record.totalDataLenght())
+                                                         : 0.0;
+    if (m_progressBar.get_fraction() != std::clamp(fraction, 0.0, 1.0))
+        m_progressBar.set_fraction(std::clamp(fraction, 0.0, 1.0));
     const auto placeLink = [&](Q7ZCursorButton& link, const FittedSize& fit) {
         setFrame(link, {kTextLeft, cardHeight - kLinkBottom - fit.height, std::min(fit.width, textWidth), fit.height});
     };
@@ -242,8 +254,10 @@ void Q7ZDownloaderTableCellView::layoutSubviews() {
     setFrame(m_failureTextField, {kTextLeft + nameWidth + 10, kNameTop, m_failureFit.width, m_failureFit.height});
 }
 
-Glib::ustring Q7ZDownloaderTableCellView::getAttributedString(const Glib::ustring& text, const Pango::FontDescription& font,
-                                                              const Gdk::RGBA& color, bool underline, bool strikethrough) {
+Glib::ustring Q7ZDownloaderTableCellView::getAttributedString(const Glib::ustring& text,
+                                                              const Pango::FontDescription& font,
+                                                              const Gdk::RGBA& color, bool underline,
+                                                              bool strikethrough) {
     Glib::ustring markup = "<span font_desc=\"" + Glib::Markup::escape_text(font.to_string()) + "\" foreground=\"" +
                            markupColor(color) + "\"";
     if (underline) markup += " underline=\"single\"";
@@ -265,7 +279,8 @@ void Q7ZDownloaderTableCellView::setFrame(Gtk::Widget& view, const Frame& frame)
 // A title set again while the pointer is over the button would drop its hover title; an
 // unchanged one is left alone.
 void Q7ZDownloaderTableCellView::setButtonTitles(Q7ZCursorButton& button, const Glib::ustring& title,
-                                                 const std::optional<Glib::ustring>& hoverTitle, FittedSize& fittedSize) {
+                                                 const std::optional<Glib::ustring>& hoverTitle,
+                                                 FittedSize& fittedSize) {
     button.setHighlightString(hoverTitle);
     if (button.normalString() == title) return;
     button.setNormalString(title);
@@ -273,7 +288,8 @@ void Q7ZDownloaderTableCellView::setButtonTitles(Q7ZCursorButton& button, const 
     fittedSize = measureMarkup(title);
 }
 
-void Q7ZDownloaderTableCellView::setLabelMarkup(Gtk::Label& label, const Glib::ustring& markup, FittedSize& fittedSize) {
+void Q7ZDownloaderTableCellView::setLabelMarkup(Gtk::Label& label, const Glib::ustring& markup,
+                                                FittedSize& fittedSize) {
     if (label.get_label() == markup && fittedSize.height > 0) return;
     label.set_markup(markup);
     fittedSize = measureMarkup(markup);

@@ -37,8 +37,8 @@ Glib::RefPtr<Gdk::Pixbuf> Q7ZDownloaderTableCellViewItemData::getIconImageWithFi
     const auto theme = Gtk::IconTheme::get_default();
     // The theme's pixbufs are shared and cached by the theme; every row of one type gets the same.
     try {
-        if (auto info = theme->lookup_icon(Gio::content_type_get_icon(contentType), kIconSize,
-                                           Gtk::ICON_LOOKUP_FORCE_SIZE)) {
+        if (auto info =
+                theme->lookup_icon(Gio::content_type_get_icon(contentType), kIconSize, Gtk::ICON_LOOKUP_FORCE_SIZE)) {
             return info.load_icon();
         }
         return theme->load_icon(kFallbackIconName, kIconSize, Gtk::ICON_LOOKUP_FORCE_SIZE);

@@ -27,9 +27,7 @@ Q7ZDownloaderWindow::Q7ZDownloaderWindow(Gtk::Window* mainWindow) {
     buildViews();
 }
 
-Q7ZDownloaderWindow::~Q7ZDownloaderWindow() {
-    setDelegates(nullptr, nullptr);
-}
+Q7ZDownloaderWindow::~Q7ZDownloaderWindow() { setDelegates(nullptr, nullptr); }
 
 void Q7ZDownloaderWindow::buildViews() {
     m_scrolledWindow.set_policy(Gtk::POLICY_NEVER, Gtk::POLICY_AUTOMATIC);
@@ -44,7 +42,8 @@ void Q7ZDownloaderWindow::buildViews() {
     reloadTableView();
 }
 
-void Q7ZDownloaderWindow::setDelegates(Q7ZDownloaderWindowDelegate* windowDelegate, Q7ZDownloadDataDelegate* dataDelegate) {
+void Q7ZDownloaderWindow::setDelegates(Q7ZDownloaderWindowDelegate* windowDelegate,
+                                       Q7ZDownloadDataDelegate* dataDelegate) {
     m_windowDelegate = windowDelegate;
     m_dataDelegate = dataDelegate;
     // Rows made before the delegate was set answer to it too.
@@ -65,9 +64,7 @@ void Q7ZDownloaderWindow::updateData() {
     m_itemDataArray = std::move(itemDataArray);
 }
 
-void Q7ZDownloaderWindow::reloadTableView() {
-    m_tableView.reloadData();
-}
+void Q7ZDownloaderWindow::reloadTableView() { m_tableView.reloadData(); }
 
 void Q7ZDownloaderWindow::refreshTableView() {
     const int width = m_tableView.tableWidth();
@@ -79,9 +76,7 @@ void Q7ZDownloaderWindow::refreshTableView() {
     }
 }
 
-void Q7ZDownloaderWindow::windowDidResize() {
-    refreshTableView();
-}
+void Q7ZDownloaderWindow::windowDidResize() { refreshTableView(); }
 
 bool Q7ZDownloaderWindow::windowShouldClose() {
     if (m_windowDelegate) m_windowDelegate->downloaderWindowWillClose(*this);
@@ -101,9 +96,7 @@ bool Q7ZDownloaderWindow::on_key_press_event(GdkEventKey* event) {
     return Gtk::Window::on_key_press_event(event);
 }
 
-int Q7ZDownloaderWindow::numberOfRowsInTableView(Q7ZTableView&) {
-    return static_cast<int>(m_itemDataArray.size());
-}
+int Q7ZDownloaderWindow::numberOfRowsInTableView(Q7ZTableView&) { return static_cast<int>(m_itemDataArray.size()); }
 
 int Q7ZDownloaderWindow::heightOfRow(Q7ZTableView&, int row) {
     if (row < 0 || row >= static_cast<int>(m_itemDataArray.size())) return kHeightBeyondTheRows;

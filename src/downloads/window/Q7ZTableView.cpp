@@ -34,7 +34,8 @@ void Q7ZTableView::reloadData() {
     const int rows = std::max(0, m_dataSource->numberOfRowsInTableView(*this));
     m_rowOffsets.assign(1, 0);
     m_rowOffsets.reserve(rows + 1);
-    for (int row = 0; row < rows; ++row) m_rowOffsets.push_back(m_rowOffsets.back() + m_dataSource->heightOfRow(*this, row));
+    for (int row = 0; row < rows; ++row)
+        m_rowOffsets.push_back(m_rowOffsets.back() + m_dataSource->heightOfRow(*this, row));
     // Every view comes free first: the new heights may move any row in or out of sight.
     while (!m_visibleRowViews.empty()) recycleRowView(m_visibleRowViews.begin()->first);
     guint width = 0, height = 0;

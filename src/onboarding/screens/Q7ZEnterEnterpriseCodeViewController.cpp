@@ -72,9 +72,7 @@ Q7ZEnterEnterpriseCodeViewController::Q7ZEnterEnterpriseCodeViewController(Q7ZSc
     viewDidLoad();
 }
 
-Q7ZEnterEnterpriseCodeViewController::~Q7ZEnterEnterpriseCodeViewController() {
-    m_initialFocusClear.disconnect();
-}
+Q7ZEnterEnterpriseCodeViewController::~Q7ZEnterEnterpriseCodeViewController() { m_initialFocusClear.disconnect(); }
 
 void Q7ZEnterEnterpriseCodeViewController::viewDidLoad() {
     StyleSheets::require("enterprise-code-entry");
@@ -128,10 +126,10 @@ void Q7ZEnterEnterpriseCodeViewController::layoutSubviews() {
     m_loadCodeTextField->get_style_context()->add_class("placeholder");
     m_loadCode = placeRow(kLoadCodeRowY, *m_loadCodeTextField, 2 * kLoadButtonInset + kLoadButtonWidth,
                           &Q7ZEnterEnterpriseCodeViewController::cleanLoadCodeButtonClick);
-    std::tie(m_loadCodeButton, m_inertLoadCodeButton) =
-        placeImageButton(localizedString("m2159"), "load-button",
-                         {kRowX + kLoadButtonInset, kLoadCodeRowY + kLoadButtonInset, kLoadButtonWidth, kLoadButtonHeight},
-                         &Q7ZEnterEnterpriseCodeViewController::loadCodeButtonClick);
+    std::tie(m_loadCodeButton, m_inertLoadCodeButton) = placeImageButton(
+        localizedString("m2159"), "load-button",
+        {kRowX + kLoadButtonInset, kLoadCodeRowY + kLoadButtonInset, kLoadButtonWidth, kLoadButtonHeight},
+        &Q7ZEnterEnterpriseCodeViewController::loadCodeButtonClick);
 
     std::tie(m_nextButton, m_inertNextButton) =
         placeImageButton(localizedString("m9"), "next-button", {kRowX, kNextButtonY, kRowWidth, kRowHeight},
@@ -216,7 +214,8 @@ void Q7ZEnterEnterpriseCodeViewController::placeDivider(int y) {
 // The button lies over an inert copy of it (the greyed image with the same title, taking no
 // input), which shows in its place while the button is hidden.
 Q7ZEnterEnterpriseCodeViewController::ImageButton Q7ZEnterEnterpriseCodeViewController::placeImageButton(
-    const std::string& title, const char* styleClass, Gdk::Rectangle frame, void (Q7ZEnterEnterpriseCodeViewController::*action)()) {
+    const std::string& title, const char* styleClass, Gdk::Rectangle frame,
+    void (Q7ZEnterEnterpriseCodeViewController::*action)()) {
     auto* copy = Gtk::make_managed<Gtk::Label>(title);
     copy->get_style_context()->add_class("inert-button");
     copy->get_style_context()->add_class(styleClass);
@@ -255,13 +254,9 @@ void Q7ZEnterEnterpriseCodeViewController::placeDescriptionButton() {
                        kContentHeight - kLinkMargin - minimumHeight(*m_descriptionButton));
 }
 
-void Q7ZEnterEnterpriseCodeViewController::on_textField_changed(Gtk::Entry& sender) {
-    checkTextFieldStatus(&sender);
-}
+void Q7ZEnterEnterpriseCodeViewController::on_textField_changed(Gtk::Entry& sender) { checkTextFieldStatus(&sender); }
 
-bool Q7ZEnterEnterpriseCodeViewController::loadCodeTextIsEmpty() const {
-    return m_loadCodeFilePath.empty();
-}
+bool Q7ZEnterEnterpriseCodeViewController::loadCodeTextIsEmpty() const { return m_loadCodeFilePath.empty(); }
 
 // sender: the field whose text changed; none only decides the rows' states.
 void Q7ZEnterEnterpriseCodeViewController::checkTextFieldStatus(Gtk::Widget* sender) {
@@ -293,7 +288,8 @@ void Q7ZEnterEnterpriseCodeViewController::resizeTextFieldInRow(const Row& row, 
 
 void Q7ZEnterEnterpriseCodeViewController::setEnableRow(const Row& row, bool enabled) {
     if (auto* entry = dynamic_cast<Gtk::Entry*>(row.textField)) entry->set_editable(enabled);
-    row.rectImageView->setBackgroundColor(enabled ? std::nullopt : std::optional(GdkColors::gdkColorWithRGBHexString(kDisabledRowColor)));
+    row.rectImageView->setBackgroundColor(
+        enabled ? std::nullopt : std::optional(GdkColors::gdkColorWithRGBHexString(kDisabledRowColor)));
     row.cleanButton->set_sensitive(enabled);
 }
 
@@ -319,9 +315,7 @@ void Q7ZEnterEnterpriseCodeViewController::cleanInputTextButtonClick() {
     m_inputTextField->set_text("");  // the field's changed signal runs checkTextFieldStatus
 }
 
-void Q7ZEnterEnterpriseCodeViewController::cleanPasteCodeButtonClick() {
-    m_pasteCodeTextField->set_text("");
-}
+void Q7ZEnterEnterpriseCodeViewController::cleanPasteCodeButtonClick() { m_pasteCodeTextField->set_text(""); }
 
 void Q7ZEnterEnterpriseCodeViewController::cleanLoadCodeButtonClick() {
     m_loadCodeFilePath.clear();
@@ -397,9 +391,7 @@ void Q7ZEnterEnterpriseCodeViewController::enterpriseCodeDescriptionWindowWillCl
     closeCoverView();
 }
 
-void Q7ZEnterEnterpriseCodeViewController::endEditing() {
-    m_mainWindow.unset_focus();
-}
+void Q7ZEnterEnterpriseCodeViewController::endEditing() { m_mainWindow.unset_focus(); }
 
 // A new cover each time: the previous one (shown or not) is replaced.
 void Q7ZEnterEnterpriseCodeViewController::addCoverView(std::function<void()> onCancel) {
@@ -430,6 +422,4 @@ void Q7ZEnterEnterpriseCodeViewController::goMultipleServerSelectPage() {
     m_host.showScreen(Q7ZScreenHost::Screen::MultipleServerSelect);
 }
 
-std::string Q7ZEnterEnterpriseCodeViewController::typedCode() {
-    return m_inputTextField->get_text();
-}
+std::string Q7ZEnterEnterpriseCodeViewController::typedCode() { return m_inputTextField->get_text(); }

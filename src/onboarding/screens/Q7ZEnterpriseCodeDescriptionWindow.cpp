@@ -37,7 +37,8 @@ int preferredHeightForWidth(Gtk::Widget& widget, int width) {
 
 }  // namespace
 
-Q7ZEnterpriseCodeDescriptionWindow::Q7ZEnterpriseCodeDescriptionWindow(Gtk::Window& mainWindow) : m_mainWindow(mainWindow) {
+Q7ZEnterpriseCodeDescriptionWindow::Q7ZEnterpriseCodeDescriptionWindow(Gtk::Window& mainWindow)
+    : m_mainWindow(mainWindow) {
     StyleSheets::require("description-window");
     set_name("Q7ZEnterpriseCodeDescriptionWindow");
     set_title(localizedString("m3059"));  // not drawn, but named for the desktop and assistive technologies
@@ -59,8 +60,8 @@ void Q7ZEnterpriseCodeDescriptionWindow::layoutSubviews() {
     for (auto* child : m_contentView.get_children()) m_contentView.remove(*child);
     placeCloseButton();
     const int textBottom = placeApplyButton() - kTextApplyGap;
-    const int titleBottom = placeCentredLabel(localizedString("m3059"), "description-title", kTitleTop, kTitleLines,
-                                              textBottom);
+    const int titleBottom =
+        placeCentredLabel(localizedString("m3059"), "description-title", kTitleTop, kTitleLines, textBottom);
     placeCentredLabel(localizedString("m3060"), "description-text", titleBottom + kTitleDescriptionGap,
                       kDescriptionLines, textBottom);
 }
@@ -87,7 +88,7 @@ void Q7ZEnterpriseCodeDescriptionWindow::placeCloseButton() {
 // Fewer lines than maximumLines (the last one ellipsised) where a long text or a wide font would
 // reach below bottomLimit.
 int Q7ZEnterpriseCodeDescriptionWindow::placeCentredLabel(const std::string& text, const char* styleClass, int y,
-                                                         int maximumLines, int bottomLimit) {
+                                                          int maximumLines, int bottomLimit) {
     auto* label = Gtk::make_managed<Gtk::Label>(text);
     label->get_style_context()->add_class(styleClass);
     label->set_justify(Gtk::JUSTIFY_CENTER);

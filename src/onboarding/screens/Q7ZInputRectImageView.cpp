@@ -15,8 +15,8 @@ constexpr int kCapInset = 8;
 constexpr double kBackgroundInset = 1.0;
 constexpr double kBackgroundRadius = 4.0;
 
-void addRoundedRectangle(const Cairo::RefPtr<Cairo::Context>& context, double x, double y, double width,
-                         double height, double radius) {
+void addRoundedRectangle(const Cairo::RefPtr<Cairo::Context>& context, double x, double y, double width, double height,
+                         double radius) {
     context->begin_new_sub_path();
     context->arc(x + width - radius, y + radius, radius, -M_PI / 2, 0);
     context->arc(x + width - radius, y + height - radius, radius, 0, M_PI / 2);
@@ -33,7 +33,7 @@ Glib::RefPtr<Gdk::Pixbuf> loadFrame(const std::string& imageName, int width, int
     }
     try {
         return StretchableImage::stretchableImageWithSize(Gdk::Pixbuf::create_from_file(*path), width, height,
-                                                      {kCapInset, kCapInset, kCapInset, kCapInset});
+                                                          {kCapInset, kCapInset, kCapInset, kCapInset});
     } catch (const Glib::Error& error) {
         g_warning("Could not read the image %s: %s", path->c_str(), error.what().c_str());
         return {};

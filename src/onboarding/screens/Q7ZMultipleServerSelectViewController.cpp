@@ -8,7 +8,6 @@
 #include <glibmm/markup.h>
 #include <gtkmm/cellrenderertext.h>
 
-#include "utility/Q7ZACUtility.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "config/SynchronousTask.h"
@@ -18,9 +17,9 @@
 #include "platform/Bundle.h"
 #include "platform/GObjectPtr.h"
 #include "platform/Worker.h"
+#include "utility/Q7ZACUtility.h"
 
 namespace {
-
 
 constexpr int kLogoWidth = 280;
 constexpr int kLogoHeight = 120;
@@ -139,7 +138,8 @@ void Q7ZMultipleServerSelectViewController::buildNextButton() {
         sigc::mem_fun(*this, &Q7ZMultipleServerSelectViewController::on_nextButton_pressed));
     m_nextButton.signal_released().connect(
         sigc::mem_fun(*this, &Q7ZMultipleServerSelectViewController::on_nextButton_released));
-    m_nextButton.signal_clicked().connect(sigc::mem_fun(*this, &Q7ZMultipleServerSelectViewController::nextButtonClick));
+    m_nextButton.signal_clicked().connect(
+        sigc::mem_fun(*this, &Q7ZMultipleServerSelectViewController::nextButtonClick));
     m_contentView.pack_start(m_nextButton, Gtk::PACK_SHRINK);
     // Next has the focus first, and Return that no control below takes presses it.
     m_rootView.signal_map().connect([this] { m_nextButton.grab_focus(); });

@@ -21,9 +21,9 @@
 #include <gtkmm/overlay.h>
 #include <gtkmm/spinner.h>
 
+#include "controls/Q7ZBusyCover.h"
 #include "controls/Q7ZCursorButton.h"
 #include "controls/Q7ZCursorPopUpButton.h"
-#include "controls/Q7ZBusyCover.h"
 #include "controls/Q7ZScreenHost.h"
 #include "controls/Q7ZViewController.h"
 #include "platform/GObjectPtr.h"

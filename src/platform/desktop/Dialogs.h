@@ -30,8 +30,7 @@ public:
     // Shows a modal alert and answers the index of the chosen button (0 = the first of
     // buttons, the default one), or -1 when it was closed without a choice. With no buttons
     // the alert has a single "OK" and answers 0.
-    virtual int showAlert(const std::string& message, AlertStyle style,
-                          const std::vector<std::string>& buttons,
+    virtual int showAlert(const std::string& message, AlertStyle style, const std::vector<std::string>& buttons,
                           const std::string& informativeText = "") = 0;
 
     // Shows a modal warning alert with a one-line text field whose placeholder and first value

@@ -10,9 +10,9 @@ namespace {
 
 Gtk::MessageType messageTypeFor(AlertStyle style) {
     switch (style) {
-        case AlertStyle::Warning: return Gtk::MESSAGE_WARNING;
-        case AlertStyle::Critical: return Gtk::MESSAGE_ERROR;
-        case AlertStyle::Informational: break;
+    case AlertStyle::Warning: return Gtk::MESSAGE_WARNING;
+    case AlertStyle::Critical: return Gtk::MESSAGE_ERROR;
+    case AlertStyle::Informational: break;
     }
     return Gtk::MESSAGE_INFO;
 }

@@ -39,7 +39,8 @@ void on_capabilities(GObject* bus, GAsyncResult* result, gpointer data) {
     if (reply) {
         GVariantPtr capabilities(g_variant_get_child_value(reply.get(), 0));
         const std::unique_ptr<const gchar*, GFree> names(g_variant_get_strv(capabilities.get(), nullptr));
-        for (const gchar** name = names.get(); *name; ++name) rendersMarkup = rendersMarkup || std::strcmp(*name, "body-markup") == 0;
+        for (const gchar** name = names.get(); *name; ++name)
+            rendersMarkup = rendersMarkup || std::strcmp(*name, "body-markup") == 0;
     }
     if (!rendersMarkup || !question->mustCheckGtkInterface) {
         question->then(rendersMarkup);

@@ -67,8 +67,8 @@ void SoundPlayer::play() {
     // A prerolled pipeline (paused, playing or at its end) rewinds by a flushing seek; one that
     // never prerolled starts at the beginning anyway.
     if (current >= GST_STATE_PAUSED) {
-        gst_element_seek_simple(m_playbin, GST_FORMAT_TIME,
-                                GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT), 0);
+        gst_element_seek_simple(m_playbin, GST_FORMAT_TIME, GstSeekFlags(GST_SEEK_FLAG_FLUSH | GST_SEEK_FLAG_KEY_UNIT),
+                                0);
     }
     const GstStateChangeReturn result = gst_element_set_state(m_playbin, GST_STATE_PLAYING);
     m_state = result == GST_STATE_CHANGE_FAILURE ? State::Failed : State::Playing;
@@ -84,15 +84,12 @@ void SoundPlayer::stop() {
 gboolean SoundPlayer::onBusMessage(GstBus*, GstMessage* message, gpointer data) {
     auto* self = static_cast<SoundPlayer*>(data);
     switch (GST_MESSAGE_TYPE(message)) {
-        case GST_MESSAGE_EOS:
-            self->m_state = State::Finished;
-            break;
-        case GST_MESSAGE_ERROR:
-            self->m_state = State::Failed;
-            gst_element_set_state(self->m_playbin, GST_STATE_READY);
-            break;
-        default:
-            break;
+    case GST_MESSAGE_EOS: self->m_state = State::Finished; break;
+    case GST_MESSAGE_ERROR:
+        self->m_state = State::Failed;
+        gst_element_set_state(self->m_playbin, GST_STATE_READY);
+        break;
+    default: break;
     }
     return G_SOURCE_CONTINUE;
 }

@@ -56,8 +56,8 @@ GObjectPtr<GdkPixbuf> loadScaledIcon(const std::string& path) {
     const int largest = std::max({width, height, 1});
     const int scaledWidth = largest > kLargestIcon ? width * kLargestIcon / largest : width;
     const int scaledHeight = largest > kLargestIcon ? height * kLargestIcon / largest : height;
-    GObjectPtr<GdkPixbuf> loaded(
-        gdk_pixbuf_new_from_file_at_scale(path.c_str(), std::max(scaledWidth, 1), std::max(scaledHeight, 1), FALSE, nullptr));
+    GObjectPtr<GdkPixbuf> loaded(gdk_pixbuf_new_from_file_at_scale(path.c_str(), std::max(scaledWidth, 1),
+                                                                   std::max(scaledHeight, 1), FALSE, nullptr));
     if (!loaded) return nullptr;
     return GObjectPtr<GdkPixbuf>(gdk_pixbuf_add_alpha(loaded.get(), FALSE, 0, 0, 0));
 }
@@ -97,8 +97,8 @@ StatusItem::StatusItem(Options options, Callbacks callbacks, GDBusConnection* co
       m_icon(Icon::fromFile(m_options.iconPath)),
       m_busName(uniqueBusName()) {
     if (!m_connection) return;
-    m_menu = std::make_unique<StatusMenu>(m_connection.get(), kMenuPath, m_options.menuLabels,
-                                          [this] { on_item_activate(); }, m_callbacks.onQuit);
+    m_menu = std::make_unique<StatusMenu>(
+        m_connection.get(), kMenuPath, m_options.menuLabels, [this] { on_item_activate(); }, m_callbacks.onQuit);
     exportItem();
 }
 
@@ -110,8 +110,8 @@ StatusItem::~StatusItem() {
 }
 
 void StatusItem::exportItem() {
-    static const GDBusInterfaceVTable vtable = {&StatusItem::handleMethodCall, &StatusItem::handleGetProperty,
-                                                nullptr, {}};
+    static const GDBusInterfaceVTable vtable = {
+        &StatusItem::handleMethodCall, &StatusItem::handleGetProperty, nullptr, {}};
     m_registrationId = g_dbus_connection_register_object(m_connection.get(), kObjectPath, interfaceInfo(), &vtable,
                                                          this, nullptr, nullptr);
     if (!m_registrationId) return;
@@ -124,7 +124,9 @@ void StatusItem::exportItem() {
                 [](GDBusConnection*, const gchar*, const gchar*, gpointer item) {
                     static_cast<StatusItem*>(item)->on_watcher_appeared();
                 },
-                [](GDBusConnection*, const gchar*, gpointer item) { static_cast<StatusItem*>(item)->on_watcher_vanished(); },
+                [](GDBusConnection*, const gchar*, gpointer item) {
+                    static_cast<StatusItem*>(item)->on_watcher_vanished();
+                },
                 self, nullptr);
         },
         nullptr, this, nullptr);

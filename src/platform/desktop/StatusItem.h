@@ -55,9 +55,8 @@ private:
     GVariant* property(const std::string& name) const;
     GVariant* iconPixmap() const;
 
-    static void handleMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*,
-                                 const gchar* methodName, GVariant*, GDBusMethodInvocation* invocation,
-                                 gpointer self);
+    static void handleMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* methodName,
+                                 GVariant*, GDBusMethodInvocation* invocation, gpointer self);
     static GVariant* handleGetProperty(GDBusConnection*, const gchar*, const gchar*, const gchar*,
                                        const gchar* propertyName, GError**, gpointer self);
 

@@ -73,15 +73,15 @@ void returnUnknownItem(GDBusMethodInvocation* invocation, int id) {
 
 }  // namespace
 
-StatusMenu::StatusMenu(GDBusConnection* connection, std::string objectPath, Labels labels,
-                       std::function<void()> onShow, std::function<void()> onQuit)
+StatusMenu::StatusMenu(GDBusConnection* connection, std::string objectPath, Labels labels, std::function<void()> onShow,
+                       std::function<void()> onQuit)
     : m_connection(retainObject(connection)),
       m_objectPath(std::move(objectPath)),
       m_labels(std::move(labels)),
       m_onShow(std::move(onShow)),
       m_onQuit(std::move(onQuit)) {
-    static const GDBusInterfaceVTable vtable = {&StatusMenu::handleMethodCall, &StatusMenu::handleGetProperty,
-                                                nullptr, {}};
+    static const GDBusInterfaceVTable vtable = {
+        &StatusMenu::handleMethodCall, &StatusMenu::handleGetProperty, nullptr, {}};
     if (!m_connection) return;
     m_registrationId = g_dbus_connection_register_object(m_connection.get(), m_objectPath.c_str(), interfaceInfo(),
                                                          &vtable, this, nullptr, nullptr);
@@ -106,7 +106,8 @@ GVariant* StatusMenu::itemProperties(int id) const {
 }
 
 GVariant* StatusMenu::itemLayout(int id) const {
-    return g_variant_new("(i@a{sv}@av)", id, itemProperties(id), g_variant_new_array(G_VARIANT_TYPE_VARIANT, nullptr, 0));
+    return g_variant_new("(i@a{sv}@av)", id, itemProperties(id),
+                         g_variant_new_array(G_VARIANT_TYPE_VARIANT, nullptr, 0));
 }
 
 GVariant* StatusMenu::layout(int parentId, int depth) const {
@@ -159,7 +160,8 @@ void StatusMenu::answerGetLayout(GVariant* parameters, GDBusMethodInvocation* in
     gint32 parentId = 0, depth = -1;
     g_variant_get(parameters, "(ii@as)", &parentId, &depth, nullptr);
     if (!isKnownItem(parentId)) return returnUnknownItem(invocation, parentId);
-    g_dbus_method_invocation_return_value(invocation, g_variant_new("(u@(ia{sv}av))", kRevision, layout(parentId, depth)));
+    g_dbus_method_invocation_return_value(invocation,
+                                          g_variant_new("(u@(ia{sv}av))", kRevision, layout(parentId, depth)));
 }
 
 void StatusMenu::answerGetGroupProperties(GVariant* parameters, GDBusMethodInvocation* invocation) {

@@ -19,8 +19,8 @@ public:
         std::string quit = "Quit";
     };
 
-    StatusMenu(GDBusConnection* connection, std::string objectPath, Labels labels,
-               std::function<void()> onShow, std::function<void()> onQuit);
+    StatusMenu(GDBusConnection* connection, std::string objectPath, Labels labels, std::function<void()> onShow,
+               std::function<void()> onQuit);
     ~StatusMenu();
     StatusMenu(const StatusMenu&) = delete;
     StatusMenu& operator=(const StatusMenu&) = delete;
@@ -30,12 +30,11 @@ public:
 
 private:
     static void handleMethodCall(GDBusConnection*, const gchar* sender, const gchar* objectPath,
-                                 const gchar* interfaceName, const gchar* methodName,
-                                 GVariant* parameters, GDBusMethodInvocation* invocation,
-                                 gpointer self);
+                                 const gchar* interfaceName, const gchar* methodName, GVariant* parameters,
+                                 GDBusMethodInvocation* invocation, gpointer self);
     static GVariant* handleGetProperty(GDBusConnection*, const gchar* sender, const gchar* objectPath,
-                                       const gchar* interfaceName, const gchar* propertyName,
-                                       GError** error, gpointer self);
+                                       const gchar* interfaceName, const gchar* propertyName, GError** error,
+                                       gpointer self);
 
     GVariant* layout(int parentId, int depth) const;
     GVariant* itemLayout(int id) const;

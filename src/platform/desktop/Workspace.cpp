@@ -64,8 +64,8 @@ void Workspace::showItemsInFileManager(const std::string& uri, const std::string
     const gchar* uris[] = {uri.c_str(), nullptr};
     g_dbus_connection_call(
         m_connection.get(), "org.freedesktop.FileManager1", "/org/freedesktop/FileManager1",
-        "org.freedesktop.FileManager1", "ShowItems", g_variant_new("(^ass)", uris, ""), nullptr,
-        G_DBUS_CALL_FLAGS_NONE, -1, nullptr,
+        "org.freedesktop.FileManager1", "ShowItems", g_variant_new("(^ass)", uris, ""), nullptr, G_DBUS_CALL_FLAGS_NONE,
+        -1, nullptr,
         [](GObject* source, GAsyncResult* result, gpointer data) {
             std::unique_ptr<std::string> folderUri(static_cast<std::string*>(data));
             GError* error = nullptr;
@@ -92,4 +92,3 @@ bool Workspace::launchProgram(const std::string& executablePath, const std::vect
 bool Workspace::hasHandlerForScheme(const std::string& scheme) {
     return !scheme.empty() && Gio::AppInfo::get_default_for_uri_scheme(scheme);
 }
-

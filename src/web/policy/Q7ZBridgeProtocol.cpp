@@ -17,7 +17,9 @@ using nlohmann::json;
 using Values = std::vector<std::string>;
 
 // Two literals: "\x01b..." would read the b as a hex digit.
-constexpr std::string_view kMarkerStart = "\x01" "bridge:";
+constexpr std::string_view kMarkerStart =
+    "\x01"
+    "bridge:";
 constexpr std::size_t kSecretBytes = 16;
 
 // What an operation takes from the page. A callback stays in the page; the call carries no
@@ -177,13 +179,15 @@ bool argumentFits(Argument expected, const json& call) {
 // ["alert", message], ["confirm", message], ["prompt", message, default], all texts.
 std::optional<Q7ZBridgeProtocol::DialogRequest> dialogRequest(const json& call) {
     const auto& name = call[0].get_ref<const std::string&>();
-    const auto dialog = std::find_if(kDialogs.begin(), kDialogs.end(), [&name](const auto& known) { return known.first == name; });
+    const auto dialog =
+        std::find_if(kDialogs.begin(), kDialogs.end(), [&name](const auto& known) { return known.first == name; });
     if (dialog == kDialogs.end()) return std::nullopt;
     const std::size_t texts = dialog->second == Q7ZBridgeProtocol::DialogKind::Prompt ? 3 : 2;
-    if (call.size() != texts || !std::all_of(call.begin() + 1, call.end(), [](const json& value) { return value.is_string(); }))
+    if (call.size() != texts ||
+        !std::all_of(call.begin() + 1, call.end(), [](const json& value) { return value.is_string(); }))
         return std::nullopt;
     return Q7ZBridgeProtocol::DialogRequest{dialog->second, call[1].get<std::string>(),
-                                             texts == 3 ? call[2].get<std::string>() : std::string()};
+                                            texts == 3 ? call[2].get<std::string>() : std::string()};
 }
 
 }  // namespace

@@ -13,7 +13,12 @@
 
 struct Q7ZLoadFailure {
     enum class Kind {
-        CannotReach, NameNotFound, TookTooLong, CertificateNotTrusted, ConnectionLost, PageStopped,
+        CannotReach,
+        NameNotFound,
+        TookTooLong,
+        CertificateNotTrusted,
+        ConnectionLost,
+        PageStopped,
         NoServer  // the chosen server is not among the stored ones: nothing to load
     };
 

@@ -65,8 +65,8 @@ Decision Q7ZNavigationPolicy::decideNavigation(const Action& action) const {
     // forms and scripts still load in place (a sign-in may pass through another host).
     const auto host = Q7ZOrganisationPages::hostOf(action.url);
     if (action.isMainView && action.linkClicked && action.userGesture && !action.isRedirect &&
-        contains(kWebSchemes, schemeOf(action.url)) &&
-        !m_pages.isOrganisationHost(host) && host != Q7ZOrganisationPages::hostOf(action.pageUrl))
+        contains(kWebSchemes, schemeOf(action.url)) && !m_pages.isOrganisationHost(host) &&
+        host != Q7ZOrganisationPages::hostOf(action.pageUrl))
         return ignore(std::string(action.url));
     return {};
 }

@@ -19,10 +19,10 @@
 class Q7ZNavigationPolicy {
 public:
     struct Decision {
-        bool use = true;            // false: the engine is told to ignore the request
-        std::string desktopUrl;     // an address for the desktop to open; empty for none
-        bool closeWindow = false;   // close the window of the view that asked
-        bool startDownload = false; // fetch the request as a page download
+        bool use = true;             // false: the engine is told to ignore the request
+        std::string desktopUrl;      // an address for the desktop to open; empty for none
+        bool closeWindow = false;    // close the window of the view that asked
+        bool startDownload = false;  // fetch the request as a page download
     };
 
     // A navigation or a new window, as the engine tells it.

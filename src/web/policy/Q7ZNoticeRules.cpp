@@ -20,8 +20,8 @@ using Json = nlohmann::json;
 using Type = Q7ZDesktopNotifyType;
 
 // The kinds as the notification carries them: the page operations that make them.
-constexpr std::array<std::pair<Type, std::string_view>, 3> kKindNames = {{
-    {Type::Notice, "showNotice"}, {Type::IMNotice, "showIMNotice"}, {Type::InviteNotice, "showInviteNotice"}}};
+constexpr std::array<std::pair<Type, std::string_view>, 3> kKindNames = {
+    {{Type::Notice, "showNotice"}, {Type::IMNotice, "showIMNotice"}, {Type::InviteNotice, "showInviteNotice"}}};
 constexpr std::int64_t kRoomChannel = 1;
 
 std::string kindName(Type type) {

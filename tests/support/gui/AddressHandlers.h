@@ -20,8 +20,9 @@ inline void registerAddressHandlers() {
         mimeTypes += std::string("x-scheme-handler/") + scheme + ";";
         defaults += std::string("x-scheme-handler/") + scheme + "=open-handler.desktop\n";
     }
-    writeFileText(processHome().path() + "/.local/share/applications/open-handler.desktop",
-                  "[Desktop Entry]\nType=Application\nName=Open handler\nExec=" + handler + " %u\nMimeType=" + mimeTypes + "\n");
+    writeFileText(
+        processHome().path() + "/.local/share/applications/open-handler.desktop",
+        "[Desktop Entry]\nType=Application\nName=Open handler\nExec=" + handler + " %u\nMimeType=" + mimeTypes + "\n");
     writeFileText(processHome().path() + "/.config/mimeapps.list", "[Default Applications]\n" + defaults);
 }
 

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
-#include "support/gui/BusCall.h"
 #include "support/MainLoopPump.h"
 #include "support/PrivateSessionBus.h"
+#include "support/gui/BusCall.h"
 
 namespace {
 
@@ -30,7 +30,8 @@ DbusMock::DbusMock(const std::vector<std::string>& arguments, std::string busNam
         return;
     }
     const auto answers = [this] {
-        return static_cast<bool>(callAndPump(m_connection.get(), m_busName, "/", "org.freedesktop.DBus.Peer", "Ping", nullptr));
+        return static_cast<bool>(
+            callAndPump(m_connection.get(), m_busName, "/", "org.freedesktop.DBus.Peer", "Ping", nullptr));
     };
     m_running = pumpUntil(answers, std::chrono::seconds(20));
     if (!m_running) ADD_FAILURE() << "dbusmock did not take " << m_busName;
@@ -57,14 +58,14 @@ std::vector<GVariantPtr> DbusMock::methodCalls(const std::string& method) {
 
 bool DbusMock::addMethod(const std::string& interfaceName, const std::string& method, const std::string& inSignature,
                          const std::string& code) {
-    return static_cast<bool>(callAndPump(m_connection.get(), m_busName, m_objectPath, kMockInterface, "AddMethod",
-                                         g_variant_new("(sssss)", interfaceName.c_str(), method.c_str(),
-                                                       inSignature.c_str(), "", code.c_str())));
+    return static_cast<bool>(callAndPump(
+        m_connection.get(), m_busName, m_objectPath, kMockInterface, "AddMethod",
+        g_variant_new("(sssss)", interfaceName.c_str(), method.c_str(), inSignature.c_str(), "", code.c_str())));
 }
 
 bool DbusMock::emitSignal(const std::string& interfaceName, const std::string& signal, const std::string& signature,
                           GVariant* arguments) {
-    return static_cast<bool>(callAndPump(m_connection.get(), m_busName, m_objectPath, kMockInterface, "EmitSignal",
-                                         g_variant_new("(sss@av)", interfaceName.c_str(), signal.c_str(),
-                                                       signature.c_str(), arguments)));
+    return static_cast<bool>(
+        callAndPump(m_connection.get(), m_busName, m_objectPath, kMockInterface, "EmitSignal",
+                    g_variant_new("(sss@av)", interfaceName.c_str(), signal.c_str(), signature.c_str(), arguments)));
 }

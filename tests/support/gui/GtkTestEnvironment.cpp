@@ -1,8 +1,8 @@
 #include "support/gui/GtkTestEnvironment.h"
 
+#include <gtest/gtest.h>
 #include <gtk/gtk.h>
 #include <gtkmm/main.h>
-#include <gtest/gtest.h>
 
 #include "platform/MainThread.h"
 #include "support/PrivateSessionBus.h"

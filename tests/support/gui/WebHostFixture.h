@@ -89,7 +89,8 @@ protected:
     }
 
     bool pageIsReady() {
-        return pumpUntil([this] { return !webkit_web_view_is_loading(m_view) && run("typeof parlorMain") == "object"; });
+        return pumpUntil(
+            [this] { return !webkit_web_view_is_loading(m_view) && run("typeof parlorMain") == "object"; });
     }
     // The script's value as text, or the message of the exception it threw.
     std::string run(const std::string& script, WebKitWebView* view = nullptr) {

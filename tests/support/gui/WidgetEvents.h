@@ -12,7 +12,7 @@
 inline std::vector<Gtk::Widget*> widgetTree(Gtk::Widget& root) {
     std::vector<Gtk::Widget*> tree{&root};
     if (auto* container = dynamic_cast<Gtk::Container*>(&root)) {
-        container->foreach([&tree](Gtk::Widget& child) {
+        container->foreach ([&tree](Gtk::Widget& child) {
             for (Gtk::Widget* widget : widgetTree(child)) tree.push_back(widget);
         });
     }
