@@ -40,11 +40,7 @@ Q7ZMainViewRecovery::Q7ZMainViewRecovery(WebKitWebView* view, std::function<void
       m_network(Glib::wrap(g_network_monitor_get_default(), true)) {
     Gtk::Widget* viewWidget = Glib::wrap(GTK_WIDGET(view));
     m_stack.add(*viewWidget, kViewPage);
-    m_stack.add(m_errorPage, kErrorPage);
     viewWidget->show();
-    m_errorPage.show();
-    m_stack.set_visible_child(kViewPage);
-    m_errorPage.signal_try_again().connect([this] { tryAgain(); });
     m_connections.connect(view, "load-changed", G_CALLBACK(&Q7ZMainViewRecovery::on_view_load_changed), this);
     m_connections.connect(view, "load-failed", G_CALLBACK(&Q7ZMainViewRecovery::on_view_load_failed), this);
     m_connections.connect(view, "load-failed-with-tls-errors",
@@ -131,7 +127,13 @@ bool Q7ZMainViewRecovery::on_load_timeout() {
 bool Q7ZMainViewRecovery::showsErrorPage() const { return m_stack.get_visible_child_name() == kErrorPage; }
 
 void Q7ZMainViewRecovery::showFailure(Q7ZLoadFailure failure) {
-    m_errorPage.showFailure(failure);
+    if (!m_errorPage) {
+        m_errorPage = std::make_unique<Q7ZErrorPage>();
+        m_errorPage->signal_try_again().connect([this] { tryAgain(); });
+        m_stack.add(*m_errorPage, kErrorPage);
+        m_errorPage->show();
+    }
+    m_errorPage->showFailure(failure);
     m_stack.set_visible_child(kErrorPage);
     m_retryTimer.disconnect();
     if (!failure.isRetriedAutomatically()) return;

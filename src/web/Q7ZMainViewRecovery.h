@@ -7,6 +7,7 @@
 // a minute shows the error page.
 
 #include <functional>
+#include <memory>
 
 #include <giomm/networkmonitor.h>
 #include <gtkmm/stack.h>
@@ -46,7 +47,8 @@ private:
     std::function<void()> m_loadLoginPage;
     const std::chrono::seconds m_loadTimeout;
     Gtk::Stack m_stack;
-    Q7ZErrorPage m_errorPage;
+    // Made on the first failure: most runs never need it, and start-up is not slowed by it.
+    std::unique_ptr<Q7ZErrorPage> m_errorPage;
     Q7ZRecoveryPolicy m_policy;
     sigc::connection m_retryTimer;
     sigc::connection m_loadTimer;
