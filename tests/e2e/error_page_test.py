@@ -147,5 +147,6 @@ class ErrorPageTest(unittest.TestCase):
 
 if __name__ == "__main__":
     isolate()
+    os.makedirs(SCREENSHOTS, exist_ok=True)
     answer_every_name_unknown()
     unittest.main()

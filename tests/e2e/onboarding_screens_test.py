@@ -4,6 +4,7 @@ description window and its information page, in the built program against the de
 read and worked through the accessibility tree. Each screen is saved as a screenshot in each
 language to <build>/screenshots/ for a person to look at."""
 import os
+import socket
 import sys
 import unittest
 
@@ -15,8 +16,10 @@ SCREENSHOTS = os.path.join(BINARY_DIR, "screenshots")
 
 
 def server_list(*organisations):
-    entries = [f'{{"Sequence":{index},"ServerName":"{name}","Url":"{DEMO_BASE}orgs/{name}/","IsCnUrl":0}}'
-               for index, name in enumerate(organisations)]
+    """Organisations of the demo server, or full addresses."""
+    urls = [name if ":" in name else f"{DEMO_BASE}orgs/{name}/" for name in organisations]
+    entries = [f'{{"Sequence":{index},"ServerName":"{name}","Url":"{url}","IsCnUrl":0}}'
+               for index, (name, url) in enumerate(zip(organisations, urls))]
     return "[" + ",".join(entries) + "]"
 
 
@@ -71,6 +74,16 @@ class OnboardingScreensTest(unittest.TestCase):
                 self.assertNotEqual(screen.logo_width(), 96)
                 self.assertEqual(screen.read_plist("Q7ZAppSettingConfig.plist")["serverSequence"], NO_SERVER)
                 self.assertTrue(screen.has_state(screen.find("combo box", screen.text("m283")), "SENSITIVE"))
+
+    def test_cancel_on_the_cover_abandons_the_check_and_keeps_the_stored_choice(self):
+        with socket.create_server(("127.0.0.1", 18496)), \
+                SelectionScreen(("acme", "http://127.0.0.1:18496/"), "orgs/acme/icon.png") as screen:  # never answers
+            screen.picker.querySelection().selectChild(1)
+            screen.press_by_keyboard(screen.find("push button", screen.text("m3")))
+            screen.press(screen.find("push button", screen.text("m10"), limit=10))
+            wait_for(lambda: not screen.shows("push button", screen.text("m10")), 10, "the cover to go")
+            self.assertTrue(screen.has_state(screen.find("combo box", screen.text("m283")), "SENSITIVE"))
+            self.assertEqual(screen.read_plist("Q7ZAppSettingConfig.plist")["serverSequence"], NO_SERVER)
 
     def test_each_screen_in_each_language_with_the_link_back_and_the_description_window(self):
         for language in ("en-US", "zh-TW", "zh-CN"):

@@ -269,7 +269,7 @@ void Q7ZMultipleServerSelectViewController::addCoverView() {
 }
 
 void Q7ZMultipleServerSelectViewController::closeCoverView() {
-    if (!isCovered()) return;
+    if (!m_coverView) return;  // closed already when its Cancel is what calls this
     m_coverView->close();
     m_contentView.set_sensitive(true);
     m_enterpriseCodeButton.set_sensitive(true);
