@@ -2,8 +2,9 @@
 
 #include "platform/Bundle.h"
 
-Q7ZBusyCover::Q7ZBusyCover(Gtk::Overlay& overlay, std::function<void()> onCancel)
-    : m_overlay(overlay), m_onCancel(std::move(onCancel)) {
+Q7ZBusyCover::Q7ZBusyCover(Gtk::Overlay& overlay, std::function<void()> onCancel,
+                           std::vector<Gtk::Widget*> keptFromKeyboard)
+    : m_overlay(overlay), m_onCancel(std::move(onCancel)), m_keptFromKeyboard(std::move(keptFromKeyboard)) {
     set_above_child(false);  // Cancel takes its clicks; the rest of the cover swallows them
     dimBackground();
     m_spinner.set_size_request(32, 32);
@@ -18,6 +19,7 @@ Q7ZBusyCover::Q7ZBusyCover(Gtk::Overlay& overlay, std::function<void()> onCancel
     show_all();
     m_cancel.set_visible(static_cast<bool>(m_onCancel));
     m_spinner.start();
+    for (Gtk::Widget* widget : m_keptFromKeyboard) widget->set_sensitive(false);
 }
 
 Q7ZBusyCover::~Q7ZBusyCover() { close(); }
@@ -33,4 +35,5 @@ void Q7ZBusyCover::close() {
     if (!isShown()) return;
     m_spinner.stop();
     static_cast<Gtk::Container&>(m_overlay).remove(*this);  // Gtk::Bin hides this overload
+    for (Gtk::Widget* widget : m_keptFromKeyboard) widget->set_sensitive(true);
 }

@@ -360,15 +360,13 @@ void Q7ZSettingWindow::saveBtnClick() {
 
 bool Q7ZSettingWindow::isCovered() const { return m_cover && m_cover->isShown(); }
 
-// The keyboard is kept from the controls below as the cover keeps the pointer from them.
 void Q7ZSettingWindow::showCover(std::function<void()> onCancel) {
-    m_cover = std::make_unique<Q7ZBusyCover>(m_overlay, std::move(onCancel));
-    m_contentView.set_sensitive(false);
+    m_cover.reset();
+    m_cover = std::make_unique<Q7ZBusyCover>(m_overlay, std::move(onCancel), std::vector<Gtk::Widget*>{&m_contentView});
 }
 
 void Q7ZSettingWindow::closeCover() {
     if (m_cover) m_cover->close();  // kept until the next: its Cancel may be what closes it
-    m_contentView.set_sensitive(true);
 }
 
 Q7ZSettingWindow::SaveOutcome Q7ZSettingWindow::saveDataProcessThread(const Q7ZAppSettings& values) {
@@ -444,8 +442,7 @@ void Q7ZSettingWindow::alertChangeLanguage() {
 void Q7ZSettingWindow::saveAndClose(CloseRequest request) {
     if (!saveBothStores()) {
         g_warning("The settings could not be saved; the settings window stays open with the unsaved changes");
-        reloadBothStores();
-        updateSaveButtonStatus();
+        keepStoredSettings();
         return;
     }
     if (m_settingDelegate) (m_settingDelegate->*request)(*this);

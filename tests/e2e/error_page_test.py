@@ -18,7 +18,7 @@ import threading
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import BINARY_DIR, DemoServer, Session, isolate, wait_for  # noqa: E402
+from desktop_session import BINARY_DIR, DemoServer, Session, isolate, servers, wait_for  # noqa: E402
 
 SCREENSHOTS = os.path.join(BINARY_DIR, "screenshots")
 DOWN_PORT, SILENT_PORT, TLS_PORT = 18490, 18491, 18492
@@ -43,14 +43,9 @@ def refuse_names(server):
         server.sendto(query[:2] + flags + query[4:6] + bytes(6) + query[12:], peer)
 
 
-def organisation(base):
-    return [{"Sequence": 0, "ServerName": "Acme", "Url": f"{base}orgs/acme/", "IsCnUrl": 0}]
-
-
 class ErrorPageSession(Session):
     def __init__(self, base, language="en-US", timeout=None):
-        import json
-        super().__init__(language, servers=json.dumps(organisation(base)), chosen=0)
+        super().__init__(language, servers=servers((0, "acme"), base=base), chosen=0)
         if timeout:  # the user default an administrator sets for a slow server
             os.makedirs(f"{self.home}/.config/velloq-parlor")
             with open(f"{self.home}/.config/velloq-parlor/UserDefaults.plist", "wb") as defaults:

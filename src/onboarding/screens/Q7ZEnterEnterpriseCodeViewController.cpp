@@ -395,15 +395,13 @@ void Q7ZEnterEnterpriseCodeViewController::endEditing() { m_mainWindow.unset_foc
 
 // A new cover each time: the previous one (shown or not) is replaced.
 void Q7ZEnterEnterpriseCodeViewController::addCoverView(std::function<void()> onCancel) {
-    m_coverView = std::make_unique<Q7ZBusyCover>(m_rootView, std::move(onCancel));
-    // The cover takes the mouse; the keyboard must not reach the fields below either.
-    m_contentView.set_sensitive(false);
+    m_coverView.reset();
+    m_coverView =
+        std::make_unique<Q7ZBusyCover>(m_rootView, std::move(onCancel), std::vector<Gtk::Widget*>{&m_contentView});
 }
 
 void Q7ZEnterEnterpriseCodeViewController::closeCoverView() {
-    if (!m_coverView) return;
-    m_coverView->close();
-    m_contentView.set_sensitive(true);
+    if (m_coverView) m_coverView->close();
 }
 
 void Q7ZEnterEnterpriseCodeViewController::showErrorAlertViewWithMessage(const std::string& text) {

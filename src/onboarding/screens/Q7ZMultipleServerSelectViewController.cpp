@@ -262,17 +262,14 @@ void Q7ZMultipleServerSelectViewController::cancelLoginPageCheck() {
 void Q7ZMultipleServerSelectViewController::goLoginPage() { m_host.showScreen(Q7ZScreenHost::Screen::WebView); }
 
 void Q7ZMultipleServerSelectViewController::addCoverView() {
-    m_coverView = std::make_unique<Q7ZBusyCover>(m_rootView, [this] { cancelLoginPageCheck(); });
-    // The cover takes the pointer; the keyboard is kept away from the controls below.
-    m_contentView.set_sensitive(false);
-    m_enterpriseCodeButton.set_sensitive(false);
+    m_coverView.reset();
+    m_coverView = std::make_unique<Q7ZBusyCover>(
+        m_rootView, [this] { cancelLoginPageCheck(); },
+        std::vector<Gtk::Widget*>{&m_contentView, &m_enterpriseCodeButton});
 }
 
 void Q7ZMultipleServerSelectViewController::closeCoverView() {
-    if (!m_coverView) return;  // closed already when its Cancel is what calls this
-    m_coverView->close();
-    m_contentView.set_sensitive(true);
-    m_enterpriseCodeButton.set_sensitive(true);
+    if (m_coverView) m_coverView->close();
 }
 
 void Q7ZMultipleServerSelectViewController::showErrorAlertViewWithMessage(const std::string& message) {
