@@ -4,61 +4,21 @@
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
-#include <thread>
 #include <vector>
-
-#include <arpa/inet.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 #include <glib.h>
 
 #include "downloads/Q7ZPageDownload.h"
 #include "platform/GObjectPtr.h"
+#include "support/LoopbackResponder.h"
 #include "support/TempHome.h"
 
 namespace fs = std::filesystem;
 
-namespace {
-
 constexpr std::string_view kBody = "body";
 
-// A loopback port that answers one connection per serve() with a given answer.
-class OneAnswerServer {
-public:
-    OneAnswerServer() : m_socket(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
-        sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-        socklen_t length = sizeof address;
-        FUZZ_CHECK(::bind(m_socket, reinterpret_cast<sockaddr*>(&address), length) == 0 && ::listen(m_socket, 4) == 0 &&
-                   ::getsockname(m_socket, reinterpret_cast<sockaddr*>(&address), &length) == 0);
-        m_address = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
-    }
-    ~OneAnswerServer() { ::close(m_socket); }
-
-    const std::string& address() const { return m_address; }
-
-    // Answers at once, then reads the request until the client hangs up; gives up when no one connects.
-    void serve(const std::string& answer) const {
-        pollfd waiting{m_socket, POLLIN, 0};
-        const int connection =
-            ::poll(&waiting, 1, 5000) == 1 ? ::accept4(m_socket, nullptr, nullptr, SOCK_CLOEXEC) : -1;
-        if (connection < 0) return;
-        FUZZ_CHECK(::write(connection, answer.data(), answer.size()) == static_cast<ssize_t>(answer.size()));
-        ::shutdown(connection, SHUT_WR);
-        for (char buffer[4096]; ::read(connection, buffer, sizeof buffer) > 0;) {}
-        ::close(connection);
-    }
-
-private:
-    int m_socket;
-    std::string m_address;
-};
-
-}  // namespace
-
 FUZZ_TARGET(download_name) {
-    static const OneAnswerServer server;
+    static LoopbackResponder server;
     const std::string folder = processHome().path() + "/Downloads";
     fs::create_directories(folder);
 
@@ -75,9 +35,8 @@ FUZZ_TARGET(download_name) {
     if (lines.size() > 1 && !lines[1].empty()) answer += "Content-Disposition: " + lines[1] + "\r\n";
     if (lines.size() > 2) answer += "ShowName: " + lines[2] + "\r\n";
 
-    std::thread answering([&answer] { server.serve(answer + "\r\n" + std::string(kBody)); });
+    server.setAnswer(answer + "\r\n" + std::string(kBody));
     const auto result = Q7ZPageDownload::fetch({server.address() + path.get()}, folder);
-    answering.join();
 
     // A whole answer is always saved, under one plain UTF-8 name without control characters
     // directly in the folder, and nothing else is left there.
