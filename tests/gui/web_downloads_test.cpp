@@ -39,20 +39,14 @@ protected:
         const auto records = registry().getAllDownloadDataArray();
         return records.size() == count ? records.front() : std::make_shared<Q7ZDownloadData>();
     }
-    static Q7ZDownloaderWindow* shownDownloadsWindow() {
-        for (Gtk::Window* window : Gtk::Window::list_toplevels())
-            if (auto* downloads = dynamic_cast<Q7ZDownloaderWindow*>(window); downloads && downloads->get_visible())
-                return downloads;
-        return nullptr;
-    }
     // Clicks the downloads window's button of that accessible name, as a user would.
     bool clickInDownloadsWindow(const std::string& name) {
         drainPending();
-        Q7ZDownloaderWindow* window = shownDownloadsWindow();
-        for (Gtk::Widget* widget : window ? widgetTree(*window) : std::vector<Gtk::Widget*>{}) {
-            auto* button = dynamic_cast<Gtk::Button*>(widget);
-            if (button && button->is_visible() && accessibleName(*button) == name) return button->clicked(), true;
-        }
+        for (Q7ZDownloaderWindow* window : shown<Q7ZDownloaderWindow>())
+            for (Gtk::Widget* widget : widgetTree(*window))
+                if (auto* button = dynamic_cast<Gtk::Button*>(widget);
+                    button && button->is_visible() && accessibleName(*button) == name)
+                    return button->clicked(), true;
         return false;
     }
 
@@ -111,7 +105,7 @@ TEST_F(WebDownloadsTest, EngineDownloadsSaveIntoTheFolderShowProgressAndLogoutCa
     EXPECT_EQ(running->currentstatus(), Q7ZDownloadStatus::Failed);
     EXPECT_TRUE(registry().getAllDownloadDataArray().empty());
     EXPECT_FALSE(launcher.progress().has_value());
-    EXPECT_TRUE(pumpUntil([&] { return !shownDownloadsWindow(); }));
+    EXPECT_TRUE(pumpUntil([&] { return shown<Q7ZDownloaderWindow>().empty(); }));
 }
 
 // Naming itself is the page download's own test's; here a second page download of a name must

@@ -75,14 +75,6 @@ protected:
     static std::string otherHost(const std::string& path) {
         return "http://localhost:" + std::to_string(s_server->port()) + "/" + path;
     }
-    static std::vector<Q7ZSettingWindow*> shownSettingWindows() {
-        std::vector<Q7ZSettingWindow*> shown;
-        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
-            auto* settings = dynamic_cast<Q7ZSettingWindow*>(window);
-            if (settings && settings->get_visible()) shown.push_back(settings);
-        }
-        return shown;
-    }
 
     static inline std::unique_ptr<DbusMock> s_daemon;
 };
@@ -163,8 +155,8 @@ TEST_F(WebHostTest, OnlyTheOrganisationsFramesAndWindowsReachTheProgram) {
         EXPECT_EQ(m_dialogs.alerts().size() - dialogs, isOrganisations ? 6u : 0u);
         EXPECT_EQ(s_screenHost->launcher().count(), isOrganisations ? 77 : 0);
         EXPECT_EQ(openedAddresses("zoommtg").size(), meetings);
-        EXPECT_EQ(shownSettingWindows().size(), isOrganisations ? 1u : 0u);
-        for (Q7ZSettingWindow* window : shownSettingWindows()) m_webHost->settingWindowWillClose(*window);
+        EXPECT_EQ(shown<Q7ZSettingWindow>().size(), isOrganisations ? 1u : 0u);
+        for (Q7ZSettingWindow* window : shown<Q7ZSettingWindow>()) m_webHost->settingWindowWillClose(*window);
     }
 }
 
@@ -172,8 +164,8 @@ TEST_F(WebHostTest, OnlyTheOrganisationsFramesAndWindowsReachTheProgram) {
 TEST_F(WebHostTest, SettingsWindowOpensOnceAboveTheMainWindowAndALanguageChangeTellsThePage) {
     run("settingObj.openSettingWindow(); noticeObj.openSettingWindow()");
     pumpFor(200ms);
-    ASSERT_EQ(shownSettingWindows().size(), 1u);
-    Q7ZSettingWindow& window = *shownSettingWindows().front();
+    ASSERT_EQ(shown<Q7ZSettingWindow>().size(), 1u);
+    Q7ZSettingWindow& window = *shown<Q7ZSettingWindow>().front();
     EXPECT_EQ(window.get_transient_for(), &s_screenHost->window());
     Q7ZAppSettingConfigSingleton::getInstance().setLanguage("zh-TW");
     m_webHost->settingWindowWillCloseByChangeLanguage(window);

@@ -124,6 +124,14 @@ protected:
         }
         return views;
     }
+    // The shown top-level windows of that class.
+    template <class Window>
+    static std::vector<Window*> shown() {
+        std::vector<Window*> windows;
+        for (Gtk::Window* window : Gtk::Window::list_toplevels())
+            if (auto* found = dynamic_cast<Window*>(window); found && found->get_visible()) windows.push_back(found);
+        return windows;
+    }
     static std::string addressOf(WebKitWebView* view) {
         const char* uri = webkit_web_view_get_uri(view);
         return uri ? uri : "";
