@@ -29,18 +29,11 @@ using Record = std::shared_ptr<Q7ZDownloadData>;
 struct RecordingDelegate : Q7ZDownloaderWindowDelegate, Q7ZDownloadDataDelegate {
     Strings requests;
     void downloaderWindowWillClose(Q7ZDownloaderWindow&) override { requests.push_back("close window"); }
-    void downloaderOpenFileWithDownloadData(const Record& data) override {
-        requests.push_back("open " + data->requestID());
-    }
-    void downloaderOpenFileFolderWithDownloadData(const Record& data) override {
-        requests.push_back("folder " + data->requestID());
-    }
-    void downloaderCancelWithDownloadData(const Record& data) override {
-        requests.push_back("cancel " + data->requestID());
-    }
-    void downloaderCleanWithDownloadData(const Record& data) override {
-        requests.push_back("clean " + data->requestID());
-    }
+    void downloaderOpenFileWithDownloadData(const Record& data) override { note("open", data); }
+    void downloaderOpenFileFolderWithDownloadData(const Record& data) override { note("folder", data); }
+    void downloaderCancelWithDownloadData(const Record& data) override { note("cancel", data); }
+    void downloaderCleanWithDownloadData(const Record& data) override { note("clean", data); }
+    void note(const std::string& request, const Record& data) { requests.push_back(request + " " + data->requestID()); }
 };
 
 // A row as the user sees it: "button <name>", "label <name>", "bar <name>" of its shown controls.
