@@ -53,10 +53,6 @@ protected:
             (visible ? " visible" : " hidden") + (urgent ? " urgent" : ""));
     }
 
-    bool waitForUpdates(std::size_t count) {
-        return pumpUntil([&] { return updates.size() >= count; });
-    }
-
     GObjectPtr<GDBusConnection> m_dock = PrivateSessionBus::instance().connect();
     guint m_subscription = 0;
     std::vector<std::string> updates;
@@ -69,7 +65,7 @@ TEST_F(LauncherEntryTest, BadgeSignalsCarryTheCountSentAndHideItAtZeroOrBelow) {
     entry.setCount(5);
     entry.setCount(0);
     entry.setCount(-4);  // a negative count hides the badge like zero
-    ASSERT_TRUE(waitForUpdates(3));
+    ASSERT_TRUE(pumpUntil([&] { return updates.size() >= 3; }));
     EXPECT_EQ(updates, (std::vector<std::string>{kApp + "5 visible", kApp + "0 hidden", kApp + "0 hidden"}));
 }
 
@@ -82,10 +78,10 @@ TEST_F(LauncherEntryTest, AttentionMarksWindowAndLauncherUntilTheWindowIsFocused
     Attention attention(window, &entry);
     attention.request();
     EXPECT_TRUE(window.get_urgency_hint());
-    ASSERT_TRUE(waitForUpdates(1));
+    ASSERT_TRUE(pumpUntil([&] { return updates.size() >= 1; }));
     sendFocusChange(window, true);
     EXPECT_FALSE(window.get_urgency_hint());
-    ASSERT_TRUE(waitForUpdates(2));
+    ASSERT_TRUE(pumpUntil([&] { return updates.size() >= 2; }));
 
     // An active window is not marked at all.
     ASSERT_TRUE(window.is_active());

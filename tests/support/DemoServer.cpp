@@ -4,7 +4,6 @@
 #include <csignal>
 #include <stdexcept>
 #include <utility>
-#include <vector>
 
 #include <fcntl.h>
 #include <poll.h>
@@ -41,21 +40,13 @@ std::string firstLine(int fd) {
 DemoServer::DemoServer(const std::string& dataFolder) {
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0) throw std::runtime_error("pipe failed");
-    std::vector<std::string> arguments = {VELLOQ_BINARY_DIR "/tools/demo-server/velloq-demo-server",
-                                          "--port",
-                                          "0",
-                                          "--bind",
-                                          "127.0.0.1",
-                                          "--data",
-                                          dataFolder,
-                                          "--with-test-routes"};
-    std::vector<char*> argv;
-    for (auto& argument : arguments) argv.push_back(argument.data());
-    argv.push_back(nullptr);
+    const std::string program = VELLOQ_BINARY_DIR "/tools/demo-server/velloq-demo-server";
+    const char* argv[] = {program.c_str(),      "--port", "0", "--bind", "127.0.0.1", "--data", dataFolder.c_str(),
+                          "--with-test-routes", nullptr};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, fds[1], STDOUT_FILENO);
-    if (posix_spawn(&m_pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) m_pid = -1;
+    if (posix_spawn(&m_pid, argv[0], &actions, nullptr, const_cast<char* const*>(argv), environ) != 0) m_pid = -1;
     posix_spawn_file_actions_destroy(&actions);
     close(fds[1]);
     m_stdoutFd = fds[0];
@@ -63,7 +54,7 @@ DemoServer::DemoServer(const std::string& dataFolder) {
     const std::string prefix = "listening on ", line = m_pid > 0 ? firstLine(m_stdoutFd) : "";
     if (line.rfind(prefix, 0) != 0) {
         stop();
-        throw std::runtime_error("demo server did not start (is " + arguments[0] + " built?): " + line);
+        throw std::runtime_error("demo server did not start (is " + program + " built?): " + line);
     }
     m_baseUrl = line.substr(prefix.size());
     m_port = std::stoi(m_baseUrl.substr(m_baseUrl.rfind(':') + 1));
