@@ -18,13 +18,12 @@
 #include <tuple>
 #include <vector>
 
-#include <unistd.h>
-
 #include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/Q7ZPageDownload.h"
 #include "platform/GObjectPtr.h"
 #include "platform/MainThread.h"
 #include "support/DemoServer.h"
+#include "support/TempHome.h"
 
 namespace {
 
@@ -39,9 +38,6 @@ std::string serverUrl(const std::string& path) {
 
 class PageDownloadTest : public ::testing::Test {
 protected:
-    void SetUp() override { fs::create_directory(folder); }
-    void TearDown() override { fs::remove_all(folder); }
-
     Q7ZPageDownload::Result fetch(const std::string& path) {
         return Q7ZPageDownload::fetch({.url = serverUrl(path)}, folder);
     }
@@ -54,7 +50,8 @@ protected:
         for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
         return names;
     }
-    const fs::path folder = fs::temp_directory_path() / ("page-download-" + std::to_string(getpid()));
+    TempHome m_home;  // a fresh, empty folder
+    const fs::path folder = m_home.path();
 };
 
 TEST_F(PageDownloadTest, SavesOnlyA200WholeWithItsAnnouncedSize) {
