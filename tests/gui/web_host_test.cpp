@@ -66,10 +66,6 @@ protected:
         WebHostFixture::TearDownTestSuite();
         s_daemon.reset();
     }
-    void SetUp() override {
-        ASSERT_TRUE(s_daemon->isRunning());
-        WebHostFixture::SetUp();
-    }
     std::size_t daemonCalls(const char* method) { return s_daemon->methodCalls(method).size(); }
     // The demo server's page at path under another host name: a site that is not the organisation's.
     static std::string otherHost(const std::string& path) {

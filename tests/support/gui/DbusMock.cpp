@@ -33,8 +33,7 @@ DbusMock::DbusMock(const std::vector<std::string>& arguments, std::string busNam
         return static_cast<bool>(
             callAndPump(m_connection.get(), m_busName, "/", "org.freedesktop.DBus.Peer", "Ping", nullptr));
     };
-    m_running = pumpUntil(answers, std::chrono::seconds(20));
-    if (!m_running) ADD_FAILURE() << "dbusmock did not take " << m_busName;
+    if (!pumpUntil(answers, std::chrono::seconds(20))) ADD_FAILURE() << "dbusmock did not take " << m_busName;
 }
 
 DbusMock::~DbusMock() {

@@ -12,13 +12,12 @@
 class DbusMock {
 public:
     // Starts `python3 -m dbusmock <arguments>` (e.g. {"--template", "notification_daemon"}, or
-    // {name, path, interface}) and waits (bounded) until it owns busName; check isRunning().
+    // {name, path, interface}) and waits (bounded) until it owns busName; a mock that does not
+    // start fails the test.
     DbusMock(const std::vector<std::string>& arguments, std::string busName, std::string objectPath);
     ~DbusMock();
     DbusMock(const DbusMock&) = delete;
     DbusMock& operator=(const DbusMock&) = delete;
-
-    bool isRunning() const { return m_running; }
 
     // The argument tuples of every call of method so far, oldest first.
     std::vector<GVariantPtr> methodCalls(const std::string& method);
@@ -35,5 +34,4 @@ private:
     std::string m_objectPath;
     GObjectPtr<GDBusConnection> m_connection;
     GObjectPtr<GSubprocess> m_process;
-    bool m_running = false;
 };
