@@ -36,7 +36,7 @@ endfunction()
 
 # velloq_bundle_resources(<target> <bundle_dir>)
 # Fills <bundle_dir>/Contents/Resources before <target> builds: the string tables
-# (resources/*.lproj/), every resources/images/*.svg rendered to <name>.png, the ready-made
+# (resources/*.lproj/), every resources/images/*.svg rendered to <name>.png and <name>@2x.png, the ready-made
 # resources/images/*.png, everything in resources/sounds/ and the style sheets
 # resources/styles/*.css. Files are globbed at configure time (re-globbed when the folders
 # change) and copied again whenever they change. Several targets may share one bundle folder;
@@ -92,7 +92,15 @@ function(_velloq_add_resources_target name destination)
       DEPENDS "${svg}"
       COMMENT "Rendering ${stem}.png"
       VERBATIM)
-    list(APPEND outputs "${output}")
+    # Twice the size for displays scaled 2: GTK would otherwise blow the 1x image up, blurred.
+    set(output2x "${destination}/${stem}@2x.png")
+    add_custom_command(OUTPUT "${output2x}"
+      COMMAND "${CMAKE_COMMAND}" -E make_directory "${destination}"
+      COMMAND "${VELLOQ_RSVG_CONVERT}" --format=png --zoom=2 --output "${output2x}" "${svg}"
+      DEPENDS "${svg}"
+      COMMENT "Rendering ${stem}@2x.png"
+      VERBATIM)
+    list(APPEND outputs "${output}" "${output2x}")
   endforeach()
 
   add_custom_target(${name} DEPENDS ${outputs})

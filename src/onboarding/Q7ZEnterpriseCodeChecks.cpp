@@ -70,6 +70,14 @@ Q7ZEnterpriseCodeChecks::Q7ZEnterpriseCodeChecks(EnterpriseCodeScreen& screen, O
     : m_screen(screen), m_options(std::move(options)) {}
 
 void Q7ZEnterpriseCodeChecks::startCheckEnterpriseCode() {
+    // Without the service's address no code can be checked: "no network" would send the user
+    // looking for a fault that is not there.
+    if (m_options.privateCloudBase.empty()) {
+        g_warning("This build has no enterprise code service address; only setting codes can be used");
+        m_screen.closeCoverView();
+        m_screen.showErrorAlertViewWithMessage(localizedFormat("EnterpriseCodeUnavailable", localizedString("m753")));
+        return;
+    }
     start([](const Check& check) { check.checkEnterpriseCodeThread(); });
 }
 

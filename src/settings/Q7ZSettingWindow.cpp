@@ -17,10 +17,13 @@
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "controls/CursorRects.h"
 #include "controls/GdkColors.h"
+#include "controls/Q7ZFixedWidthBox.h"
 #include "controls/StyleSheets.h"
 #include "platform/Bundle.h"
+#include "platform/FolderProblem.h"
 #include "platform/LoginItem.h"
 #include "platform/LoginItemHelperPaths.h"
+#include "platform/Paths.h"
 #include "platform/Worker.h"
 #include "settings/SettingPopUps.h"
 #include "utility/Q7ZACUtility.h"
@@ -32,8 +35,8 @@ constexpr int kContentHeight = 488;
 constexpr int kMargin = 20;
 constexpr int kRowWidth = kContentWidth - 2 * kMargin;
 constexpr int kRowHeight = 28;
-constexpr int kLabelWidth = 180;
-constexpr int kControlX = kLabelWidth + 20;
+constexpr int kLabelWidth = 194;  // "Custom notification sound" at 14 px, whole
+constexpr int kControlX = 200;
 constexpr int kCheckBoxLabelGap = 10;
 constexpr int kPathPopUpWidth = 140;
 constexpr int kChoicePopUpWidth = 120;
@@ -88,6 +91,18 @@ bool saveBothStores() {
 void reloadBothStores() {
     Q7ZRemoteConfigSingleton::getInstance().loadUserInfo();
     Q7ZAppSettingConfigSingleton::getInstance().loadUserInfo();
+}
+
+// Why the stores' folder took no files, in the interface language.
+std::string saveFailureReason() {
+    const std::string folder = Paths::documentsDirectory();
+    switch (diagnoseUnwritableFolder(folder)) {
+    case FolderProblem::NotAFolder: return localizedFormat("SaveFailedNotFolder", folder);
+    case FolderProblem::NoPermission: return localizedFormat("SaveFailedNoPermission", folder);
+    case FolderProblem::DiskFull: return localizedFormat("SaveFailedDiskFull", folder);
+    case FolderProblem::Unknown: break;
+    }
+    return localizedFormat("SaveFailedOther", folder);
 }
 
 void setLoginItemEnabled(bool enabled) {
@@ -231,11 +246,15 @@ Q7ZCursorPopUpButton& Q7ZSettingWindow::createPopUp(Gtk::Fixed& row, const std::
     SettingPopUps::drawItemsInBlack(*popUp);
     popUp->set_size_request(width, kRowHeight);
     popUp->setEnableCursor(true);
+    popUp->show();
     popUp->get_accessible()->set_name(title);
     popUp->signal_changed().connect([this, popUp, action] {
         if (!m_selectingItem) (this->*action)(*popUp);
     });
-    putCentred(row, *popUp, kControlX);
+    // Held to its width: a long item would otherwise widen the fixed window.
+    auto* holder = Gtk::make_managed<Q7ZFixedWidthBox>(Gtk::ORIENTATION_HORIZONTAL, width);
+    holder->pack_start(*popUp, Gtk::PACK_EXPAND_WIDGET);
+    putCentred(row, *holder, kControlX);
     return *popUp;
 }
 
@@ -373,12 +392,13 @@ Q7ZSettingWindow::SaveOutcome Q7ZSettingWindow::saveDataProcessThread(const Q7ZA
     auto& store = Q7ZAppSettingConfigSingleton::getInstance();
     const Q7ZAppSettings stored = store.snapshot();
     store.apply(values);
-    if (stored.isAutoStart != values.isAutoStart) setLoginItemEnabled(values.isAutoStart);
-    return {stored.serverSequence != values.serverSequence, stored.language != values.language};
+    return {stored.serverSequence != values.serverSequence, stored.language != values.language,
+            stored.isAutoStart != values.isAutoStart};
 }
 
 void Q7ZSettingWindow::saveDataDidFinish(SaveOutcome outcome) {
     closeCover();
+    m_loginItemChanged = outcome.autoStartChanged;
     if (outcome.serverChanged) {
         alertChangeServer();
     } else if (outcome.languageChanged) {
@@ -427,6 +447,7 @@ void Q7ZSettingWindow::cancelServerCheck() {
 
 // The stores as their files hold them; the window keeps the user's edits for another try.
 void Q7ZSettingWindow::keepStoredSettings() {
+    m_loginItemChanged = false;
     reloadBothStores();
     updateSaveButtonStatus();
 }
@@ -438,13 +459,17 @@ void Q7ZSettingWindow::alertChangeLanguage() {
 
 // A save that fails must not pass for one: closing (or restarting, which starts from the files)
 // would drop the user's changes unseen. Instead nothing is kept, as after a cancelled
-// confirmation, and the window stays open with the changes for another try or Cancel.
+// confirmation, the user is told why, and the window stays open with the changes for another
+// try or Cancel. Start at login follows only a kept change, so it always matches the files.
 void Q7ZSettingWindow::saveAndClose(CloseRequest request) {
     if (!saveBothStores()) {
         g_warning("The settings could not be saved; the settings window stays open with the unsaved changes");
         keepStoredSettings();
+        m_dialogs.showAlert(localizedString("SettingsNotSaved"), AlertStyle::Warning, {}, saveFailureReason());
         return;
     }
+    if (m_loginItemChanged) setLoginItemEnabled(Q7ZAppSettingConfigSingleton::getInstance().isAutoStart());
+    m_loginItemChanged = false;
     if (m_settingDelegate) (m_settingDelegate->*request)(*this);
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The settings window, in which the user edits the eight stored user settings. Edits stay in
 // the window until Save: Save writes them into the settings store on a worker thread behind a
-// cover, switches start at login when it changed, and then saves both stores and closes, or
+// cover, then saves both stores, switches start at login when it changed, and closes, or
 // first asks to confirm a change of server or language, because those take effect only after
 // the restart that the delegate carries out.
 //
@@ -49,6 +49,7 @@ private:
     struct SaveOutcome {
         bool serverChanged = false;
         bool languageChanged = false;
+        bool autoStartChanged = false;
     };
     using PopUpAction = void (Q7ZSettingWindow::*)(Q7ZCursorPopUpButton&);
     using CloseRequest = void (Q7ZSettingWindowDelegate::*)(Q7ZSettingWindow&);
@@ -81,7 +82,7 @@ private:
     std::optional<std::string> runOpenPanel(OpenPanelOptions options, const std::string& startFolder);
 
     void updateSaveButtonStatus();
-    // Runs on the worker thread: the edited values into the settings store, and the login item.
+    // Runs on the worker thread: the edited values into the settings store.
     static SaveOutcome saveDataProcessThread(const Q7ZAppSettings& values);
     void saveDataDidFinish(SaveOutcome outcome);
     void alertChangeServer();
@@ -107,6 +108,8 @@ private:
     double m_initialLocationY = 0;
     std::int64_t m_mouseEventNumber = -1;
     bool m_selectingItem = false;
+    // Start at login changed in the save under way: the login item follows once it is kept.
+    bool m_loginItemChanged = false;
     Gtk::Overlay m_overlay;
     Gtk::Fixed m_contentView;
     Q7ZCursorButton* m_cancelBtn = nullptr;

@@ -24,8 +24,6 @@ const IconItemColumns& iconItemColumns() {
     return columns;
 }
 
-constexpr int kMaxTitleChars = 12;
-
 }  // namespace
 
 void drawItemsInBlack(Q7ZCursorPopUpButton& popUp) {
@@ -33,9 +31,10 @@ void drawItemsInBlack(Q7ZCursorPopUpButton& popUp) {
         if (auto* text = dynamic_cast<Gtk::CellRendererText*>(cell)) {
             text->property_foreground() = "black";
             text->property_ellipsize() = Pango::ELLIPSIZE_END;
-            text->property_max_width_chars() = kMaxTitleChars;
         }
     }
+    // The closed pop-up cuts a long title short; its open menu is as wide as the titles need.
+    popUp.set_popup_fixed_width(false);
 }
 
 void addItemIcons(Q7ZCursorPopUpButton& popUp) {

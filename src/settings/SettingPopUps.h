@@ -1,6 +1,6 @@
 #pragma once
 // How the settings window dresses its pop-ups: items drawn in black and cut short with an
-// ellipsis to the pop-up's fixed width, and, for the two path pop-ups, an icon before the
+// ellipsis to the pop-up's fixed width while the menu shows them whole, and, for the two path pop-ups, an icon before the
 // file's name.
 
 #include <string>
@@ -11,7 +11,7 @@
 
 namespace SettingPopUps {
 
-// Black item texts, ellipsised so the pop-up keeps the width it is given.
+// Black item texts, ellipsised so the pop-up keeps the width it is given; whole in the open menu.
 void drawItemsInBlack(Q7ZCursorPopUpButton& popUp);
 // Gives every item an icon place at its start. Call before adding items.
 void addItemIcons(Q7ZCursorPopUpButton& popUp);

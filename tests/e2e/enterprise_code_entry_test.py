@@ -31,8 +31,12 @@ class EntryScreen(Session):
     def button_shows(self, key):
         return self.shows("push button", self.text(key))
 
-    def clear(self):
-        self.press(self.button("ClearText"))
+    def clear(self, row):
+        """Presses the clear button of ROW (the key of its name)."""
+        self.press(self.find("push button", self.text("ClearField").replace("%@", self.text(row))))
+
+    def focused(self, key):
+        return wait_for(lambda: self.has_state(self.field(key), "FOCUSED"), 10, f"the focus in {key}")
 
     def choose_file(self, path):
         """Load, then the path typed into the file chooser's location, as a keyboard user does."""
@@ -47,7 +51,7 @@ class EntryScreen(Session):
         wait_for(lambda: not chooser.getState().contains(self.atspi.STATE_SHOWING), 10, "the file chooser to close")
 
     def shows_inline_error(self):
-        return self.shows("label", self.text("m748"))
+        return self.shows("notification", self.text("m748"))
 
     def shows_web_app_of(self, organisation):
         return wait_for(lambda: any(page.name.startswith(organisation + " ·") for page in
@@ -69,11 +73,11 @@ class EnterpriseCodeEntryTest(unittest.TestCase):
             rows = [  # what is done, then: code editable, paste editable, Load shown, OK shown
                 ("nothing entered", lambda: None, True, True, True, False),
                 ("a typed code", lambda: screen.type_into(screen.field("m744"), "x"), True, False, False, True),
-                ("cleared", screen.clear, True, True, True, False),
+                ("cleared", lambda: screen.clear("m744"), True, True, True, False),
                 ("a pasted code", lambda: screen.type_into(screen.field("m3479"), "x"), False, True, False, True),
-                ("cleared", screen.clear, True, True, True, False),
+                ("cleared", lambda: screen.clear("m3479"), True, True, True, False),
                 ("a chosen file", lambda: screen.choose_file(code_file), False, False, True, True),
-                ("cleared", screen.clear, True, True, True, False),
+                ("cleared", lambda: screen.clear("m3480"), True, True, True, False),
             ]
             for name, act, code, paste, load, ok in rows:
                 with self.subTest(name):
@@ -82,6 +86,9 @@ class EnterpriseCodeEntryTest(unittest.TestCase):
                     self.assertEqual(screen.has_state(screen.field("m744"), "EDITABLE"), code)
                     self.assertEqual(screen.has_state(screen.field("m3479"), "EDITABLE"), paste)
                     self.assertEqual(screen.button_shows("m2159"), load)
+                    # The greyed copy standing in for a hidden button is no control to read.
+                    for key in ("m9", "m2159"):
+                        self.assertEqual(screen.find_all(screen.window(), "label", screen.text(key)), [])
             self.assertFalse(screen.has_state(screen.window(), "RESIZABLE"))
             screen.key("Tab", over=screen.field("m744"))  # top to bottom
             wait_for(lambda: screen.has_state(screen.field("m3479"), "FOCUSED"), 5, "Tab")
@@ -132,16 +139,22 @@ class EnterpriseCodeEntryTest(unittest.TestCase):
                 screen.field("m744")  # the entry screen stays, usable again
                 self.assertFalse(screen.shows("animation"))
 
-    def test_a_rejected_code_shows_the_inline_error_until_another_row_is_used(self):
+    def test_the_code_field_keeps_the_focus_and_the_inline_error_is_announced_until_a_new_check(self):
         with EntryScreen() as screen:
+            screen.focused("m744")
             self.assertFalse(screen.shows_inline_error())
-            screen.type_into(screen.field("m744"), "no-such-code")
-            screen.press_by_keyboard(screen.button("m9"))
-            wait_for(screen.shows_inline_error, 20, "the inline error")
-            self.assertFalse(screen.shows("alert"))
-            screen.type_into(screen.field("m744"), "no-such-code-2")
-            self.assertTrue(screen.shows_inline_error())
-            screen.clear()
+            for code in ("no-such-code", "velloq-down", "no-such-code"):
+                screen.type_into(screen.field("m744"), code)
+                screen.press_by_keyboard(screen.button("m9"))
+                if code == "velloq-down":  # accepted, its server down: the alert alone says so
+                    screen.alert(30)
+                    self.assertFalse(screen.shows_inline_error())
+                    screen.answer_alert("m9")
+                else:  # rejected: announced, as a notification, with no alert
+                    wait_for(screen.shows_inline_error, 20, "the inline error")
+                    self.assertFalse(screen.shows("alert"))
+                screen.focused("m744")
+            screen.clear("m744")
             screen.type_into(screen.field("m3479"), "x")
             wait_for(lambda: not screen.shows_inline_error(), 5, "the inline error to go")
 

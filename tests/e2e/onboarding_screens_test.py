@@ -6,7 +6,9 @@ language to <build>/screenshots/ for a person to look at."""
 import os
 import socket
 import sys
+import time
 import unittest
+from unittest import mock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop_session import BINARY_DIR, DEMO_BASE, Session, isolate, wait_for  # noqa: E402
@@ -40,7 +42,16 @@ class SelectionScreen(Session):
 
     def shot(self, name):
         os.makedirs(SCREENSHOTS, exist_ok=True)
-        self.screenshot(os.path.join(SCREENSHOTS, f"{name}-{self.language}.png"))
+        time.sleep(0.5)  # drawn, not only mapped
+        scale = "" if os.environ.get("GDK_SCALE", "1") == "1" else "@2x"
+        self.screenshot(os.path.join(SCREENSHOTS, f"{name}-{self.language}{scale}.png"))
+
+    def alert_shot(self, name, key):
+        """The alert now showing says KEY's text: saved as NAME and answered with its OK."""
+        _, texts = self.alert(30)
+        assert any(text.startswith(self.text(key).split("%@")[0]) for text in texts), texts
+        self.shot(name)
+        self.answer_alert("m9")
 
 
 class OnboardingScreensTest(unittest.TestCase):
@@ -85,11 +96,16 @@ class OnboardingScreensTest(unittest.TestCase):
             self.assertTrue(screen.has_state(screen.find("combo box", screen.text("m283")), "SENSITIVE"))
             self.assertEqual(screen.read_plist("Q7ZAppSettingConfig.plist")["serverSequence"], NO_SERVER)
 
-    def test_each_screen_in_each_language_with_the_link_back_and_the_description_window(self):
-        for language in ("en-US", "zh-TW", "zh-CN"):
-            with self.subTest(language), SelectionScreen(("acme", "north"), "orgs/acme/icon.png", language) as screen:
+    def test_each_screen_and_alert_in_each_language_and_scale_with_the_link_back_and_the_description_window(self):
+        for scale, language in [(scale, language) for scale in ("1", "2") for language in ("en-US", "zh-TW", "zh-CN")]:
+            with self.subTest(language=language, scale=scale), mock.patch.dict(os.environ, GDK_SCALE=scale), \
+                    SelectionScreen(("acme", "down"), "orgs/acme/icon.png", language) as screen:
                 wait_for(lambda: screen.logo_width() == 96, 20, "the organisation's icon")
+                self.assertTrue(screen.shows("label", "Acme Group"))
                 screen.shot("server-selection")
+                screen.picker.querySelection().selectChild(1)
+                screen.press_by_keyboard(screen.find("push button", screen.text("m3")))
+                screen.alert_shot("server-unreachable", "m3840")
 
                 screen.press(screen.find("push button", screen.text("m1083")))
                 screen.find("text", screen.text("m744"))
@@ -99,6 +115,18 @@ class OnboardingScreensTest(unittest.TestCase):
                 self.assertEqual(stored["remoteTitleIcon"], "")
                 self.assertEqual(screen.read_plist("Q7ZAppSettingConfig.plist")["serverSequence"], NO_SERVER)
                 screen.shot("enterprise-code-entry")
+                screen.type_into(screen.find("text", screen.text("m3479")), "x")
+                screen.press_by_keyboard(screen.find("push button", screen.text("m9")))
+                screen.alert_shot("setting-code-rejected", "m3481")
+                screen.press(screen.find("push button", screen.text("ClearField").replace("%@", screen.text("m3479"))))
+                screen.press_by_keyboard(screen.find("push button", screen.text("m2159")))
+                chooser = wait_for(lambda: next(w for w in screen.application() if w.getRoleName() == "file chooser"
+                                                or screen.find_all(w, "file chooser")), 20, "the file chooser")
+                screen.find("push button", screen.text("Open"), root=chooser)
+                screen.shot("file-chooser")
+                screen.press(screen.find("push button", screen.text("m10"), root=chooser))
+                if scale == "2":
+                    continue
 
                 for closing in ("Escape", "Close"):  # twice in a row, closed each way
                     screen.press(screen.find("push button", screen.text("m3059")))
@@ -123,5 +151,5 @@ class OnboardingScreensTest(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    isolate()
+    isolate(screen="2560x2048")
     unittest.main(verbosity=2)

@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <gtkmm/messagedialog.h>
 
+#include "platform/Bundle.h"
 #include "platform/desktop/GtkDialogs.h"
 #include "support/gui/GtkTestEnvironment.h"
 
@@ -46,7 +47,7 @@ TEST(GtkDialogsTest, AnswersAreTheChosenButtonFirstOneRightmostOrMinusOneWhenClo
     std::vector<std::string> shown;  // left to right
     whenDialogShows(Gtk::RESPONSE_DELETE_EVENT, shown);
     EXPECT_EQ(dialogs.showAlert("Restart now?", AlertStyle::Warning, {}), -1);
-    EXPECT_EQ(shown, std::vector<std::string>{"OK"});
+    EXPECT_EQ(shown, std::vector<std::string>{localizedString("m9")});  // OK in the interface language
     shown.clear();
     whenDialogShows(1, shown);
     const TextInputAnswer answer = dialogs.runTextInput("Name?", "Ann", {"Confirm", "Cancel"});

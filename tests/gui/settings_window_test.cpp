@@ -144,6 +144,7 @@ TEST_F(SettingWindowTest, SaveIsEnabledExactlyWhileAValueDiffersFromTheStore) {
 
 TEST_F(SettingWindowTest, SaveConfirmsServerAndLanguageChangesAndKeepsOnlyWhatWasConfirmed) {
     const std::string confirmServer = localizedString("m3206"), confirmLanguage = localizedString("m1000");
+    const std::string notSaved = localizedString("SettingsNotSaved");
     const struct {
         const char* what;
         std::vector<std::pair<const char*, int>> edits;
@@ -172,9 +173,10 @@ TEST_F(SettingWindowTest, SaveConfirmsServerAndLanguageChangesAndKeepsOnlyWhatWa
          0,
          "en-US",
          true},
-        // A failed save is no success: nothing is kept, and the window stays (no files: the defaults).
-        {"sound, unsaved", {{"m755", -1}}, {}, {}, {}, kNoServer, "en-US", true, true},
-        {"language, unsaved", {{"m746", 1}}, {0}, {confirmLanguage}, {}, kNoServer, "en-US", true, true},
+        // A failed save is no success: it is told, nothing is kept, and the window stays (no files:
+        // the defaults).
+        {"sound, unsaved", {{"m755", -1}}, {0}, {notSaved}, {}, kNoServer, "en-US", true, true},
+        {"language, unsaved", {{"m746", 1}}, {0, 0}, {confirmLanguage, notSaved}, {}, kNoServer, "en-US", true, true},
     };
     for (const auto& flow : cases) {
         SCOPED_TRACE(flow.what);

@@ -205,7 +205,9 @@ TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
                 malformed = {settingFailure + "(1)", "closeCoverView"}, kept = {"Acme:3"},
                 rejected = {settingFailure + "(2)", "closeCoverView"}, defaults = {":0"},
                 typedLogin = {"typedCode", "goLoginPage"}, typedSelection = {"typedCode", "goMultipleServerSelectPage"},
-                typedDown = {"typedCode", "alert " + down, "closeCoverView"};
+                typedDown = {"typedCode", "alert " + down, "closeCoverView"},
+                unavailable = {"closeCoverView",
+                               "alert " + localizedFormat("EnterpriseCodeUnavailable", "Velloq Parlor")};
     const auto signedInfo = [this](const json& serverInfo) { return setting(signingKey().token(payload(serverInfo))); };
     const struct {
         std::string name;
@@ -216,6 +218,7 @@ TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
         bool saved;
     } rows[] = {
         {"nothing listens", typed("velloq-one", "http://127.0.0.1:1/"), networkAlert, kept, kNone, false},
+        {"no service address in this build", typed("velloq-one", ""), unavailable, kept, kNone, false},
         {"answer an array", typed("answer-array"), networkAlert, kept, kNone, false},
         {"IsSuccess 1", typed("success-one"), inlineError, kept, kNone, false},
         {"no setting code", setting(std::nullopt), malformed, kept, kNone, false},

@@ -36,11 +36,12 @@ _INSIDE = "VELLOQ_SESSION_ISOLATED"
 _HEADLESS = "VELLOQ_SESSION_HEADLESS"  # the X server is the session's own
 
 
-def isolate(network=True, display=True, quiet_bus=False):
+def isolate(network=True, display=True, quiet_bus=False, screen="1280x1024"):
     """Runs this script again on a session bus of its own (the accessibility bus is activated from
     it), under an X server of its own unless DISPLAY is kept, and with NETWORK in a network
     namespace where only loopback is up (the demo server takes its port without meeting another's).
-    With QUIET_BUS the bus and the services it starts write to the null device, the script as before."""
+    With QUIET_BUS the bus and the services it starts write to the null device, the script as before.
+    SCREEN is the X server's size (room for windows at GDK_SCALE=2 needs twice the default)."""
     if os.environ.get(_INSIDE):
         return
     if network:
@@ -59,7 +60,7 @@ def isolate(network=True, display=True, quiet_bus=False):
                    "sh", "-c", 'exec "$@" >&3 2>&4 3>&- 4>&-', "sh", *command[2:]]
     if not display:
         env[_HEADLESS] = "1"
-        command = ["xvfb-run", "-a", "-s", "-screen 0 1280x1024x24 -nolisten tcp", *command]
+        command = ["xvfb-run", "-a", "-s", f"-screen 0 {screen}x24 -nolisten tcp", *command]
     os.execvpe(command[0], command, env)
 
 

@@ -1,15 +1,17 @@
 #include "onboarding/screens/BundleImages.h"
 
+#include <gdk/gdk.h>
 #include <glib.h>
 
 #include "platform/Bundle.h"
 
 namespace BundleImages {
 
-Glib::RefPtr<Gdk::Pixbuf> imageNamed(const std::string& name) {
-    const auto path = Bundle::mainBundle().pathForResource(name, "png");
+Glib::RefPtr<Gdk::Pixbuf> imageNamed(const std::string& name, int scale) {
+    const std::string file = imageScale(scale) == 2 ? name + "@2x" : name;
+    const auto path = Bundle::mainBundle().pathForResource(file, "png");
     if (!path) {
-        g_warning("The image %s.png is missing from the application's resources", name.c_str());
+        g_warning("The image %s.png is missing from the application's resources", file.c_str());
         return {};
     }
     try {
@@ -18,6 +20,14 @@ Glib::RefPtr<Gdk::Pixbuf> imageNamed(const std::string& name) {
         g_warning("Cannot read the image %s: %s", path->c_str(), error.what().c_str());
         return {};
     }
+}
+
+int imageScale(int scaleFactor) { return scaleFactor >= 2 ? 2 : 1; }
+
+Cairo::RefPtr<Cairo::Surface> surfaceAtScale(const Glib::RefPtr<Gdk::Pixbuf>& image, int scale) {
+    if (!image) return {};
+    cairo_surface_t* surface = gdk_cairo_surface_create_from_pixbuf(image->gobj(), imageScale(scale), nullptr);
+    return Cairo::RefPtr<Cairo::Surface>(new Cairo::Surface(surface, true));
 }
 
 }  // namespace BundleImages

@@ -15,6 +15,7 @@
 #include "controls/GdkColors.h"
 #include "controls/ReleaseWhenIdle.h"
 #include "controls/StyleSheets.h"
+#include "onboarding/screens/BundleImages.h"
 #include "platform/Bundle.h"
 
 namespace {
@@ -72,7 +73,7 @@ Q7ZEnterEnterpriseCodeViewController::Q7ZEnterEnterpriseCodeViewController(Q7ZSc
     viewDidLoad();
 }
 
-Q7ZEnterEnterpriseCodeViewController::~Q7ZEnterEnterpriseCodeViewController() { m_initialFocusClear.disconnect(); }
+Q7ZEnterEnterpriseCodeViewController::~Q7ZEnterEnterpriseCodeViewController() { m_initialFocus.disconnect(); }
 
 void Q7ZEnterEnterpriseCodeViewController::viewDidLoad() {
     StyleSheets::require("enterprise-code-entry");
@@ -86,11 +87,10 @@ void Q7ZEnterEnterpriseCodeViewController::viewDidLoad() {
     layoutSubviews();
     m_contentView.show();
     checkTextFieldStatus(nullptr);
-    // The window gives the first field the focus when it maps, which would hide its
-    // placeholder; the screen starts with no field focused.
+    // Typing goes to the code field from the start: focused once the window has settled its own focus.
     m_rootView.signal_map().connect([this] {
-        m_initialFocusClear = Glib::signal_idle().connect([this] {
-            endEditing();
+        m_initialFocus = Glib::signal_idle().connect([this] {
+            focusRowInUse();
             return false;
         });
     });
@@ -109,13 +109,13 @@ void Q7ZEnterEnterpriseCodeViewController::layoutSubviews() {
     placeLogo();
 
     m_inputTextField = &createTextField(localizedString("m744"));
-    m_input = placeRow(kInputRowY, *m_inputTextField, kFieldInset,
+    m_input = placeRow(kInputRowY, *m_inputTextField, kFieldInset, localizedString("m744"),
                        &Q7ZEnterEnterpriseCodeViewController::cleanInputTextButtonClick);
     placeErrorViews();
     placeDivider(kDividerY);
 
     m_pasteCodeTextField = &createTextField(localizedString("m3479"));
-    m_pasteCode = placeRow(kPasteCodeRowY, *m_pasteCodeTextField, kFieldInset,
+    m_pasteCode = placeRow(kPasteCodeRowY, *m_pasteCodeTextField, kFieldInset, localizedString("m3479"),
                            &Q7ZEnterEnterpriseCodeViewController::cleanPasteCodeButtonClick);
 
     const std::string fileNamePlaceholder = localizedString("m3480") + "(.txt)";
@@ -125,7 +125,7 @@ void Q7ZEnterEnterpriseCodeViewController::layoutSubviews() {
     m_loadCodeTextField->get_style_context()->add_class("file-name");
     m_loadCodeTextField->get_style_context()->add_class("placeholder");
     m_loadCode = placeRow(kLoadCodeRowY, *m_loadCodeTextField, 2 * kLoadButtonInset + kLoadButtonWidth,
-                          &Q7ZEnterEnterpriseCodeViewController::cleanLoadCodeButtonClick);
+                          localizedString("m3480"), &Q7ZEnterEnterpriseCodeViewController::cleanLoadCodeButtonClick);
     std::tie(m_loadCodeButton, m_inertLoadCodeButton) = placeImageButton(
         localizedString("m2159"), "load-button",
         {kRowX + kLoadButtonInset, kLoadCodeRowY + kLoadButtonInset, kLoadButtonWidth, kLoadButtonHeight},
@@ -139,12 +139,10 @@ void Q7ZEnterEnterpriseCodeViewController::layoutSubviews() {
 
 void Q7ZEnterEnterpriseCodeViewController::placeLogo() {
     auto* logo = Gtk::make_managed<Gtk::Image>();
-    if (const auto path = Bundle::mainBundle().pathForResource("logo_velloq", "png")) {
-        try {
-            logo->set(Gdk::Pixbuf::create_from_file(*path, kLogoWidth, kLogoHeight, false));
-        } catch (const Glib::Error& error) {
-            g_warning("Could not read the image %s: %s", path->c_str(), error.what().c_str());
-        }
+    const int scale = BundleImages::imageScale(m_mainWindow.get_scale_factor());
+    if (const auto image = BundleImages::imageNamed("logo_velloq", scale)) {
+        const auto sized = image->scale_simple(kLogoWidth * scale, kLogoHeight * scale, Gdk::INTERP_BILINEAR);
+        logo->set(BundleImages::surfaceAtScale(sized, scale));
     }
     logo->set_size_request(kLogoWidth, kLogoHeight);
     logo->show();
@@ -154,7 +152,6 @@ void Q7ZEnterEnterpriseCodeViewController::placeLogo() {
 Gtk::Entry& Q7ZEnterEnterpriseCodeViewController::createTextField(const std::string& placeholder) {
     auto* field = Gtk::make_managed<Gtk::Entry>();
     field->set_has_frame(false);
-    field->set_placeholder_text(placeholder);
     field->get_accessible()->set_name(placeholder);
     field->get_style_context()->add_class("code-field");
     field->signal_changed().connect([this, field] { on_textField_changed(*field); });
@@ -163,13 +160,26 @@ Gtk::Entry& Q7ZEnterEnterpriseCodeViewController::createTextField(const std::str
 }
 
 Q7ZEnterEnterpriseCodeViewController::Row Q7ZEnterEnterpriseCodeViewController::placeRow(
-    int y, Gtk::Widget& textField, int fieldX, void (Q7ZEnterEnterpriseCodeViewController::*clean)()) {
+    int y, Gtk::Widget& textField, int fieldX, const std::string& rowName,
+    void (Q7ZEnterEnterpriseCodeViewController::*clean)()) {
     Row row;
     row.fieldX = fieldX;
     row.rectImageView = Gtk::make_managed<Q7ZInputRectImageView>("msg_input2", kRowWidth, kRowHeight);
     row.rectImageView->show();
     m_contentView.put(*row.rectImageView, kRowX, y);
 
+    // An entry's own placeholder goes while it has the focus; this hint, drawn under the
+    // transparent entry, stays until there is text.
+    if (dynamic_cast<Gtk::Entry*>(&textField)) {
+        row.hint = Gtk::make_managed<Gtk::Label>(rowName);
+        row.hint->set_xalign(0);
+        row.hint->set_ellipsize(Pango::ELLIPSIZE_END);
+        row.hint->get_style_context()->add_class("field-hint");
+        row.hint->set_size_request(kRowWidth - kFieldInset - fieldX, kFieldHeight);
+        atk_object_set_role(row.hint->get_accessible()->gobj(), ATK_ROLE_REDUNDANT_OBJECT);  // the entry's name
+        row.hint->get_accessible()->set_name("");
+        m_contentView.put(*row.hint, kRowX + fieldX, y + (kRowHeight - kFieldHeight) / 2);
+    }
     row.textField = &textField;
     textField.show();
     m_contentView.put(textField, kRowX + fieldX, y + (kRowHeight - kFieldHeight) / 2);
@@ -179,7 +189,7 @@ Q7ZEnterEnterpriseCodeViewController::Row Q7ZEnterEnterpriseCodeViewController::
     row.cleanButton->set_size_request(kCleanButtonWidth, kCleanButtonHeight);
     row.cleanButton->setEnableCursor(true);
     row.cleanButton->set_tooltip_text(localizedString("ClearText"));
-    row.cleanButton->get_accessible()->set_name(localizedString("ClearText"));
+    row.cleanButton->get_accessible()->set_name(localizedFormat("ClearField", rowName));
     row.cleanButton->signal_clicked().connect([this, clean] { (this->*clean)(); });
     m_contentView.put(*row.cleanButton, kRowX + kRowWidth - kCleanButtonInset - kCleanButtonWidth,
                       y + (kRowHeight - kCleanButtonHeight) / 2);
@@ -195,6 +205,8 @@ void Q7ZEnterEnterpriseCodeViewController::placeErrorViews() {
     m_errorTextField->set_ellipsize(Pango::ELLIPSIZE_END);
     m_errorTextField->set_size_request(kRowWidth, kErrorHeight);
     m_errorTextField->get_style_context()->add_class("error-text");
+    // A screen reader announces a notification as it appears.
+    atk_object_set_role(m_errorTextField->get_accessible()->gobj(), ATK_ROLE_NOTIFICATION);
     m_contentView.put(*m_errorTextField, kRowX, kInputRowY - kErrorGap - kErrorHeight);
 }
 
@@ -220,6 +232,9 @@ Q7ZEnterEnterpriseCodeViewController::ImageButton Q7ZEnterEnterpriseCodeViewCont
     copy->get_style_context()->add_class("inert-button");
     copy->get_style_context()->add_class(styleClass);
     copy->set_size_request(frame.get_width(), frame.get_height());
+    // Only a picture of the hidden button: assistive technologies skip it.
+    atk_object_set_role(copy->get_accessible()->gobj(), ATK_ROLE_REDUNDANT_OBJECT);
+    copy->get_accessible()->set_name("");
     m_contentView.put(*copy, frame.get_x(), frame.get_y());
 
     auto* button = Gtk::make_managed<Q7ZCursorButton>();
@@ -284,6 +299,7 @@ void Q7ZEnterEnterpriseCodeViewController::resizeTextFieldInRow(const Row& row, 
     const int fieldEnd = kRowWidth - kFieldInset - (hasText ? kCleanButtonWidth : 0);
     row.textField->set_size_request(fieldEnd - row.fieldX, kFieldHeight);
     row.cleanButton->set_visible(hasText);
+    if (row.hint) row.hint->set_visible(!hasText);
 }
 
 void Q7ZEnterEnterpriseCodeViewController::setEnableRow(const Row& row, bool enabled) {
@@ -295,10 +311,7 @@ void Q7ZEnterEnterpriseCodeViewController::setEnableRow(const Row& row, bool ena
 
 void Q7ZEnterEnterpriseCodeViewController::setEnableInputTextField(bool enabled) {
     setEnableRow(m_input, enabled);
-    if (!enabled) {
-        m_errorTextField->hide();
-        m_errorRectImageView->hide();
-    }
+    if (!enabled) hideInlineError();
 }
 
 void Q7ZEnterEnterpriseCodeViewController::setEnablePasteCodeTextField(bool enabled) {
@@ -342,6 +355,7 @@ void Q7ZEnterEnterpriseCodeViewController::loadCodeButtonClick() {
 void Q7ZEnterEnterpriseCodeViewController::nextButtonClick() {
     endEditing();
     if (m_coverView && m_coverView->isShown()) return;  // one check at a time
+    hideInlineError();
     const auto cancel = [this] { cancelCheck(); };
     if (!m_inputTextField->get_text().empty()) {
         addCoverView(cancel);
@@ -402,15 +416,31 @@ void Q7ZEnterEnterpriseCodeViewController::addCoverView(std::function<void()> on
 
 void Q7ZEnterEnterpriseCodeViewController::closeCoverView() {
     if (m_coverView) m_coverView->close();
+    focusRowInUse();
 }
 
 void Q7ZEnterEnterpriseCodeViewController::showErrorAlertViewWithMessage(const std::string& text) {
     m_dialogs.showAlert(text, AlertStyle::Warning, {});
+    focusRowInUse();
 }
 
 void Q7ZEnterEnterpriseCodeViewController::showInlineError() {
     m_errorTextField->show();
     m_errorRectImageView->show();
+    focusRowInUse();
+}
+
+void Q7ZEnterEnterpriseCodeViewController::hideInlineError() {
+    m_errorTextField->hide();
+    m_errorRectImageView->hide();
+}
+
+// The field of the row in use (the code field when none is), or Load for a chosen file.
+void Q7ZEnterEnterpriseCodeViewController::focusRowInUse() {
+    if (m_coverView && m_coverView->isShown()) return;
+    if (m_inputTextField->get_editable()) m_inputTextField->grab_focus_without_selecting();
+    else if (m_pasteCodeTextField->get_editable()) m_pasteCodeTextField->grab_focus_without_selecting();
+    else if (m_loadCodeButton->get_visible()) m_loadCodeButton->grab_focus();
 }
 
 // The window drops this screen once idle.

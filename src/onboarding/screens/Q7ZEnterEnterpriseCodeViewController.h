@@ -62,7 +62,8 @@ private:
         Q7ZInputRectImageView* rectImageView = nullptr;
         Gtk::Widget* textField = nullptr;
         Q7ZCursorButton* cleanButton = nullptr;
-        int fieldX = 0;  // where the field starts within the row; it ends at the row's end
+        Gtk::Label* hint = nullptr;  // an entry's placeholder
+        int fieldX = 0;              // where the field starts within the row; it ends at the row's end
     };
 
     void viewDidLoad();
@@ -71,7 +72,9 @@ private:
     void placeLogo();
     void placeErrorViews();
     void placeDivider(int y);
-    Row placeRow(int y, Gtk::Widget& textField, int fieldX, void (Q7ZEnterEnterpriseCodeViewController::*clean)());
+    // rowName names the row's clear button for assistive technologies.
+    Row placeRow(int y, Gtk::Widget& textField, int fieldX, const std::string& rowName,
+                 void (Q7ZEnterEnterpriseCodeViewController::*clean)());
     Gtk::Entry& createTextField(const std::string& placeholder);
     void placeDescriptionButton();
     using ImageButton = std::pair<Q7ZCursorButton*, Gtk::Label*>;  // the button and its inert copy
@@ -98,6 +101,8 @@ private:
     void addCoverView(std::function<void()> onCancel);
     void cancelCheck();
     void endEditing();
+    void hideInlineError();
+    void focusRowInUse();
     // The whole file at loadCodeFilePath as UTF-8 text; none when unreadable or not UTF-8.
     std::optional<std::string> readLoadCodeFile() const;
 
@@ -123,7 +128,7 @@ private:
     Gtk::Label* m_inertNextButton = nullptr;
     Q7ZCursorButton* m_descriptionButton = nullptr;
     std::string m_loadCodeFilePath;
-    sigc::connection m_initialFocusClear;
+    sigc::connection m_initialFocus;
     // Kept after it closes, until the next: its Cancel may be what closes it.
     std::unique_ptr<Q7ZBusyCover> m_coverView;
     // Made on first use, released when it asks to close.

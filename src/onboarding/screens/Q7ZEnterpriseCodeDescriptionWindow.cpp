@@ -67,9 +67,11 @@ void Q7ZEnterpriseCodeDescriptionWindow::layoutSubviews() {
 }
 
 void Q7ZEnterpriseCodeDescriptionWindow::placeCloseButton() {
-    m_closeButtonImage = BundleImages::imageNamed("btn_close");
-    m_closeButtonPressedImage = BundleImages::imageNamed("btn_close_press");
-    m_closeImage = Gtk::make_managed<Gtk::Image>(m_closeButtonImage);
+    const int scale = BundleImages::imageScale(get_scale_factor());
+    m_closeButtonImage = BundleImages::surfaceAtScale(BundleImages::imageNamed("btn_close", scale), scale);
+    m_closeButtonPressedImage = BundleImages::surfaceAtScale(BundleImages::imageNamed("btn_close_press", scale), scale);
+    m_closeImage = Gtk::make_managed<Gtk::Image>();
+    if (m_closeButtonImage) m_closeImage->set(m_closeButtonImage);
     auto* button = Gtk::make_managed<Q7ZCursorButton>();
     button->add(*m_closeImage);
     button->set_relief(Gtk::RELIEF_NONE);

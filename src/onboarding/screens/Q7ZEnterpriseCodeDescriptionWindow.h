@@ -46,8 +46,8 @@ private:
 
     Gtk::Fixed m_contentView;
     Gtk::Image* m_closeImage = nullptr;
-    Glib::RefPtr<Gdk::Pixbuf> m_closeButtonImage;
-    Glib::RefPtr<Gdk::Pixbuf> m_closeButtonPressedImage;
+    Cairo::RefPtr<Cairo::Surface> m_closeButtonImage;
+    Cairo::RefPtr<Cairo::Surface> m_closeButtonPressedImage;
     Gtk::Window& m_mainWindow;
     Q7ZEnterpriseCodeDescriptionWindowDelegate* m_delegate = nullptr;
 };

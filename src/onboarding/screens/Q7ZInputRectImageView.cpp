@@ -5,7 +5,7 @@
 #include <gdkmm/general.h>
 
 #include "controls/StretchableImage.h"
-#include "platform/Bundle.h"
+#include "onboarding/screens/BundleImages.h"
 
 namespace {
 
@@ -25,25 +25,18 @@ void addRoundedRectangle(const Cairo::RefPtr<Cairo::Context>& context, double x,
     context->close_path();
 }
 
-Glib::RefPtr<Gdk::Pixbuf> loadFrame(const std::string& imageName, int width, int height) {
-    const auto path = Bundle::mainBundle().pathForResource(imageName, "png");
-    if (!path) {
-        g_warning("The image %s is missing from the application's resources", imageName.c_str());
-        return {};
-    }
-    try {
-        return StretchableImage::stretchableImageWithSize(Gdk::Pixbuf::create_from_file(*path), width, height,
-                                                          {kCapInset, kCapInset, kCapInset, kCapInset});
-    } catch (const Glib::Error& error) {
-        g_warning("Could not read the image %s: %s", path->c_str(), error.what().c_str());
-        return {};
-    }
+Cairo::RefPtr<Cairo::Surface> loadFrame(const std::string& imageName, int width, int height, int scale) {
+    const auto image = BundleImages::imageNamed(imageName, scale);
+    const int cap = kCapInset * scale;
+    const auto stretched =
+        StretchableImage::stretchableImageWithSize(image, width * scale, height * scale, {cap, cap, cap, cap});
+    return BundleImages::surfaceAtScale(stretched, scale);
 }
 
 }  // namespace
 
 Q7ZInputRectImageView::Q7ZInputRectImageView(const std::string& imageName, int width, int height)
-    : m_frame(loadFrame(imageName, width, height)) {
+    : m_imageName(imageName), m_width(width), m_height(height) {
     set_size_request(width, height);
 }
 
@@ -53,8 +46,13 @@ void Q7ZInputRectImageView::setBackgroundColor(std::optional<Gdk::RGBA> color) {
 }
 
 bool Q7ZInputRectImageView::on_draw(const Cairo::RefPtr<Cairo::Context>& context) {
+    const int scale = BundleImages::imageScale(get_scale_factor());
+    if (scale != m_frameScale) {
+        m_frame = loadFrame(m_imageName, m_width, m_height, scale);
+        m_frameScale = scale;
+    }
     if (m_frame) {
-        Gdk::Cairo::set_source_pixbuf(context, m_frame, 0, 0);
+        context->set_source(m_frame, 0, 0);
         context->paint();
     }
     if (m_backgroundColor) {

@@ -1,11 +1,11 @@
 #pragma once
 // The frame of an input row: a stretchable image (8-pixel caps) drawn at the view's size, its
-// inside filled with an optional background colour, which greys a row that cannot be used.
+// inside filled with an optional background colour, which greys a row that cannot be used. The
+// image is made at the display's scale when first drawn, and again when the scale changes.
 
 #include <optional>
 #include <string>
 
-#include <gdkmm/pixbuf.h>
 #include <gdkmm/rgba.h>
 #include <gtkmm/drawingarea.h>
 
@@ -21,6 +21,10 @@ protected:
     bool on_draw(const Cairo::RefPtr<Cairo::Context>& context) override;
 
 private:
-    Glib::RefPtr<Gdk::Pixbuf> m_frame;
+    std::string m_imageName;
+    int m_width;
+    int m_height;
+    Cairo::RefPtr<Cairo::Surface> m_frame;
+    int m_frameScale = 0;
     std::optional<Gdk::RGBA> m_backgroundColor;
 };

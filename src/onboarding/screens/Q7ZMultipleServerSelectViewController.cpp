@@ -24,7 +24,9 @@ namespace {
 constexpr int kLogoWidth = 280;
 constexpr int kLogoHeight = 120;
 constexpr int kLogoTop = 50;
-constexpr int kRowWidth = 300;
+constexpr int kRowWidth = Q7ZMultipleServerSelectViewController::kRowWidth;
+constexpr int kTitleGap = 8;
+constexpr int kTitleHeight = 24;
 constexpr int kRowHeight = 40;
 constexpr int kRowTop = 60;
 constexpr int kLabelPopUpGap = 20;
@@ -33,10 +35,13 @@ constexpr int kNextButtonTop = 20;
 constexpr int kNextButtonCap = 6;
 constexpr int kLinkMargin = 25;
 
-Glib::RefPtr<Gdk::Pixbuf> nextButtonImage(const std::string& name) {
-    const auto image = BundleImages::imageNamed(name);
-    const StretchableImage::EdgeInsets caps{kNextButtonCap, kNextButtonCap, kNextButtonCap, kNextButtonCap};
-    return StretchableImage::stretchableImageWithSize(image, kRowWidth, kRowHeight, caps);
+// Stretched at scale pixels per point, its corners kept as drawn.
+Cairo::RefPtr<Cairo::Surface> nextButtonImage(const std::string& name, int scale) {
+    const auto image = BundleImages::imageNamed(name, scale);
+    const int cap = kNextButtonCap * scale;
+    const auto stretched =
+        StretchableImage::stretchableImageWithSize(image, kRowWidth * scale, kRowHeight * scale, {cap, cap, cap, cap});
+    return BundleImages::surfaceAtScale(stretched, scale);
 }
 
 // Decodes the image at its size, or scaled down proportionally to fit the logo's place, so a
@@ -70,16 +75,31 @@ void Q7ZMultipleServerSelectViewController::viewDidLoad() {
     m_contentView.set_valign(Gtk::ALIGN_START);
     m_rootView.add(m_contentView);
 
-    m_logoImageView.set(BundleImages::imageNamed("logo_velloq"));
+    m_imageScale = BundleImages::imageScale(m_host.mainWindow().get_scale_factor());
+    m_logoImageView.set(
+        BundleImages::surfaceAtScale(BundleImages::imageNamed("logo_velloq", m_imageScale), m_imageScale));
     m_logoImageView.set_size_request(kLogoWidth, kLogoHeight);
     m_logoImageView.set_margin_top(kLogoTop);
     m_contentView.pack_start(m_logoImageView, Gtk::PACK_SHRINK);
     startReadLogoImage();
 
+    buildTitleLabel();
     buildServerRow();
     buildNextButton();
     buildEnterpriseCodeButton();
     m_rootView.show_all();
+}
+
+// In the gap above the server row, which keeps its place.
+void Q7ZMultipleServerSelectViewController::buildTitleLabel() {
+    const std::string title = Q7ZRemoteConfigSingleton::getInstance().remoteTitle();
+    m_titleLabel.set_text(title);
+    m_titleLabel.get_style_context()->add_class("organisation-title");
+    m_titleLabel.set_ellipsize(Pango::ELLIPSIZE_END);
+    m_titleLabel.set_size_request(kRowWidth, kTitleHeight);
+    m_titleLabel.set_margin_top(kTitleGap);
+    m_titleLabel.set_no_show_all(title.empty());
+    m_contentView.pack_start(m_titleLabel, Gtk::PACK_SHRINK);
 }
 
 void Q7ZMultipleServerSelectViewController::buildServerRow() {
@@ -88,9 +108,14 @@ void Q7ZMultipleServerSelectViewController::buildServerRow() {
     m_serverLabel.set_xalign(0);
     m_serverRow.pack_start(m_serverLabel, Gtk::PACK_SHRINK);
 
+    // A long name is cut short in the row, whole in the open menu.
     for (auto* cell : m_serverSitePopUpBtn.get_cells()) {
-        if (auto* text = dynamic_cast<Gtk::CellRendererText*>(cell)) text->property_foreground() = "black";
+        if (auto* text = dynamic_cast<Gtk::CellRendererText*>(cell)) {
+            text->property_foreground() = "black";
+            text->property_ellipsize() = Pango::ELLIPSIZE_END;
+        }
     }
+    m_serverSitePopUpBtn.set_popup_fixed_width(false);
     m_serverSitePopUpBtn.set_size_request(-1, kPopUpHeight);
     m_serverSitePopUpBtn.set_valign(Gtk::ALIGN_CENTER);
     m_serverSitePopUpBtn.get_accessible()->set_name(localizedString("m283"));
@@ -102,7 +127,9 @@ void Q7ZMultipleServerSelectViewController::buildServerRow() {
     m_serverRow.pack_start(m_serverSitePopUpBtn, Gtk::PACK_EXPAND_WIDGET);
 
     m_serverRow.set_size_request(kRowWidth, kRowHeight);
-    m_serverRow.set_margin_top(kRowTop);
+    m_serverRow.set_halign(Gtk::ALIGN_CENTER);
+    const bool titled = !m_titleLabel.get_text().empty();
+    m_serverRow.set_margin_top(titled ? kRowTop - kTitleGap - kTitleHeight : kRowTop);
     m_contentView.pack_start(m_serverRow, Gtk::PACK_SHRINK);
 }
 
@@ -121,8 +148,8 @@ void Q7ZMultipleServerSelectViewController::fillServerPopUp() {
 }
 
 void Q7ZMultipleServerSelectViewController::buildNextButton() {
-    m_nextButtonNormalImage = nextButtonImage("replybutton_press");
-    m_nextButtonPressedImage = nextButtonImage("replybutton2_press");
+    m_nextButtonNormalImage = nextButtonImage("replybutton_press", m_imageScale);
+    m_nextButtonPressedImage = nextButtonImage("replybutton2_press", m_imageScale);
     m_nextButtonImage.set(m_nextButtonNormalImage);
     m_nextButtonTitle.set_text(localizedString("m3"));
     m_nextButtonFace.add(m_nextButtonImage);
@@ -131,6 +158,7 @@ void Q7ZMultipleServerSelectViewController::buildNextButton() {
     m_nextButton.get_style_context()->add_class("next-button");
     m_nextButton.set_relief(Gtk::RELIEF_NONE);
     m_nextButton.set_size_request(kRowWidth, kRowHeight);
+    m_nextButton.set_halign(Gtk::ALIGN_CENTER);
     m_nextButton.set_margin_top(kNextButtonTop);
     m_nextButton.get_accessible()->set_name(localizedString("m3"));
     m_nextButton.setEnableCursor(true);

@@ -24,6 +24,7 @@
 #include "controls/Q7ZBusyCover.h"
 #include "controls/Q7ZCursorButton.h"
 #include "controls/Q7ZCursorPopUpButton.h"
+#include "controls/Q7ZFixedWidthBox.h"
 #include "controls/Q7ZScreenHost.h"
 #include "controls/Q7ZViewController.h"
 #include "platform/GObjectPtr.h"
@@ -32,6 +33,9 @@
 
 class Q7ZMultipleServerSelectViewController : public Q7ZViewController {
 public:
+    // The width of the server row and of Next.
+    static constexpr int kRowWidth = 300;
+
     explicit Q7ZMultipleServerSelectViewController(Q7ZScreenHost& host);
     ~Q7ZMultipleServerSelectViewController() override;
 
@@ -40,6 +44,7 @@ public:
 
 private:
     void viewDidLoad();
+    void buildTitleLabel();
     void buildServerRow();
     void buildNextButton();
     void buildEnterpriseCodeButton();
@@ -75,15 +80,19 @@ private:
     Gtk::Overlay m_rootView;
     Gtk::Box m_contentView{Gtk::ORIENTATION_VERTICAL};
     Gtk::Image m_logoImageView;
-    Gtk::Box m_serverRow{Gtk::ORIENTATION_HORIZONTAL};
+    // The organisation's name under its icon; hidden when none is stored.
+    Gtk::Label m_titleLabel;
+    Q7ZFixedWidthBox m_serverRow{Gtk::ORIENTATION_HORIZONTAL, kRowWidth};
     Gtk::Label m_serverLabel;
     Q7ZCursorPopUpButton m_serverSitePopUpBtn;
     Q7ZCursorButton m_nextButton;
     Gtk::Overlay m_nextButtonFace;
     Gtk::Image m_nextButtonImage;
     Gtk::Label m_nextButtonTitle;
-    Glib::RefPtr<Gdk::Pixbuf> m_nextButtonNormalImage;
-    Glib::RefPtr<Gdk::Pixbuf> m_nextButtonPressedImage;
+    Cairo::RefPtr<Cairo::Surface> m_nextButtonNormalImage;
+    Cairo::RefPtr<Cairo::Surface> m_nextButtonPressedImage;
+    // Pixels per point of the bundle's images: 2 on a display scaled 2.
+    int m_imageScale = 1;
     Q7ZCursorButton m_enterpriseCodeButton;
     // Kept after it closes, until the next: its Cancel may be what closes it.
     std::unique_ptr<Q7ZBusyCover> m_coverView;

@@ -15,7 +15,7 @@ struct OpenPanelOptions {
     bool allowsMultipleSelection = false;
     std::vector<std::string> allowedExtensions;  // without the dot, e.g. "txt"; empty: any
     std::string directory;                       // folder shown first; empty: the default
-    std::string prompt;                          // label of the accepting button; empty: "Open"
+    std::string prompt;  // label of the accepting button; empty: "Open" in the interface language
 };
 
 struct TextInputAnswer {
@@ -29,7 +29,7 @@ public:
 
     // Shows a modal alert and answers the index of the chosen button (0 = the first of
     // buttons, the default one), or -1 when it was closed without a choice. With no buttons
-    // the alert has a single "OK" and answers 0.
+    // the alert has a single "OK" (in the interface language) and answers 0.
     virtual int showAlert(const std::string& message, AlertStyle style, const std::vector<std::string>& buttons,
                           const std::string& informativeText = "") = 0;
 

@@ -6,6 +6,8 @@
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/messagedialog.h>
 
+#include "platform/Bundle.h"
+
 namespace {
 
 Gtk::MessageType messageTypeFor(AlertStyle style) {
@@ -62,7 +64,7 @@ TextInputAnswer GtkDialogs::runTextInput(const std::string& message, const std::
 
 int GtkDialogs::runWithButtons(Gtk::MessageDialog& dialog, const std::vector<std::string>& buttons) const {
     if (auto* parent = parentWindow()) dialog.set_transient_for(*parent);
-    const std::vector<std::string> labels = buttons.empty() ? std::vector<std::string>{"OK"} : buttons;
+    const std::vector<std::string> labels = buttons.empty() ? std::vector<std::string>{localizedString("m9")} : buttons;
     // Added last to first: GTK lines them up left to right, and the first (default) goes at the right.
     for (int index = static_cast<int>(labels.size()) - 1; index >= 0; --index) {
         dialog.add_button(labels[index], index);
@@ -75,8 +77,8 @@ int GtkDialogs::runWithButtons(Gtk::MessageDialog& dialog, const std::vector<std
 std::optional<std::vector<std::string>> GtkDialogs::runOpenPanel(const OpenPanelOptions& options) {
     Gtk::FileChooserDialog dialog(options.title, actionFor(options));
     if (auto* parent = parentWindow()) dialog.set_transient_for(*parent);
-    dialog.add_button("_Cancel", Gtk::RESPONSE_CANCEL);
-    dialog.add_button(options.prompt.empty() ? "_Open" : options.prompt, Gtk::RESPONSE_ACCEPT);
+    dialog.add_button(localizedString("m10"), Gtk::RESPONSE_CANCEL);
+    dialog.add_button(options.prompt.empty() ? localizedString("Open") : options.prompt, Gtk::RESPONSE_ACCEPT);
     dialog.set_default_response(Gtk::RESPONSE_ACCEPT);
     dialog.set_select_multiple(options.allowsMultipleSelection);
     if (!options.directory.empty()) dialog.set_current_folder(options.directory);
