@@ -1,7 +1,7 @@
 #include "support/TestSigningKey.h"
 
-#include <algorithm>
 #include <initializer_list>
+#include <optional>
 #include <stdexcept>
 
 #include <glib.h>
@@ -9,6 +9,7 @@
 #include <openssl/pem.h>
 
 #include "common/Base64.h"
+#include "demo-server/SettingCodeSigner.h"
 #include "platform/GObjectPtr.h"
 
 TestSigningKey TestSigningKey::generate(unsigned bits) {
@@ -30,15 +31,6 @@ std::string TestSigningKey::publicKeyPem() const {
 namespace {
 
 std::string base64(const Bytes& bytes) { return GCharPtr(g_base64_encode(bytes.data(), bytes.size())).get(); }
-
-// Base64url without padding.
-std::string base64UrlEncode(std::string_view bytes) {
-    std::string text = base64(Bytes(bytes.begin(), bytes.end()));
-    text.erase(text.find_last_not_of('=') + 1);
-    std::replace(text.begin(), text.end(), '+', '-');
-    std::replace(text.begin(), text.end(), '/', '_');
-    return text;
-}
 
 Bytes bignumParameter(const EVP_PKEY* key, const char* name) {
     BIGNUM* raw = nullptr;
@@ -73,16 +65,7 @@ std::string TestSigningKey::longFormPublicKeyPem() const {
 }
 
 std::string TestSigningKey::token(std::string_view payloadJson, std::string_view headerJson) const {
-    const std::string input = base64UrlEncode(headerJson) + "." + base64UrlEncode(payloadJson);
-    const auto* data = reinterpret_cast<const unsigned char*>(input.data());
-    OpenSslHandles::EvpMdCtxPtr context(EVP_MD_CTX_new());
-    std::string signature(static_cast<std::size_t>(EVP_PKEY_get_size(m_key.get())), '\0');
-    std::size_t length = signature.size();
-    if (!context || EVP_DigestSignInit(context.get(), nullptr, EVP_sha256(), nullptr, m_key.get()) != 1 ||
-        EVP_DigestSign(context.get(), reinterpret_cast<unsigned char*>(signature.data()), &length, data,
-                       input.size()) != 1) {
-        throw std::runtime_error("cannot sign");
-    }
-    signature.resize(length);
-    return input + "." + base64UrlEncode(signature);
+    std::optional<std::string> code = SettingCodeSigner::sign(m_key.get(), payloadJson, headerJson);
+    if (!code) throw std::runtime_error("cannot sign");
+    return std::move(*code);
 }

@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 
+#include "demo-server/SettingCodeSigner.h"
 #include "onboarding/OpenSslHandles.h"
 
 class TestSigningKey {
@@ -17,9 +18,10 @@ public:
     // The same key with the length of each structure but the algorithm's in the long form
     // (0x81 n or 0x82 hi lo), as some tools write keys: not DER, which OpenSSL refuses.
     std::string longFormPublicKeyPem() const;
-    // header and payload given as JSON text, each Base64url-encoded, then signed.
+    // header and payload given as JSON text, each Base64url-encoded, then signed;
+    // throws std::runtime_error when OpenSSL cannot sign.
     std::string token(std::string_view payloadJson,
-                      std::string_view headerJson = R"({"alg":"RS256","typ":"JWT"})") const;
+                      std::string_view headerJson = SettingCodeSigner::kRs256Header) const;
 
 private:
     explicit TestSigningKey(OpenSslHandles::EvpPkeyPtr key) : m_key(std::move(key)) {}
