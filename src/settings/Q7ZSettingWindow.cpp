@@ -7,6 +7,7 @@
 #include <gdkmm/general.h>
 #include <gdkmm/monitor.h>
 #include <glibmm/miscutils.h>
+#include <gtkmm/cellrenderertext.h>
 #include <gtkmm/cssprovider.h>
 #include <gtkmm/drawingarea.h>
 #include <gtkmm/label.h>
@@ -269,12 +270,19 @@ void Q7ZSettingWindow::createPathViewsAtView(Gtk::Fixed& row, const std::string&
 
 void Q7ZSettingWindow::createServerSiteViewsAtView(Gtk::Fixed& row) {
     auto& popUp =
-        createPopUp(row, localizedString("m283"), kChoicePopUpWidth, &Q7ZSettingWindow::serverSitePopUpBtnClick);
+        createPopUp(row, localizedString("m283"), kPathPopUpWidth, &Q7ZSettingWindow::serverSitePopUpBtnClick);
+    // One organisation's servers share the start of their names ("Acme Group Taipei Office",
+    // "Acme Group Tainan Office"): the closed pop-up keeps their ends, its tooltip the whole name.
+    for (auto* cell : popUp.get_cells()) {
+        if (auto* text = dynamic_cast<Gtk::CellRendererText*>(cell))
+            text->property_ellipsize() = Pango::ELLIPSIZE_START;
+    }
     const auto servers = Q7ZRemoteConfigSingleton::getInstance().getServerUrlDataList();
     for (const auto& server : servers) popUp.append(server.serverName);
     const auto chosen = std::find_if(servers.begin(), servers.end(),
                                      [this](const auto& server) { return server.sequence == m_values.serverSequence; });
     if (chosen != servers.end()) selectItem(popUp, static_cast<int>(chosen - servers.begin()));
+    popUp.set_tooltip_text(popUp.get_active_text());
     if (servers.size() < 2) {
         popUp.set_sensitive(false);
         popUp.setEnableCursor(false);
@@ -348,6 +356,7 @@ void Q7ZSettingWindow::serverSitePopUpBtnClick(Q7ZCursorPopUpButton& sender) {
     const auto servers = Q7ZRemoteConfigSingleton::getInstance().getServerUrlDataList();
     const int index = sender.get_active_row_number();
     if (index >= 0 && index < static_cast<int>(servers.size())) m_values.serverSequence = servers[index].sequence;
+    sender.set_tooltip_text(sender.get_active_text());
     updateSaveButtonStatus();
 }
 
