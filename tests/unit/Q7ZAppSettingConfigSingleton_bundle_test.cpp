@@ -24,6 +24,7 @@
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "platform/Bundle.h"
+#include "support/PropertyListText.h"
 #include "support/TempHome.h"
 #include "utility/Q7ZACUtility.h"
 
@@ -43,8 +44,7 @@ protected:
 
     std::string settingsPath() const { return m_home.documents() + "/Q7ZAppSettingConfig.plist"; }
     void writeSettings(const std::string& members) {
-        writeFileText(settingsPath(),
-                      "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + members + "</dict></plist>");
+        writeFileText(settingsPath(), dictionaryPropertyList(members));
         store().loadUserInfo();
     }
     // What a save writes: each key's value as its element and text ("boolean true", "integer 7").

@@ -13,6 +13,7 @@
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "onboarding/Q7ZServerSettingApplier.h"
+#include "support/PropertyListText.h"
 #include "support/TempHome.h"
 #include "utility/Q7ZACUtility.h"
 
@@ -32,8 +33,7 @@ protected:
 
     std::string configPath() const { return m_home.documents() + "/Q7ZRemoteConfig.plist"; }
     void writeConfig(const std::string& members) {
-        writeFileText(configPath(),
-                      "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + members + "</dict></plist>");
+        writeFileText(configPath(), dictionaryPropertyList(members));
         config().loadUserInfo();
     }
 

@@ -27,6 +27,7 @@
 #include "platform/Paths.h"
 #include "platform/PropertyList.h"
 #include "platform/PropertyListFile.h"
+#include "support/PropertyListText.h"
 #include "support/TempHome.h"
 
 namespace {
@@ -44,17 +45,13 @@ TEST(Paths, FollowHomeAtEveryCall) {
     EXPECT_EQ(Paths::userConfigBaseDirectory(), first.path() + "/.config") << "a relative value is ignored";
 }
 
-std::string dictXml(const std::string& members) {
-    return "<?xml version=\"1.0\"?><plist version=\"1.0\"><dict>" + members + "</dict></plist>";
-}
-
 TEST(PropertyListRead, NumbersServeIntegersAndOnlyDictionariesAreRead) {
-    for (const std::string& data : {std::string(), dictXml("<key>a</key><string>x"),
+    for (const std::string& data : {std::string(), dictionaryPropertyList("<key>a</key><string>x"),
                                     std::string("<?xml version=\"1.0\"?><plist version=\"1.0\"><array/></plist>")})
         EXPECT_FALSE(PropertyList::fromData(data)) << data;
-    const auto list = *PropertyList::fromData(
-        dictXml("<key>negativeReal</key><real>-3.75</real><key>huge</key><real>1e300</real><key>yes</key><true/>"
-                "<key>mixed</key><array><string>en</string><integer>1</integer></array>"));
+    const auto list = *PropertyList::fromData(dictionaryPropertyList(
+        "<key>negativeReal</key><real>-3.75</real><key>huge</key><real>1e300</real><key>yes</key><true/>"
+        "<key>mixed</key><array><string>en</string><integer>1</integer></array>"));
     EXPECT_EQ(list.integerValue("yes"), 1);
     EXPECT_EQ(list.integerValue("negativeReal"), -3);
     EXPECT_EQ(list.integerValue("huge"), std::numeric_limits<std::int64_t>::max());
