@@ -8,6 +8,7 @@ find_package(OpenSSL 3 REQUIRED)
 pkg_check_modules(GLIB REQUIRED IMPORTED_TARGET glib-2.0 gio-2.0 gio-unix-2.0)
 pkg_check_modules(PLIST REQUIRED IMPORTED_TARGET libplist-2.0)
 pkg_check_modules(UUID REQUIRED IMPORTED_TARGET uuid)
+pkg_check_modules(SOUP REQUIRED IMPORTED_TARGET libsoup-3.0)
 
 if(VELLOQ_BUILD_UI)
   pkg_check_modules(GTKMM REQUIRED IMPORTED_TARGET gtkmm-3.0)

@@ -68,6 +68,7 @@ void AppDelegate::addApplicationActions() {
     m_changeServerAction = add_action(kChangeServerActionName, sigc::mem_fun(*this, &AppDelegate::changeServer));
     set_accel_for_action(std::string("app.") + kQuitActionName, "<Primary>q");
     set_accel_for_action(std::string("win.") + Q7ZMainWindow::kReloadActionName, "<Primary>r");
+    set_accel_for_action(std::string("win.") + Q7ZMainWindow::kShowDownloadsActionName, "<Primary><Shift>y");
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
@@ -94,10 +95,14 @@ void AppDelegate::setMenuBar() {
     auto reloadSection = Gio::Menu::create();
     reloadSection->append(localizedString("Reload"), std::string("win.") + Q7ZMainWindow::kReloadActionName);
     reloadSection->append(localizedString("ChangeServer"), std::string("app.") + kChangeServerActionName);
+    auto downloadsSection = Gio::Menu::create();
+    downloadsSection->append(localizedString("Downloads"),
+                             std::string("win.") + Q7ZMainWindow::kShowDownloadsActionName);
     auto quitSection = Gio::Menu::create();
     quitSection->append(localizedString("Quit"), std::string("app.") + kQuitActionName);
     auto fileMenu = Gio::Menu::create();
     fileMenu->append_section(reloadSection);
+    fileMenu->append_section(downloadsSection);
     fileMenu->append_section(quitSection);
     auto menuBar = Gio::Menu::create();
     menuBar->append_submenu(localizedString("File"), fileMenu);

@@ -11,7 +11,9 @@ Q7ZMainWindow::Q7ZMainWindow() {
     set_deletable(true);
     applyWhiteBackground();
     m_reloadAction = add_action(kReloadActionName, sigc::mem_fun(*this, &Q7ZMainWindow::on_action_reloadWebView));
-    updateReloadAction();
+    m_showDownloadsAction =
+        add_action(kShowDownloadsActionName, sigc::mem_fun(*this, &Q7ZMainWindow::on_action_showDownloads));
+    updateScreenActions();
 }
 
 Q7ZMainWindow::~Q7ZMainWindow() {
@@ -37,7 +39,7 @@ void Q7ZMainWindow::setContentViewController(std::unique_ptr<Q7ZViewController> 
         add(view);
         view.show();
     }
-    updateReloadAction();
+    updateScreenActions();
     if (!m_retiringViewControllers.empty() && !m_retireConnection.connected()) {
         m_retireConnection = Glib::signal_idle().connect([this] {
             m_retiringViewControllers.clear();
@@ -46,8 +48,14 @@ void Q7ZMainWindow::setContentViewController(std::unique_ptr<Q7ZViewController> 
     }
 }
 
-void Q7ZMainWindow::updateReloadAction() {
+void Q7ZMainWindow::updateScreenActions() {
     m_reloadAction->set_enabled(m_contentViewController && m_contentViewController->respondsToReloadWebView());
+    m_showDownloadsAction->set_enabled(m_contentViewController && m_contentViewController->respondsToShowDownloads());
+}
+
+void Q7ZMainWindow::on_action_showDownloads() {
+    if (m_contentViewController && m_contentViewController->respondsToShowDownloads())
+        m_contentViewController->showDownloads();
 }
 
 void Q7ZMainWindow::on_action_reloadWebView() {

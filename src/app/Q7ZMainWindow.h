@@ -1,7 +1,7 @@
 #pragma once
 // The application's one main window. It shows one screen (its content view controller) at a
-// time and owns the window action "reloadWebView" of the "Reload" menu item, which is enabled
-// only while the shown screen answers it.
+// time and owns the window actions "reloadWebView" and "showDownloads" of the "Reload" and
+// "Downloads" menu items, each enabled only while the shown screen answers it.
 
 #include <memory>
 #include <vector>
@@ -14,6 +14,7 @@
 class Q7ZMainWindow : public Gtk::ApplicationWindow {
 public:
     static constexpr const char* kReloadActionName = "reloadWebView";
+    static constexpr const char* kShowDownloadsActionName = "showDownloads";
     static constexpr int kInitialWidth = 1024;
     static constexpr int kInitialHeight = 720;
 
@@ -26,8 +27,9 @@ public:
 
 private:
     void applyWhiteBackground();
-    void updateReloadAction();
+    void updateScreenActions();
     void on_action_reloadWebView();
+    void on_action_showDownloads();
 
     std::unique_ptr<Q7ZViewController> m_contentViewController;
     // Replaced screens live until the main loop is idle again, so a screen may place its
@@ -35,4 +37,5 @@ private:
     std::vector<std::unique_ptr<Q7ZViewController>> m_retiringViewControllers;
     sigc::connection m_retireConnection;
     Glib::RefPtr<Gio::SimpleAction> m_reloadAction;
+    Glib::RefPtr<Gio::SimpleAction> m_showDownloadsAction;
 };

@@ -21,4 +21,7 @@ public:
     // The "Reload" menu item is enabled only for screens that answer it.
     virtual bool respondsToReloadWebView() const { return false; }
     virtual void reloadWebView() {}
+    // Likewise "Downloads", which brings the screen's downloads window forward.
+    virtual bool respondsToShowDownloads() const { return false; }
+    virtual void showDownloads() {}
 };

@@ -15,6 +15,7 @@
 #include <glib.h>
 #include <unistd.h>
 
+#include "downloads/Q7ZDownloadFileName.h"
 #include "platform/DesktopProxy.h"
 #include "platform/GObjectPtr.h"
 #include "utility/Q7ZACUtility.h"
@@ -35,7 +36,6 @@ constexpr long kLowSpeedSeconds = 60;
 constexpr long kReceiveBufferBytes = 512 * 1024;
 // Past this many numbered names the folder is treated as unusable rather than searched on.
 constexpr int kMaxCollisionCounter = 10000;
-constexpr const char* kFallbackFileName = "download";
 // The longest file name the usual Linux file systems take (NAME_MAX), in bytes.
 constexpr std::size_t kMaxFileNameBytes = 255;
 
@@ -56,24 +56,10 @@ std::string decodedOrSame(const std::string& text) {
     return decoded && !decoded->empty() ? *decoded : text;
 }
 
-// The last component after any '/' or '\', without control characters (NUL included), as
-// valid UTF-8; "." and ".." name no file of their own.
-std::string safePathComponent(std::string_view name) {
-    if (const auto separator = name.find_last_of("/\\"); separator != std::string_view::npos)
-        name.remove_prefix(separator + 1);
-    std::string kept;
-    for (const char c : name) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte != 0x7F) kept += c;
-    }
-    const GCharPtr valid(g_utf8_make_valid(kept.data(), static_cast<gssize>(kept.size())));
-    kept = valid.get();
-    return kept.empty() || kept == "." || kept == ".." ? kFallbackFileName : kept;
-}
-
-// The name an answer announced, decoded twice as far as that gives text, as a safe file name.
-std::string fileNameForAnnouncedName(const std::string& name) {
-    return safePathComponent(decodedOrSame(decodedOrSame(name)));
+// The name an answer announced, decoded twice as far as that gives text, as a safe file name
+// (with the extension of its type when it has none).
+std::string fileNameForAnnouncedName(const std::string& name, const char* contentType) {
+    return Q7ZDownloadFileName::safeFileName(decodedOrSame(decodedOrSame(name)), contentType ? contentType : "");
 }
 
 // The longest start of valid UTF-8 text that ends on a whole character within limit bytes.
@@ -188,41 +174,6 @@ std::optional<std::string> lastAnswerHeader(CURL* curl, const char* name) {
     return std::string(header->value);
 }
 
-std::string unquoted(std::string_view value) {
-    if (value.size() < 2 || value.front() != '"' || value.back() != '"') return std::string(value);
-    std::string text;
-    for (std::size_t i = 1; i + 1 < value.size(); ++i) {
-        if (value[i] == '\\' && i + 2 < value.size()) ++i;
-        text += value[i];
-    }
-    return text;
-}
-
-// filename* (RFC 5987, charset''percent-encoded text) wins over filename.
-std::optional<std::string> contentDispositionFileName(std::string_view header) {
-    std::optional<std::string> plain, extended;
-    std::size_t start = 0;
-    while (start < header.size()) {
-        auto end = header.find(';', start);
-        if (end == header.npos) end = header.size();
-        auto parameter = header.substr(start, end - start);
-        start = end + 1;
-        parameter.remove_prefix(std::min(parameter.find_first_not_of(" \t"), parameter.size()));
-        const auto equals = parameter.find('=');
-        if (equals == parameter.npos) continue;
-        std::string key(parameter.substr(0, equals));
-        key.erase(key.find_last_not_of(" \t") + 1);
-        const auto value = parameter.substr(equals + 1);
-        if (g_ascii_strcasecmp(key.c_str(), "filename") == 0) {
-            plain = unquoted(value);
-        } else if (g_ascii_strcasecmp(key.c_str(), "filename*") == 0) {
-            const auto quotes = value.find("''");
-            if (quotes != value.npos) extended = Q7ZACUtility::getUrlDecodeString(value.substr(quotes + 2));
-        }
-    }
-    return extended ? extended : plain;
-}
-
 std::string lastPathComponentOf(const char* url) {
     CurlUrl handle(curl_url(), curl_url_cleanup);
     char* path = nullptr;
@@ -238,7 +189,7 @@ std::string lastPathComponentOf(const char* url) {
 std::string announcedName(CURL* curl) {
     if (auto showName = lastAnswerHeader(curl, "ShowName")) return *showName;
     if (auto disposition = lastAnswerHeader(curl, "Content-Disposition"))
-        if (auto name = contentDispositionFileName(*disposition); name && !name->empty()) return *name;
+        if (auto name = Q7ZDownloadFileName::fromContentDisposition(*disposition); name && !name->empty()) return *name;
     char* effectiveUrl = nullptr;
     curl_easy_getinfo(curl, CURLINFO_EFFECTIVE_URL, &effectiveUrl);
     return lastPathComponentOf(effectiveUrl);
@@ -293,7 +244,9 @@ Q7ZPageDownload::Result concludeAnswered(CURL* curl, CURLcode code, const Transf
     } else if (transfer.closeError) {
         warnAbout(request, std::string("cannot write the file: ") + std::strerror(transfer.closeError));
     } else {
-        const std::string firstName = fileNameForAnnouncedName(announcedName(curl));
+        char* contentType = nullptr;
+        curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
+        const std::string firstName = fileNameForAnnouncedName(announcedName(curl), contentType);
         if (auto placed = placeUnderFreeName(transfer.sink.file, folder, firstName)) {
             result.outcome = Outcome::Saved;
             result.savedPath = std::move(*placed);

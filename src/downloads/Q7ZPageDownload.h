@@ -31,8 +31,8 @@ public:
     // Blocks the calling thread until the transfer has ended. folder must exist and be
     // writable; nothing but the final file is left in it. The file is named by the answer's
     // "ShowName" header, else its suggested name (Content-Disposition, else the address's last
-    // path component), percent-decoded twice where that gives text, cut to one safe path
-    // component ("download" when nothing usable is left); a taken name goes on as name-1.ext,
-    // name-2.ext, and so on.
+    // path component), percent-decoded twice where that gives text, made safe by
+    // Q7ZDownloadFileName::safeFileName with the answer's type; a taken name goes on as
+    // name-1.ext, name-2.ext, and so on.
     static Result fetch(const Request& request, const std::string& folder);
 };

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <unordered_map>
 #include <vector>
 
 #include <glib/gstdio.h>
@@ -13,6 +14,7 @@
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "controls/ReleaseWhenIdle.h"
 #include "downloads/Q7ZDownloadDataSingleton.h"
+#include "downloads/Q7ZDownloadFileName.h"
 #include "downloads/Q7ZPageDownload.h"
 #include "platform/Bundle.h"
 #include "platform/Worker.h"
@@ -25,13 +27,15 @@ namespace {
 
 using DownloadDataPtr = std::shared_ptr<Q7ZDownloadData>;
 
+constexpr gint64 kProgressInterval = G_USEC_PER_SEC / 10;
+
 bool exists(const std::string& path) { return g_file_test(path.c_str(), G_FILE_TEST_EXISTS); }
 
 Q7ZDownloadDataSingleton& registry() { return Q7ZDownloadDataSingleton::getInstance(); }
 
-// The engine refuses to replace a file: a taken name gets a number, "report-1.pdf".
-std::string freePath(const std::string& folder, const std::string& name) {
-    const std::string safeName = name.empty() || name == "." || name == ".." ? "download" : name;
+// The engine refuses to replace a file: a taken name gets a number, "report-1.pdf". name is
+// already safe (Q7ZDownloadFileName).
+std::string freePath(const std::string& folder, const std::string& safeName) {
     std::string path = Glib::build_filename(folder, safeName);
     const std::string::size_type dot = safeName.rfind('.');
     const bool hasExtension = dot != std::string::npos && dot > 0;
@@ -116,7 +120,10 @@ private:
 
     static gboolean on_download_decide_destination(WebKitDownload* download, gchar* suggestedName, gpointer events) {
         const std::string folder = static_cast<EngineEvents*>(events)->m_owner.engineDownloadFolder();
-        const std::string name = Glib::path_get_basename(suggestedName ? suggestedName : "");
+        WebKitURIResponse* response = webkit_download_get_response(download);
+        const char* mimeType = response ? webkit_uri_response_get_mime_type(response) : nullptr;
+        const std::string name =
+            Q7ZDownloadFileName::safeFileName(suggestedName ? suggestedName : "", mimeType ? mimeType : "");
         const GCharPtr uri(g_filename_to_uri(freePath(folder, name).c_str(), nullptr, nullptr));
         if (uri) webkit_download_set_destination(download, uri.get());
         return TRUE;
@@ -134,14 +141,21 @@ private:
         const DownloadDataPtr record = recordOf(download);
         if (!record) return;
         record->setCountDataLenght(record->countDataLenght() + static_cast<std::int64_t>(length));
-        auto& owner = static_cast<EngineEvents*>(events)->m_owner;
-        owner.reloadTableView();
-        owner.updateLauncherProgress();
+        // Data comes every few kilobytes: the table and the launcher follow ten times a second at
+        // most, or a fast download would keep the main loop redrawing.
+        auto& self = *static_cast<EngineEvents*>(events);
+        const gint64 now = g_get_monotonic_time();
+        gint64& shown = self.m_lastShown[download];
+        if (now - shown < kProgressInterval) return;
+        shown = now;
+        self.m_owner.reloadTableView();
+        self.m_owner.updateLauncherProgress();
     }
 
     static void on_download_failed(WebKitDownload* download, GError* error, gpointer events) {
         auto& self = *static_cast<EngineEvents*>(events);
         self.m_failed.push_back(download);
+        self.m_lastShown.erase(download);
         if (!g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER))
             g_warning("the download of %s failed: %s",
                       webkit_uri_request_get_uri(webkit_download_get_request(download)), error ? error->message : "");
@@ -153,6 +167,7 @@ private:
     // Also emitted after a failure, which stands.
     static void on_download_finished(WebKitDownload* download, gpointer events) {
         auto& self = *static_cast<EngineEvents*>(events);
+        self.m_lastShown.erase(download);
         if (std::erase(self.m_failed, download) > 0) return;
         const DownloadDataPtr record = recordOf(download);
         if (record) record->setCurrentstatus(Q7ZDownloadStatus::Finished);
@@ -170,6 +185,8 @@ private:
     gulong m_startedHandler = 0;
     std::vector<WebKitDownload*> m_downloads;  // followed, not owned
     std::vector<WebKitDownload*> m_failed;
+    // When each running download's progress was last shown, in monotonic microseconds.
+    std::unordered_map<WebKitDownload*, gint64> m_lastShown;
 };
 
 Q7ZWebDownloads::Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher, Q7ZOrganisationPages pages,

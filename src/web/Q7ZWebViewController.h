@@ -46,6 +46,8 @@ public:
     std::string className() const override { return "Q7ZWebViewController"; }
     bool respondsToReloadWebView() const override { return true; }
     void reloadWebView() override;
+    bool respondsToShowDownloads() const override { return true; }
+    void showDownloads() override { m_downloads.showDownloaderWindow(); }
 
     EnterpriseInfo getEnterpriseInfo() override;
     void noticeEvent() override;

@@ -82,6 +82,11 @@ class Session(velloq_session.Session):
         answer must be pressed so: its accessible action would not return until then."""
         self.key("space", over=control)
 
+    def file_chooser(self):
+        """The file chooser dialog now open, waited for."""
+        return wait_for(lambda: next(window for window in self.application() if window.getRoleName() == "file chooser"
+                                     or self.find_all(window, "file chooser")), 20, "the file chooser")
+
     def _alerts(self):
         return [alert for window in self.application() for alert in self.find_all(window, "alert")]
 

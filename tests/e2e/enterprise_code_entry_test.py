@@ -41,8 +41,7 @@ class EntryScreen(Session):
     def choose_file(self, path):
         """Load, then the path typed into the file chooser's location, as a keyboard user does."""
         self.press_by_keyboard(self.button("m2159"))
-        chooser = wait_for(lambda: next(w for w in self.application() if w.getRoleName() == "file chooser"
-                                        or self.find_all(w, "file chooser")), 20, "the file chooser")
+        chooser = self.file_chooser()
         self.key("slash", over=chooser)  # opens the location field with "/" typed
         location = wait_for(lambda: next(t for t in self.find_all(chooser, "text") if t.queryText().characterCount),
                             10, "the location field")

@@ -38,13 +38,17 @@ FUZZ_TARGET(download_name) {
     server.setAnswer(answer + "\r\n" + std::string(kBody));
     const auto result = Q7ZPageDownload::fetch({server.address() + path.get()}, folder);
 
-    // A whole answer is always saved, under one plain UTF-8 name without control characters
-    // directly in the folder, and nothing else is left there.
+    // A whole answer is always saved, under one plain UTF-8 name, not hidden and without control
+    // characters, directly in the folder, and nothing else is left there.
     FUZZ_CHECK(result.outcome == Q7ZPageDownload::Result::Outcome::Saved && readFileText(result.savedPath) == kBody);
     const std::string name = fs::path(result.savedPath).filename();
     FUZZ_CHECK(result.savedPath == folder + "/" + name && name != "." && name != ".." && name.find('/') == name.npos);
     FUZZ_CHECK(g_utf8_validate(name.data(), static_cast<gssize>(name.size()), nullptr));
-    FUZZ_CHECK(std::none_of(name.begin(), name.end(), [](char c) { return g_ascii_iscntrl(c); }));
+    FUZZ_CHECK(name.front() != '.' &&
+               std::none_of(name.begin(), name.end(), [](char c) { return g_ascii_iscntrl(c); }));
+    for (const char* at = name.c_str(); *at; at = g_utf8_next_char(at))  // nor C1 or bidirectional controls
+        for (const auto& [low, high] : {std::pair{0x80u, 0x9Fu}, {0x202Au, 0x202Eu}, {0x2066u, 0x2069u}})
+            FUZZ_CHECK(g_utf8_get_char(at) < low || g_utf8_get_char(at) > high);
     FUZZ_CHECK(std::distance(fs::directory_iterator(folder), fs::directory_iterator()) == 1);
     fs::remove(result.savedPath);
 }

@@ -16,6 +16,7 @@
 #include <nlohmann/json.hpp>
 
 #include "common/PageScript.h"
+#include "downloads/window/Q7ZDownloaderWindow.h"
 #include "platform/Bundle.h"
 #include "platform/NotificationCenter.h"
 #include "settings/Q7ZSettingWindow.h"
@@ -341,12 +342,16 @@ TEST_F(WebHostTest, NavigationsNewWindowsAndResponsesAreDecidedAsThePolicySays) 
     EXPECT_EQ(addressOf(m_view), xml);
 }
 
-// Reload reaches the shown screen, and a replaced screen lives until the loop is idle; the main
-// window coming forward or going back reaches the page.
+// Reload and Downloads reach the shown screen, and a replaced screen lives until the loop is
+// idle; the main window coming forward or going back reaches the page.
 TEST_F(WebHostTest, ReloadFollowsTheShownScreenAndTheForegroundReachesThePage) {
     Q7ZMainWindow& window = s_screenHost->window();
     auto reload = Glib::RefPtr<Gio::SimpleAction>::cast_dynamic(window.lookup_action(Q7ZMainWindow::kReloadActionName));
-    ASSERT_TRUE(reload && reload->get_enabled());
+    auto downloads =
+        Glib::RefPtr<Gio::SimpleAction>::cast_dynamic(window.lookup_action(Q7ZMainWindow::kShowDownloadsActionName));
+    ASSERT_TRUE(reload && reload->get_enabled() && downloads && downloads->get_enabled());
+    downloads->activate();
+    EXPECT_EQ(shown<Q7ZDownloaderWindow>().size(), 1u);
     run("window.reloadMark = 1");
     reload->activate();
     ASSERT_TRUE(pumpUntil([&] { return run("typeof window.reloadMark") == "undefined"; }));
@@ -363,6 +368,7 @@ TEST_F(WebHostTest, ReloadFollowsTheShownScreenAndTheForegroundReachesThePage) {
     window.setContentViewController(std::move(owned));
     reload->activate();
     EXPECT_EQ(screen.reloads, 1);
+    EXPECT_FALSE(downloads->get_enabled());
     const int destroyedBefore = ReloadableScreen::s_destroyed;
     window.setContentViewController(std::make_unique<ReloadableScreen>());
     EXPECT_EQ(ReloadableScreen::s_destroyed, destroyedBefore);
