@@ -5,6 +5,7 @@
 
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
+#include "downloads/Q7ZPageDownload.h"
 #include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
 #include "onboarding/screens/Q7ZMultipleServerSelectViewController.h"
 #include "platform/Bundle.h"
@@ -215,6 +216,7 @@ void AppDelegate::requestRestart() {
 }
 
 void AppDelegate::applicationWillTerminate() {
+    Q7ZPageDownload::removePartialFiles();  // unfinished downloads leave nothing behind
     if (!m_isRestart) return;
     m_isRestart = false;
     startLoginItemHelper();

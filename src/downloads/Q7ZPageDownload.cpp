@@ -7,12 +7,14 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string_view>
 #include <utility>
 
 #include <curl/curl.h>
 #include <fcntl.h>
 #include <glib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "downloads/Q7ZDownloadFileName.h"
@@ -87,16 +89,33 @@ std::string collisionCandidate(const std::string& firstName, int counter) {
 
 // --- the temporary file ---------------------------------------------------------------------
 
+constexpr std::string_view kPartialFilePrefix = ".velloq-download-";
+constexpr std::size_t kPartialFileRandomChars = 6;  // mkostemp's XXXXXX
+
+// The partial files of the transfers running in this process, for removePartialFiles.
+struct PartialFiles {
+    std::mutex mutex;
+    std::set<std::string> paths;
+};
+
+PartialFiles& partialFiles() {
+    static PartialFiles files;
+    return files;
+}
+
 // An exclusively created hidden file in the destination folder, removed unless it was placed.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string& folder) : m_path(folder + "/.velloq-download-XXXXXX") {
+    explicit TemporaryFile(const std::string& folder)
+        : m_path(folder + "/" + std::string(kPartialFilePrefix) + std::string(kPartialFileRandomChars, 'X')) {
         m_fd = mkostemp(m_path.data(), O_CLOEXEC);
         if (m_fd < 0) m_path.clear();
+        track(true);
     }
     ~TemporaryFile() {
         closeFile();
         if (!m_path.empty()) ::unlink(m_path.c_str());
+        track(false);
     }
     TemporaryFile(const TemporaryFile&) = delete;
     TemporaryFile& operator=(const TemporaryFile&) = delete;
@@ -120,9 +139,18 @@ public:
         return fd < 0 || ::close(fd) == 0;
     }
     // The file now lives under another name: nothing left to remove.
-    void forget() { m_path.clear(); }
+    void forget() {
+        track(false);
+        m_path.clear();
+    }
 
 private:
+    void track(bool running) {
+        if (m_path.empty()) return;
+        std::lock_guard lock(partialFiles().mutex);
+        running ? void(partialFiles().paths.insert(m_path)) : void(partialFiles().paths.erase(m_path));
+    }
+
     std::string m_path;
     int m_fd = -1;
 };
@@ -295,4 +323,34 @@ Q7ZPageDownload::Result Q7ZPageDownload::fetch(const Request& request, const std
         return result;
     }
     return concludeAnswered(curl.get(), code, transfer, folder, std::move(result));
+}
+
+void Q7ZPageDownload::removePartialFiles() {
+    std::lock_guard lock(partialFiles().mutex);
+    for (const std::string& path : partialFiles().paths) ::unlink(path.c_str());
+    if (!partialFiles().paths.empty())
+        g_debug("%zu unfinished page downloads were abandoned", partialFiles().paths.size());
+    partialFiles().paths.clear();
+}
+
+int Q7ZPageDownload::removeLeftoverPartialFiles(const std::string& folder) {
+    GError* error = nullptr;
+    GDir* dir = g_dir_open(folder.c_str(), 0, &error);
+    const GErrorPtr failure(error);
+    if (!dir) return 0;
+    const std::unique_ptr<GDir, decltype(&g_dir_close)> entries(dir, g_dir_close);
+    int removed = 0;
+    while (const char* name = g_dir_read_name(dir)) {
+        const std::string_view entry(name);
+        if (!entry.starts_with(kPartialFilePrefix) ||
+            entry.size() != kPartialFilePrefix.size() + kPartialFileRandomChars)
+            continue;
+        const std::string path = folder + "/" + name;
+        std::lock_guard lock(partialFiles().mutex);  // a download of this run keeps its file
+        if (partialFiles().paths.contains(path)) continue;
+        struct stat status{};
+        if (lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && ::unlink(path.c_str()) == 0) ++removed;
+    }
+    if (removed > 0) g_debug("removed %d partial download files left in %s", removed, folder.c_str());
+    return removed;
 }

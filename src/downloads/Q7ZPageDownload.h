@@ -35,4 +35,12 @@ public:
     // Q7ZDownloadFileName::safeFileName with the answer's type; a taken name goes on as
     // name-1.ext, name-2.ext, and so on.
     static Result fetch(const Request& request, const std::string& folder);
+
+    // Removes the partial files of the downloads still running: the program is ending and they
+    // would never be finished. Any thread.
+    static void removePartialFiles();
+    // Removes what a program that ended without removePartialFiles (a crash) left in folder:
+    // only regular files named as this program names partial files, and none of this run's
+    // downloads. Any thread; answers how many went.
+    static int removeLeftoverPartialFiles(const std::string& folder);
 };

@@ -195,7 +195,11 @@ Q7ZWebDownloads::Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher, Q7ZO
       m_launcher(launcher),
       m_mainWindow(mainWindow),
       m_pages(std::move(pages)),
-      m_engineEvents(std::make_unique<EngineEvents>(*this)) {}
+      m_engineEvents(std::make_unique<EngineEvents>(*this)) {
+    // What a run that ended abruptly left in the folder, off the main thread.
+    Worker::start(m_workers, [folder = Q7ZAppSettingConfigSingleton::getInstance().downloadFileSavePath()](
+                                 const Worker::Link&) { Q7ZPageDownload::removeLeftoverPartialFiles(folder); });
+}
 
 Q7ZWebDownloads::~Q7ZWebDownloads() {
     if (m_downloaderWindow) m_downloaderWindow->setDownloaderDelegate(nullptr);

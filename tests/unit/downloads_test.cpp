@@ -128,6 +128,27 @@ TEST(DownloadFileName, TheAnswersNameIsReadByTheRfcsAndMadeSafe) {
     }
 }
 
+// A crash's partial files go from the folder (the program's own names, regular files only,
+// never a file of a download running now), and when the program ends the running ones' too.
+TEST_F(PageDownloadTest, PartialFilesLeftByACrashOrAtTheEndAreRemovedAndNothingElse) {
+    std::thread running([this] { EXPECT_EQ(fetch("downloads/slow?kib=64&ms=50").outcome, Outcome::Failed); });
+    std::string own;
+    for (int wait = 0; own.empty() && wait < 200; ++wait, std::this_thread::sleep_for(std::chrono::milliseconds(50)))
+        for (const std::string& name : files()) own = name;
+    ASSERT_FALSE(own.empty()) << "the slow download made no partial file";
+    const std::set<std::string> kept = {own,         ".velloq-download-abc",    "velloq-download-abc123",
+                                        "notes.txt", ".velloq-download-dir123", ".velloq-download-lnk123"};
+    for (const char* name : {".velloq-download-abc123", ".velloq-download-abc", "velloq-download-abc123", "notes.txt"})
+        writeFileText(folder / name, "x");
+    fs::create_directory(folder / ".velloq-download-dir123");
+    fs::create_symlink("notes.txt", folder / ".velloq-download-lnk123");
+    EXPECT_EQ(Q7ZPageDownload::removeLeftoverPartialFiles(folder), 1);
+    EXPECT_EQ(files(), kept);
+    Q7ZPageDownload::removePartialFiles();
+    running.join();
+    EXPECT_EQ(files().count(own) + files().count("slow.bin"), 0u);
+}
+
 TEST_F(PageDownloadTest, DownloadsOfOneNameFinishingTogetherKeepEveryFile) {
     std::vector<std::thread> threads;
     for (int index = 0; index < 4; ++index) threads.emplace_back([this] { fetch("downloads/large?mib=4"); });

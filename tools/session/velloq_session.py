@@ -255,7 +255,7 @@ class Session(Home):
         return self
 
     def ready(self):
-        self.window()
+        self.window(limit=40)  # a fresh start under load (sanitisers, tests side by side) is slow
 
     def text(self, key):
         return localized(self.language, key)
@@ -271,8 +271,8 @@ class Session(Home):
         return [window for window in self.application()
                 if window and window.getState().contains(self.atspi.STATE_SHOWING) and name in (None, window.name)]
 
-    def window(self, name=None):
-        return wait_for(lambda: self.windows(name)[0], 20, f"a window named {name!r}")
+    def window(self, name=None, limit=20.0):
+        return wait_for(lambda: self.windows(name)[0], limit, f"a window named {name!r}")
 
     def find_all(self, root, role, name=None, showing=True):
         """The controls under ROOT of ROLE (and NAME); a web page is searched only as ROOT."""
