@@ -255,6 +255,7 @@ bool Q7ZWebDownloads::isOrganisationDownload(WebKitURIRequest* request) const {
 std::optional<std::string> Q7ZWebDownloads::settlePageDownloadFolder() {
     const std::string configured = Q7ZAppSettingConfigSingleton::getInstance().downloadFileSavePath();
     m_fileSavePath = configured;
+    m_configuredFolder = configured;
     if (exists(configured) && g_access(configured.c_str(), W_OK) == 0) return configured;
     OpenPanelOptions options;
     options.canChooseFiles = false;
@@ -293,7 +294,8 @@ void Q7ZWebDownloads::pageDownloadDidEnd(const std::shared_ptr<Q7ZDownloadData>&
 
 std::string Q7ZWebDownloads::engineDownloadFolder() {
     auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
-    if (!m_fileSavePath) m_fileSavePath = settings.downloadFileSavePath();
+    if (!m_fileSavePath || settings.downloadFileSavePath() != m_configuredFolder)
+        m_fileSavePath = m_configuredFolder = settings.downloadFileSavePath();
     if (!exists(*m_fileSavePath)) {
         g_warning("the download folder %s does not exist; the default folder is used from now on",
                   m_fileSavePath->c_str());

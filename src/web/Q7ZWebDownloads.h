@@ -69,6 +69,8 @@ private:
     Q7ZOrganisationPages m_pages;
     Workspace m_workspace;
     std::optional<std::string> m_fileSavePath;
+    // The settings' folder when m_fileSavePath was decided: a folder chosen since takes over.
+    std::string m_configuredFolder;
     std::unique_ptr<Q7ZDownloaderWindow> m_downloaderWindow;
     std::unique_ptr<EngineEvents> m_engineEvents;
     // Hand-backs of fetches run only while this lives.
