@@ -33,6 +33,13 @@ bool exists(const std::string& path) { return g_file_test(path.c_str(), G_FILE_T
 
 Q7ZDownloadDataSingleton& registry() { return Q7ZDownloadDataSingleton::getInstance(); }
 
+// A finished file's size as it lies on disk (an answer sent in chunks announces none); otherwise
+// when it cannot be read.
+std::int64_t sizeOnDisk(const std::string& path, std::int64_t otherwise) {
+    GStatBuf status{};
+    return g_stat(path.c_str(), &status) == 0 ? static_cast<std::int64_t>(status.st_size) : otherwise;
+}
+
 // The engine refuses to replace a file: a taken name gets a number, "report-1.pdf". name is
 // already safe (Q7ZDownloadFileName).
 std::string freePath(const std::string& folder, const std::string& safeName) {
@@ -170,7 +177,10 @@ private:
         self.m_lastShown.erase(download);
         if (std::erase(self.m_failed, download) > 0) return;
         const DownloadDataPtr record = recordOf(download);
-        if (record) record->setCurrentstatus(Q7ZDownloadStatus::Finished);
+        if (record) {
+            record->setTotalDataLenght(sizeOnDisk(record->savePathString(), record->totalDataLenght()));
+            record->setCurrentstatus(Q7ZDownloadStatus::Finished);
+        }
         self.m_owner.reloadTableView();
         self.m_owner.updateLauncherProgress();
         if (record) announceFinishedFile(record->savePathString());
@@ -277,7 +287,7 @@ void Q7ZWebDownloads::fetchWithCookies(const Q7ZPageDownload::Request& request, 
         record->setRequestID(Q7ZACUtility::getUUIDString());
         if (result.outcome == Q7ZPageDownload::Result::Outcome::Saved) {
             record->setSavePathString(result.savedPath);
-            record->setTotalDataLenght(result.expectedSize);
+            record->setTotalDataLenght(sizeOnDisk(result.savedPath, result.expectedSize));
             record->setCurrentstatus(Q7ZDownloadStatus::Finished);
         } else {
             record->setCurrentstatus(Q7ZDownloadStatus::Failed);

@@ -85,13 +85,17 @@ TEST_F(WebDownloadsTest, AMissingFolderIsResetToTheDefaultByEngineDownloadsAndAs
 
 TEST_F(WebDownloadsTest, EngineDownloadsSaveIntoTheFolderShowProgressAndLogoutCancelsAndClearsThem) {
     // Named by its Content-Disposition, as the engine names it; twice, so the second is numbered;
-    // then into the folder the user has chosen in the settings since.
-    const std::pair<std::string, const char*> rows[] = {
-        {m_folder, "notes.txt"}, {m_folder, "notes-1.txt"}, {m_folder + "/chosen", "notes.txt"}};
-    for (std::size_t count = 1; const auto& [folder, name] : rows) {
+    // then into the folder the user has chosen in the settings since; an answer in chunks, which
+    // tells no size, shows the size it has on disk.
+    const std::tuple<std::string, const char*, const char*> rows[] = {
+        {m_folder, "notes.txt", "downloads/disposition"},
+        {m_folder, "notes-1.txt", "downloads/disposition"},
+        {m_folder + "/chosen", "notes.txt", "downloads/disposition"},
+        {m_folder + "/chosen", "oversized-stream", "test/oversized-stream?mib=1"}};
+    for (std::size_t count = 1; const auto& [folder, name, path] : rows) {
         fs::create_directories(folder);
         settings().setDownloadFileSavePath(folder);
-        webkit_web_view_download_uri(m_view, s_server->url("downloads/disposition").c_str());
+        webkit_web_view_download_uri(m_view, s_server->url(path).c_str());
         const auto finished = newestOf(count++);
         ASSERT_TRUE(pumpUntil([&] { return finished->currentstatus() == Q7ZDownloadStatus::Finished; }));
         EXPECT_EQ(finished->savePathString(), folder + "/" + name);
@@ -102,7 +106,7 @@ TEST_F(WebDownloadsTest, EngineDownloadsSaveIntoTheFolderShowProgressAndLogoutCa
     // A slow one runs while the launcher shows its progress; logout cancels it and clears both.
     LauncherEntry& launcher = s_screenHost->launcher();
     webkit_web_view_download_uri(m_view, s_server->url("downloads/slow?kib=256&ms=100").c_str());
-    const auto running = newestOf(4);
+    const auto running = newestOf(5);
     ASSERT_TRUE(pumpUntil([&] { return running->countDataLenght() > 0 && launcher.progress().value_or(0) > 0; }));
     EXPECT_LT(*launcher.progress(), 1.0);
     m_dialogs.answerAlert(0);
