@@ -90,7 +90,16 @@ std::string collisionCandidate(const std::string& firstName, int counter) {
 // --- the temporary file ---------------------------------------------------------------------
 
 constexpr std::string_view kPartialFilePrefix = ".velloq-download-";
-constexpr std::size_t kPartialFileRandomChars = 6;  // mkostemp's XXXXXX
+constexpr std::size_t kPartialFileRandomChars = 6;  // letters and digits after the prefix
+
+constexpr int kMaxCreateAttempts = 100;
+
+std::string randomName(std::size_t length) {
+    static constexpr std::string_view kCharacters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string name;
+    for (std::size_t i = 0; i < length; ++i) name += kCharacters[g_random_int_range(0, kCharacters.size())];
+    return name;
+}
 
 // The partial files of the transfers running in this process, for removePartialFiles.
 struct PartialFiles {
@@ -106,9 +115,14 @@ PartialFiles& partialFiles() {
 // An exclusively created hidden file in the destination folder, removed unless it was placed.
 class TemporaryFile {
 public:
-    explicit TemporaryFile(const std::string& folder)
-        : m_path(folder + "/" + std::string(kPartialFilePrefix) + std::string(kPartialFileRandomChars, 'X')) {
-        m_fd = mkostemp(m_path.data(), O_CLOEXEC);
+    // Created with mode 0666, which the umask narrows as for any file the user makes (mkstemp's
+    // 0600 would leave the finished file unreadable to the user's group).
+    explicit TemporaryFile(const std::string& folder) {
+        for (int attempt = 0; m_fd < 0 && attempt < kMaxCreateAttempts; ++attempt) {
+            m_path = folder + "/" + std::string(kPartialFilePrefix) + randomName(kPartialFileRandomChars);
+            m_fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (m_fd < 0 && errno != EEXIST) break;
+        }
         if (m_fd < 0) m_path.clear();
         track(true);
     }

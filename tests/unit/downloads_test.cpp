@@ -9,6 +9,7 @@
 // handles may stand for one engine transfer.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <memory>
@@ -66,6 +67,7 @@ TEST_F(PageDownloadTest, SavesOnlyA200WholeWithItsAnnouncedSize) {
         {serverUrl("downloads/large?mib=3"), Outcome::Saved, 200, {"large.bin"}},
         {serverUrl("downloads/disposition"), Outcome::Saved, 200, {"notes.txt"}},
     };
+    const mode_t umaskBefore = umask(027);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.url);
         const auto result = Q7ZPageDownload::fetch({.url = row.url}, folder);
@@ -74,8 +76,10 @@ TEST_F(PageDownloadTest, SavesOnlyA200WholeWithItsAnnouncedSize) {
         EXPECT_EQ(files(), row.files);
         if (row.outcome != Outcome::Saved) continue;
         EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(result.savedPath)), result.expectedSize);
+        EXPECT_EQ(fs::status(result.savedPath).permissions(), fs::perms(0640)) << "0666 within the umask 027";
         fs::remove(result.savedPath);
     }
+    umask(umaskBefore);
 }
 
 TEST_F(PageDownloadTest, NamesTheFileByShowNameDecodedTwiceAndKeptInsideTheFolder) {
