@@ -27,6 +27,7 @@ namespace {
 using CurlHandle = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
 using CurlUrl = std::unique_ptr<CURLU, decltype(&curl_url_cleanup)>;
 using CurlText = std::unique_ptr<char, decltype(&curl_free)>;
+using CurlHeaders = std::unique_ptr<curl_slist, decltype(&curl_slist_free_all)>;
 using Outcome = Q7ZPageDownload::Result::Outcome;
 
 constexpr long kMaxRedirects = 10;
@@ -185,11 +186,22 @@ std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* use
 
 bool isHeaderTextSafe(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == text.npos; }
 
-void applyRequestOptions(CURL* curl, const Q7ZPageDownload::Request& request) {
+// The cookies are the address's: as a header of our own, which libcurl does not send on to
+// another host a redirect leads to (CURLOPT_COOKIE would go to every host).
+void applyRequestOptions(CURL* curl, const Q7ZPageDownload::Request& request, CurlHeaders& headers) {
     curl_easy_setopt(curl, CURLOPT_URL, request.url.c_str());
     curl_easy_setopt(curl, CURLOPT_PROXY, DesktopProxy::forUrl(request.url).c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
-    if (!request.cookieHeader.empty()) curl_easy_setopt(curl, CURLOPT_COOKIE, request.cookieHeader.c_str());
+    if (!request.cookieHeader.empty()) {
+        if (curl_slist* appended = curl_slist_append(headers.get(), ("Cookie: " + request.cookieHeader).c_str())) {
+            (void)headers.release();
+            headers.reset(appended);
+        }
+        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
+    }
+    // A download asked for over https is never handed to plain http by a redirect.
+    const bool secure = g_str_has_prefix(request.url.c_str(), "https:");
+    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
     if (!request.userAgent.empty()) curl_easy_setopt(curl, CURLOPT_USERAGENT, request.userAgent.c_str());
     if (!request.referer.empty()) curl_easy_setopt(curl, CURLOPT_REFERER, request.referer.c_str());
 }
@@ -198,7 +210,6 @@ void applyRequestOptions(CURL* curl, const Q7ZPageDownload::Request& request) {
 // the connect time-out and the low-speed limit instead.
 void applyTransportOptions(CURL* curl, char* errorBuffer) {
     curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(curl, CURLOPT_MAXREDIRS, kMaxRedirects);
     curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);  // time-outs without SIGALRM: safe on any thread
@@ -321,7 +332,8 @@ Q7ZPageDownload::Result Q7ZPageDownload::fetch(const Request& request, const std
         return result;
     }
     Transfer transfer{request, BodySink{file}};
-    applyRequestOptions(curl.get(), request);
+    CurlHeaders headers(nullptr, curl_slist_free_all);  // until the transfer has ended
+    applyRequestOptions(curl.get(), request, headers);
     applyTransportOptions(curl.get(), transfer.errorBuffer);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &transfer.sink);

@@ -82,6 +82,25 @@ TEST_F(PageDownloadTest, SavesOnlyA200WholeWithItsAnnouncedSize) {
     umask(umaskBefore);
 }
 
+// The page's cookies go to the address's own host, through a redirect too, but not on to
+// another host a redirect leads to (the echo answer shows the headers that arrived).
+TEST_F(PageDownloadTest, CookiesGoOnlyToTheAddresssOwnHost) {
+    std::string elsewhere = serverUrl("test/echo");
+    elsewhere.replace(elsewhere.find("127.0.0.1"), 9, "localhost");
+    const auto redirectTo = [](const std::string& url) {
+        return serverUrl("test/redirect?to=" +
+                         std::string(GCharPtr(g_uri_escape_string(url.c_str(), nullptr, 0)).get()));
+    };
+    const std::pair<std::string, bool> rows[] = {
+        {serverUrl("test/echo"), true}, {redirectTo(serverUrl("test/echo")), true}, {redirectTo(elsewhere), false}};
+    for (const auto& [url, sent] : rows) {
+        const auto result = Q7ZPageDownload::fetch({.url = url, .cookieHeader = "session=s3cret"}, folder);
+        ASSERT_EQ(result.outcome, Outcome::Saved) << url;
+        EXPECT_EQ(readFileText(result.savedPath).find("s3cret") != std::string::npos, sent) << url;
+        fs::remove(result.savedPath);
+    }
+}
+
 TEST_F(PageDownloadTest, NamesTheFileByShowNameDecodedTwiceAndKeptInsideTheFolder) {
     const std::pair<std::string, std::string> rows[] = {
         {"Meeting%2520files%2520%25E6%259C%2583%25E8%25AD%25B0.zip", "Meeting files 會議.zip"},
