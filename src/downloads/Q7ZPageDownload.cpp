@@ -193,10 +193,7 @@ void applyRequestOptions(CURL* curl, const Q7ZPageDownload::Request& request, Cu
     curl_easy_setopt(curl, CURLOPT_PROXY, DesktopProxy::forUrl(request.url).c_str());
     curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
     if (!request.cookieHeader.empty()) {
-        if (curl_slist* appended = curl_slist_append(headers.get(), ("Cookie: " + request.cookieHeader).c_str())) {
-            (void)headers.release();
-            headers.reset(appended);
-        }
+        headers.reset(curl_slist_append(nullptr, ("Cookie: " + request.cookieHeader).c_str()));
         curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers.get());
     }
     // A download asked for over https is never handed to plain http by a redirect.
@@ -360,9 +357,7 @@ void Q7ZPageDownload::removePartialFiles() {
 }
 
 int Q7ZPageDownload::removeLeftoverPartialFiles(const std::string& folder) {
-    GError* error = nullptr;
-    GDir* dir = g_dir_open(folder.c_str(), 0, &error);
-    const GErrorPtr failure(error);
+    GDir* dir = g_dir_open(folder.c_str(), 0, nullptr);  // no folder, nothing left in it
     if (!dir) return 0;
     const std::unique_ptr<GDir, decltype(&g_dir_close)> entries(dir, g_dir_close);
     int removed = 0;

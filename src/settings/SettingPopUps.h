@@ -1,7 +1,7 @@
 #pragma once
 // How the settings window dresses its pop-ups: items drawn in black and cut short with an
-// ellipsis to the pop-up's fixed width while the menu shows them whole, and, for the two path pop-ups, an icon before the
-// file's name.
+// ellipsis to the pop-up's fixed width while the menu shows them whole, and, for the two path
+// pop-ups, an icon before the file's name.
 
 #include <string>
 

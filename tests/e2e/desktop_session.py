@@ -8,6 +8,7 @@ window through the X server as a window manager does."""
 import functools
 import os
 import sys
+import time
 
 BINARY_DIR = os.environ.get("VELLOQ_BINARY_DIR", "")
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__)))),
@@ -81,6 +82,15 @@ class Session(velloq_session.Session):
         """Focuses CONTROL and presses space. A control whose handler waits for a dialog's
         answer must be pressed so: its accessible action would not return until then."""
         self.key("space", over=control)
+
+    def shot(self, name):
+        """Saves the screen, once drawn, as <build>/screenshots/NAME-<language>[@2x].png for a
+        person to look at."""
+        folder = os.path.join(BINARY_DIR, "screenshots")
+        os.makedirs(folder, exist_ok=True)
+        time.sleep(0.5)  # drawn, not only mapped
+        scale = "" if os.environ.get("GDK_SCALE", "1") == "1" else "@2x"
+        self.screenshot(os.path.join(folder, f"{name}-{self.language}{scale}.png"))
 
     def file_chooser(self):
         """The file chooser dialog now open, waited for."""

@@ -18,9 +18,8 @@ import threading
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import BINARY_DIR, DemoServer, Session, isolate, servers, wait_for  # noqa: E402
+from desktop_session import DemoServer, Session, isolate, servers, wait_for  # noqa: E402
 
-SCREENSHOTS = os.path.join(BINARY_DIR, "screenshots")
 DOWN_PORT, SILENT_PORT, TLS_PORT = 18490, 18491, 18492
 
 
@@ -108,7 +107,7 @@ class ErrorPageTest(unittest.TestCase):
             with self.subTest(key=key, language=language), ErrorPageSession(base, language, timeout) as session:
                 button, texts = session.error_page()
                 self.assertEqual(texts[:2], [session.text("LoadFailedTitle"), message(session, key, host)])
-                session.screenshot(os.path.join(SCREENSHOTS, f"error-page-{key}-{language}.png"))
+                session.shot(f"error-page-{key}")
                 if not recovery:
                     continue
                 with DemoServer(port=DOWN_PORT):
@@ -128,7 +127,7 @@ class ErrorPageTest(unittest.TestCase):
             for expected in (session.text("CertificateSubject"), "O=Velloq Demo", fingerprint,
                              session.text("CertificateUnknownAuthority")):
                 self.assertTrue(any(expected in text for text in texts), expected)
-            session.screenshot(os.path.join(SCREENSHOTS, "error-page-certificate-en-US.png"))
+            session.shot("error-page-certificate")
 
     def test_an_ended_web_process_is_reloaded_once_and_a_second_end_shows_the_error_page(self):
         with ErrorPageSession("http://127.0.0.1:18480/") as session:
@@ -142,6 +141,5 @@ class ErrorPageTest(unittest.TestCase):
 
 if __name__ == "__main__":
     isolate()
-    os.makedirs(SCREENSHOTS, exist_ok=True)
     answer_every_name_unknown()
     unittest.main()

@@ -6,15 +6,13 @@ language to <build>/screenshots/ for a person to look at."""
 import os
 import socket
 import sys
-import time
 import unittest
 from unittest import mock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import BINARY_DIR, DEMO_BASE, Session, isolate, wait_for  # noqa: E402
+from desktop_session import DEMO_BASE, Session, isolate, wait_for  # noqa: E402
 
 NO_SERVER = -999
-SCREENSHOTS = os.path.join(BINARY_DIR, "screenshots")
 
 
 def server_list(*organisations):
@@ -39,12 +37,6 @@ class SelectionScreen(Session):
 
     def logo_width(self):
         return self.find("icon").queryImage().getImageSize()[0]
-
-    def shot(self, name):
-        os.makedirs(SCREENSHOTS, exist_ok=True)
-        time.sleep(0.5)  # drawn, not only mapped
-        scale = "" if os.environ.get("GDK_SCALE", "1") == "1" else "@2x"
-        self.screenshot(os.path.join(SCREENSHOTS, f"{name}-{self.language}{scale}.png"))
 
     def alert_shot(self, name, key):
         """The alert now showing says KEY's text: saved as NAME and answered with its OK."""

@@ -8,14 +8,12 @@ import json
 import os
 import shutil
 import sys
-import time
 import unittest
 from unittest import mock
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import BINARY_DIR, DEMO_BASE, Session, isolate, wait_for  # noqa: E402
+from desktop_session import DEMO_BASE, Session, isolate, wait_for  # noqa: E402
 
-SCREENSHOTS = os.path.join(BINARY_DIR, "screenshots")
 NAMES = ["Acme Group Taipei Office", "Acme Group Tainan Office",
          "Acme Group Kaohsiung Harbour District Customer Service Centre"]
 
@@ -40,11 +38,6 @@ class SettingsWindow(Session):
     def control(self, role, key):
         return self.find(role, self.text(key), root=self.settings)
 
-    def shot(self, name):
-        os.makedirs(SCREENSHOTS, exist_ok=True)
-        time.sleep(0.5)  # drawn, not only mapped
-        self.screenshot(os.path.join(SCREENSHOTS, f"{name}-{self.language}{self.suffix}.png"))
-
 
 class SettingsWindowTest(unittest.TestCase):
     def test_whole_server_names_and_a_failed_save_told_in_each_language_and_scale(self):
@@ -52,7 +45,6 @@ class SettingsWindowTest(unittest.TestCase):
             for language in ("en-US", "zh-TW", "zh-CN"):
                 with self.subTest(language=language, scale=scale), mock.patch.dict(os.environ, GDK_SCALE=scale), \
                         SettingsWindow(language) as window:
-                    window.suffix = "" if scale == "1" else "@2x"
                     window.shot("settings-window")
                     picker = window.control("combo box", "m283")
                     window.press(picker)  # opens its menu

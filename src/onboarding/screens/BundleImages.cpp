@@ -3,6 +3,7 @@
 #include <gdk/gdk.h>
 #include <glib.h>
 
+#include "controls/StretchableImage.h"
 #include "platform/Bundle.h"
 
 namespace BundleImages {
@@ -28,6 +29,20 @@ Cairo::RefPtr<Cairo::Surface> surfaceAtScale(const Glib::RefPtr<Gdk::Pixbuf>& im
     if (!image) return {};
     cairo_surface_t* surface = gdk_cairo_surface_create_from_pixbuf(image->gobj(), imageScale(scale), nullptr);
     return Cairo::RefPtr<Cairo::Surface>(new Cairo::Surface(surface, true));
+}
+
+Cairo::RefPtr<Cairo::Surface> surfaceNamed(const std::string& name, int scale) {
+    return surfaceAtScale(imageNamed(name, scale), scale);
+}
+
+Cairo::RefPtr<Cairo::Surface> stretchedSurfaceNamed(const std::string& name, int width, int height, int cap,
+                                                    int scale) {
+    const int pixels = imageScale(scale);
+    const int capPixels = cap * pixels;
+    return surfaceAtScale(
+        StretchableImage::stretchableImageWithSize(imageNamed(name, pixels), width * pixels, height * pixels,
+                                                   {capPixels, capPixels, capPixels, capPixels}),
+        pixels);
 }
 
 }  // namespace BundleImages

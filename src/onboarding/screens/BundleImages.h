@@ -16,5 +16,10 @@ Glib::RefPtr<Gdk::Pixbuf> imageNamed(const std::string& name, int scale = 1);
 int imageScale(int scaleFactor);
 // image, made for scale, as a surface GTK draws at 1/scale of its pixel size: no blur at scale 2.
 Cairo::RefPtr<Cairo::Surface> surfaceAtScale(const Glib::RefPtr<Gdk::Pixbuf>& image, int scale);
+// The image for scale as such a surface; empty when the image is.
+Cairo::RefPtr<Cairo::Surface> surfaceNamed(const std::string& name, int scale);
+// The image for scale stretched to width × height points, its corners (cap points on each side)
+// kept as drawn, as such a surface; empty when the image is.
+Cairo::RefPtr<Cairo::Surface> stretchedSurfaceNamed(const std::string& name, int width, int height, int cap, int scale);
 
 }  // namespace BundleImages

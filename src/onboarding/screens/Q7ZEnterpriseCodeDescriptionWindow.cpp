@@ -68,8 +68,8 @@ void Q7ZEnterpriseCodeDescriptionWindow::layoutSubviews() {
 
 void Q7ZEnterpriseCodeDescriptionWindow::placeCloseButton() {
     const int scale = BundleImages::imageScale(get_scale_factor());
-    m_closeButtonImage = BundleImages::surfaceAtScale(BundleImages::imageNamed("btn_close", scale), scale);
-    m_closeButtonPressedImage = BundleImages::surfaceAtScale(BundleImages::imageNamed("btn_close_press", scale), scale);
+    m_closeButtonImage = BundleImages::surfaceNamed("btn_close", scale);
+    m_closeButtonPressedImage = BundleImages::surfaceNamed("btn_close_press", scale);
     m_closeImage = Gtk::make_managed<Gtk::Image>();
     if (m_closeButtonImage) m_closeImage->set(m_closeButtonImage);
     auto* button = Gtk::make_managed<Q7ZCursorButton>();

@@ -4,7 +4,6 @@
 
 #include <gdkmm/general.h>
 
-#include "controls/StretchableImage.h"
 #include "onboarding/screens/BundleImages.h"
 
 namespace {
@@ -25,14 +24,6 @@ void addRoundedRectangle(const Cairo::RefPtr<Cairo::Context>& context, double x,
     context->close_path();
 }
 
-Cairo::RefPtr<Cairo::Surface> loadFrame(const std::string& imageName, int width, int height, int scale) {
-    const auto image = BundleImages::imageNamed(imageName, scale);
-    const int cap = kCapInset * scale;
-    const auto stretched =
-        StretchableImage::stretchableImageWithSize(image, width * scale, height * scale, {cap, cap, cap, cap});
-    return BundleImages::surfaceAtScale(stretched, scale);
-}
-
 }  // namespace
 
 Q7ZInputRectImageView::Q7ZInputRectImageView(const std::string& imageName, int width, int height)
@@ -48,7 +39,7 @@ void Q7ZInputRectImageView::setBackgroundColor(std::optional<Gdk::RGBA> color) {
 bool Q7ZInputRectImageView::on_draw(const Cairo::RefPtr<Cairo::Context>& context) {
     const int scale = BundleImages::imageScale(get_scale_factor());
     if (scale != m_frameScale) {
-        m_frame = loadFrame(m_imageName, m_width, m_height, scale);
+        m_frame = BundleImages::stretchedSurfaceNamed(m_imageName, m_width, m_height, kCapInset, scale);
         m_frameScale = scale;
     }
     if (m_frame) {

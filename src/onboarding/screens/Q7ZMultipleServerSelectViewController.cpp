@@ -11,7 +11,6 @@
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "config/SynchronousTask.h"
-#include "controls/StretchableImage.h"
 #include "controls/StyleSheets.h"
 #include "onboarding/screens/BundleImages.h"
 #include "platform/Bundle.h"
@@ -35,13 +34,8 @@ constexpr int kNextButtonTop = 20;
 constexpr int kNextButtonCap = 6;
 constexpr int kLinkMargin = 25;
 
-// Stretched at scale pixels per point, its corners kept as drawn.
 Cairo::RefPtr<Cairo::Surface> nextButtonImage(const std::string& name, int scale) {
-    const auto image = BundleImages::imageNamed(name, scale);
-    const int cap = kNextButtonCap * scale;
-    const auto stretched =
-        StretchableImage::stretchableImageWithSize(image, kRowWidth * scale, kRowHeight * scale, {cap, cap, cap, cap});
-    return BundleImages::surfaceAtScale(stretched, scale);
+    return BundleImages::stretchedSurfaceNamed(name, kRowWidth, kRowHeight, kNextButtonCap, scale);
 }
 
 // Decodes the image at its size, or scaled down proportionally to fit the logo's place, so a
@@ -76,8 +70,7 @@ void Q7ZMultipleServerSelectViewController::viewDidLoad() {
     m_rootView.add(m_contentView);
 
     m_imageScale = BundleImages::imageScale(m_host.mainWindow().get_scale_factor());
-    m_logoImageView.set(
-        BundleImages::surfaceAtScale(BundleImages::imageNamed("logo_velloq", m_imageScale), m_imageScale));
+    m_logoImageView.set(BundleImages::surfaceNamed("logo_velloq", m_imageScale));
     m_logoImageView.set_size_request(kLogoWidth, kLogoHeight);
     m_logoImageView.set_margin_top(kLogoTop);
     m_contentView.pack_start(m_logoImageView, Gtk::PACK_SHRINK);
