@@ -2,11 +2,14 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <memory>
 #include <utility>
 
+#include <fcntl.h>
 #include <glib.h>
 #include <libsoup/soup.h>
+#include <unistd.h>
 
 #include "platform/GObjectPtr.h"
 
@@ -15,6 +18,8 @@ namespace Q7ZDownloadFileName {
 namespace {
 
 constexpr const char* kFallbackFileName = "download";
+// The longest file name the usual Linux file systems take (NAME_MAX), in bytes.
+constexpr std::size_t kMaxFileNameBytes = 255;
 
 // GLib knows which types a file name suggests but not the other way round: the usual
 // extension of the types answers commonly carry without a name.
@@ -66,6 +71,13 @@ std::string withoutDroppedCharacters(std::string_view name) {
     return kept;
 }
 
+// The longest start of valid UTF-8 text that ends on a whole character within limit bytes.
+std::string_view utf8Prefix(std::string_view text, std::size_t limit) {
+    if (text.size() <= limit) return text;
+    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80) --limit;
+    return text.substr(0, limit);
+}
+
 }  // namespace
 
 std::optional<std::string> fromContentDisposition(const std::string& header) {
@@ -87,6 +99,33 @@ std::string safeFileName(std::string_view name, std::string_view mimeType) {
     if (kept.empty()) kept = kFallbackFileName;
     if (kept.find('.') == std::string::npos) kept += extensionOf(mimeType);
     return kept;
+}
+
+// An extension too long to keep with the counter is taken as part of the stem.
+std::string numbered(const std::string& firstName, int counter) {
+    const std::string suffix = counter == 0 ? "" : "-" + std::to_string(counter);
+    const auto dot = firstName.rfind('.');
+    const bool hasExtension = dot != std::string::npos && dot != 0 && dot + 1 != firstName.size() &&
+                              firstName.size() - dot + suffix.size() < kMaxFileNameBytes;
+    const std::string_view name(firstName);
+    const std::string_view extension = hasExtension ? name.substr(dot) : std::string_view();
+    const std::string_view stem = hasExtension ? name.substr(0, dot) : name;
+    return std::string(utf8Prefix(stem, kMaxFileNameBytes - suffix.size() - extension.size())) + suffix +
+           std::string(extension);
+}
+
+// O_EXCL fails on any existing name, a symbolic link included, without following it.
+std::optional<std::string> claimFreePath(const std::string& folder, const std::string& firstName) {
+    for (int counter = 0; counter <= kMaxNumberedNames; ++counter) {
+        std::string path = folder + "/" + numbered(firstName, counter);
+        const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return path;
+        }
+        if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 }  // namespace Q7ZDownloadFileName

@@ -20,4 +20,17 @@ std::optional<std::string> fromContentDisposition(const std::string& header);
 // mimeType ("application/json": ".json") when it has one.
 std::string safeFileName(std::string_view name, std::string_view mimeType = {});
 
+// The names a download tries in turn when the first is taken: counter 0 is firstName itself,
+// then "<stem>-<counter>.<extension>". A leading dot starts no extension; a name longer than a
+// file name may be (255 bytes) loses the end of its stem, so it keeps its extension.
+std::string numbered(const std::string& firstName, int counter);
+
+// Past this many numbered names a folder is treated as unusable rather than searched on.
+constexpr int kMaxNumberedNames = 10000;
+
+// Claims the first free numbered name of firstName in folder by creating an empty file there
+// exclusively (mode 0666 narrowed by the umask), so nothing that was there (a file, a link, even
+// a dangling one) is ever replaced. The path; nullopt (errno set) when none could be created.
+std::optional<std::string> claimFreePath(const std::string& folder, const std::string& firstName);
+
 }  // namespace Q7ZDownloadFileName

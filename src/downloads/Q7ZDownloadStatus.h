@@ -11,3 +11,12 @@ enum class Q7ZDownloadStatus : std::uint64_t {
     Failed = 3,       // failed or cancelled
     FileMissing = 4,  // finished, but the file has gone since
 };
+
+// Why a Failed record failed, as its row says.
+enum class Q7ZDownloadFailure {
+    None,
+    Cancelled,  // the user cancelled it, or logged out
+    Network,    // no answer, or the connection broke off
+    Server,     // the server answered, but not with the file
+    Disk,       // the file could not be written
+};

@@ -37,10 +37,6 @@ constexpr long kLowSpeedBytesPerSecond = 1;
 constexpr long kLowSpeedSeconds = 60;
 // Large reads mean few write calls: loopback transfers are bound by them, not by the network.
 constexpr long kReceiveBufferBytes = 512 * 1024;
-// Past this many numbered names the folder is treated as unusable rather than searched on.
-constexpr int kMaxCollisionCounter = 10000;
-// The longest file name the usual Linux file systems take (NAME_MAX), in bytes.
-constexpr std::size_t kMaxFileNameBytes = 255;
 
 void initialiseCurlOnce() {
     static std::once_flag once;
@@ -63,29 +59,6 @@ std::string decodedOrSame(const std::string& text) {
 // (with the extension of its type when it has none).
 std::string fileNameForAnnouncedName(const std::string& name, const char* contentType) {
     return Q7ZDownloadFileName::safeFileName(decodedOrSame(decodedOrSame(name)), contentType ? contentType : "");
-}
-
-// The longest start of valid UTF-8 text that ends on a whole character within limit bytes.
-std::string_view utf8Prefix(std::string_view text, std::size_t limit) {
-    if (text.size() <= limit) return text;
-    while (limit > 0 && (static_cast<unsigned char>(text[limit]) & 0xC0) == 0x80) --limit;
-    return text.substr(0, limit);
-}
-
-// The first name, then "<stem>-<counter>.<extension>". A leading dot starts no extension:
-// ".profile" goes on as ".profile-1", and a name without extension gets no trailing dot.
-// A name longer than a file name may be loses the end of its stem, so it is still saved with
-// its extension; an extension too long to keep is taken as part of the stem.
-std::string collisionCandidate(const std::string& firstName, int counter) {
-    const std::string suffix = counter == 0 ? "" : "-" + std::to_string(counter);
-    const auto dot = firstName.rfind('.');
-    const bool hasExtension = dot != std::string::npos && dot != 0 && dot + 1 != firstName.size() &&
-                              firstName.size() - dot + suffix.size() < kMaxFileNameBytes;
-    const std::string_view name(firstName);
-    const std::string_view extension = hasExtension ? name.substr(dot) : std::string_view();
-    const std::string_view stem = hasExtension ? name.substr(0, dot) : name;
-    return std::string(utf8Prefix(stem, kMaxFileNameBytes - suffix.size() - extension.size())) + suffix +
-           std::string(extension);
 }
 
 // --- the temporary file ---------------------------------------------------------------------
@@ -170,18 +143,6 @@ private:
     int m_fd = -1;
 };
 
-struct BodySink {
-    TemporaryFile& file;
-    int writeError = 0;
-};
-
-std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* userdata) {
-    auto* sink = static_cast<BodySink*>(userdata);
-    if (sink->file.write(data, size * count)) return size * count;
-    sink->writeError = errno ? errno : EIO;
-    return 0;
-}
-
 // --- the transfer ---------------------------------------------------------------------------
 
 bool isHeaderTextSafe(std::string_view text) { return text.find_first_of(std::string_view("\r\n\0", 3)) == text.npos; }
@@ -245,6 +206,50 @@ std::string announcedName(CURL* curl) {
     return lastPathComponentOf(effectiveUrl);
 }
 
+// The file's safe first name, as the answer (after redirects) announces it.
+std::string safeAnnouncedName(CURL* curl) {
+    char* contentType = nullptr;
+    curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
+    return fileNameForAnnouncedName(announcedName(curl), contentType);
+}
+
+constexpr gint64 kReportInterval = G_USEC_PER_SEC / 10;
+
+// Where the body goes, and who follows it.
+struct BodySink {
+    TemporaryFile& file;
+    CURL* curl;
+    Q7ZPageDownload::Progress* progress;
+    int writeError = 0;
+    std::string fileName{};  // once the file's answer has begun to arrive
+    gint64 lastReport = 0;
+};
+
+// Bodies of redirects are not written: the first write is the last answer's.
+std::size_t writeBody(char* data, std::size_t size, std::size_t count, void* userdata) {
+    auto* sink = static_cast<BodySink*>(userdata);
+    if (sink->fileName.empty()) {
+        long status = 0;
+        curl_easy_getinfo(sink->curl, CURLINFO_RESPONSE_CODE, &status);
+        if (status == 200) sink->fileName = safeAnnouncedName(sink->curl);
+    }
+    if (sink->file.write(data, size * count)) return size * count;
+    sink->writeError = errno ? errno : EIO;
+    return 0;
+}
+
+// Non-zero stops the transfer (CURLE_ABORTED_BY_CALLBACK).
+int followTransfer(void* userdata, curl_off_t expected, curl_off_t received, curl_off_t, curl_off_t) {
+    auto* sink = static_cast<BodySink*>(userdata);
+    if (sink->progress->cancelled) return 1;
+    if (!sink->progress->report || sink->fileName.empty()) return 0;
+    const gint64 now = g_get_monotonic_time();
+    if (now - sink->lastReport < kReportInterval) return 0;
+    sink->lastReport = now;
+    sink->progress->report(sink->fileName, received, expected > 0 ? expected : -1);
+    return 0;
+}
+
 // What one transfer leaves for judging its outcome.
 struct Transfer {
     const Q7ZPageDownload::Request& request;
@@ -270,8 +275,8 @@ bool moveWithoutReplacing(const std::string& from, const std::string& to) {
 // The path the file was placed at; nullopt (errno set) when no name could be claimed.
 std::optional<std::string> placeUnderFreeName(TemporaryFile& file, const std::string& folder,
                                               const std::string& firstName) {
-    for (int counter = 0; counter <= kMaxCollisionCounter; ++counter) {
-        const std::string path = folder + "/" + collisionCandidate(firstName, counter);
+    for (int counter = 0; counter <= Q7ZDownloadFileName::kMaxNumberedNames; ++counter) {
+        const std::string path = folder + "/" + Q7ZDownloadFileName::numbered(firstName, counter);
         if (moveWithoutReplacing(file.path(), path)) {
             file.forget();
             return path;
@@ -286,22 +291,28 @@ Q7ZPageDownload::Result concludeAnswered(CURL* curl, CURLcode code, const Transf
                                          Q7ZPageDownload::Result result) {
     const auto& request = transfer.request;
     result.outcome = Outcome::Failed;
-    if (code != CURLE_OK) {
-        warnAbout(request, "transfer failed: " + (transfer.sink.writeError ? std::strerror(transfer.sink.writeError)
-                                                                           : transfer.curlMessage(code)));
+    result.fileName = transfer.sink.fileName;
+    if (code == CURLE_ABORTED_BY_CALLBACK) {
+        result.failure = Q7ZDownloadFailure::Cancelled;
+    } else if (code != CURLE_OK) {
+        const int writeError = transfer.sink.writeError;
+        warnAbout(request, "transfer failed: " + (writeError ? std::strerror(writeError) : transfer.curlMessage(code)));
+        result.failure = writeError ? Q7ZDownloadFailure::Disk : Q7ZDownloadFailure::Network;
     } else if (result.statusCode != 200) {
         warnAbout(request, "answered with status " + std::to_string(result.statusCode));
+        result.failure = Q7ZDownloadFailure::Server;
     } else if (transfer.closeError) {
         warnAbout(request, std::string("cannot write the file: ") + std::strerror(transfer.closeError));
+        result.failure = Q7ZDownloadFailure::Disk;
     } else {
-        char* contentType = nullptr;
-        curl_easy_getinfo(curl, CURLINFO_CONTENT_TYPE, &contentType);
-        const std::string firstName = fileNameForAnnouncedName(announcedName(curl), contentType);
-        if (auto placed = placeUnderFreeName(transfer.sink.file, folder, firstName)) {
+        // An empty body was never written: its name is read now.
+        if (result.fileName.empty()) result.fileName = safeAnnouncedName(curl);
+        if (auto placed = placeUnderFreeName(transfer.sink.file, folder, result.fileName)) {
             result.outcome = Outcome::Saved;
             result.savedPath = std::move(*placed);
         } else {
-            warnAbout(request, "cannot save " + firstName + " in " + folder + ": " + std::strerror(errno));
+            warnAbout(request, "cannot save " + result.fileName + " in " + folder + ": " + std::strerror(errno));
+            result.failure = Q7ZDownloadFailure::Disk;
         }
     }
     return result;
@@ -309,8 +320,9 @@ Q7ZPageDownload::Result concludeAnswered(CURL* curl, CURLcode code, const Transf
 
 }  // namespace
 
-Q7ZPageDownload::Result Q7ZPageDownload::fetch(const Request& request, const std::string& folder) {
+Q7ZPageDownload::Result Q7ZPageDownload::fetch(const Request& request, const std::string& folder, Progress* progress) {
     Result result;
+    result.failure = Q7ZDownloadFailure::Network;
     if (!isHeaderTextSafe(request.cookieHeader) || !isHeaderTextSafe(request.userAgent) ||
         !isHeaderTextSafe(request.referer)) {
         warnAbout(request, "refused: a header value holds a line break");
@@ -320,6 +332,7 @@ Q7ZPageDownload::Result Q7ZPageDownload::fetch(const Request& request, const std
     if (!file.isOpen()) {
         warnAbout(request, "cannot create a file in " + folder + ": " + std::strerror(errno));
         result.outcome = Outcome::Failed;
+        result.failure = Q7ZDownloadFailure::Disk;
         return result;
     }
     initialiseCurlOnce();
@@ -328,12 +341,16 @@ Q7ZPageDownload::Result Q7ZPageDownload::fetch(const Request& request, const std
         warnAbout(request, "cannot create a request");
         return result;
     }
-    Transfer transfer{request, BodySink{file}};
+    Progress unfollowed;
+    Transfer transfer{request, BodySink{file, curl.get(), progress ? progress : &unfollowed}};
     CurlHeaders headers(nullptr, curl_slist_free_all);  // until the transfer has ended
     applyRequestOptions(curl.get(), request, headers);
     applyTransportOptions(curl.get(), transfer.errorBuffer);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEFUNCTION, writeBody);
     curl_easy_setopt(curl.get(), CURLOPT_WRITEDATA, &transfer.sink);
+    curl_easy_setopt(curl.get(), CURLOPT_NOPROGRESS, 0L);
+    curl_easy_setopt(curl.get(), CURLOPT_XFERINFOFUNCTION, followTransfer);
+    curl_easy_setopt(curl.get(), CURLOPT_XFERINFODATA, &transfer.sink);
     const CURLcode code = curl_easy_perform(curl.get());
     if (!file.closeFile()) transfer.closeError = errno;
 
@@ -342,7 +359,8 @@ Q7ZPageDownload::Result Q7ZPageDownload::fetch(const Request& request, const std
     curl_easy_getinfo(curl.get(), CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &contentLength);
     result.expectedSize = contentLength;
     if (result.statusCode == 0) {
-        warnAbout(request, "no answer: " + transfer.curlMessage(code));
+        if (code == CURLE_ABORTED_BY_CALLBACK) result.failure = Q7ZDownloadFailure::Cancelled;
+        else warnAbout(request, "no answer: " + transfer.curlMessage(code));
         return result;
     }
     return concludeAnswered(curl.get(), code, transfer, folder, std::move(result));

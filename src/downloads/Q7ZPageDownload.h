@@ -4,8 +4,12 @@
 // moved onto a free, safe name in that folder. Placing the file is a rename on one file system
 // that never replaces an existing file, so two downloads of one name both keep their files.
 
+#include <atomic>
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "downloads/Q7ZDownloadStatus.h"
 
 class Q7ZPageDownload {
 public:
@@ -16,16 +20,28 @@ public:
         std::string referer{};       // may be empty
     };
 
+    // Shared by the fetching thread and whoever follows the transfer.
+    struct Progress {
+        // Set from any thread: the transfer stops soon after, and its partial file goes.
+        std::atomic<bool> cancelled{false};
+        // On the fetching thread, ten times a second at most while bytes arrive: the safe name
+        // the answer announced ("" before it has), the bytes so far and the expected size (-1
+        // when the answer does not tell). May be empty.
+        std::function<void(const std::string& name, std::int64_t received, std::int64_t expected)> report;
+    };
+
     struct Result {
         enum class Outcome {
-            NoResponse,  // no HTTP answer at all: dropped without a record
+            NoResponse,  // no HTTP answer at all
             Failed,      // an answer, but no file was saved (status not 200, transfer or disk failure)
             Saved,       // the file lies at savedPath
         };
         Outcome outcome = Outcome::NoResponse;
-        long statusCode = 0;             // of the last answer after redirects; 0 without one
-        std::string savedPath;           // only when Saved
-        std::int64_t expectedSize = -1;  // the answer's Content-Length; -1 when it does not tell
+        Q7ZDownloadFailure failure = Q7ZDownloadFailure::None;  // why, when not Saved
+        long statusCode = 0;                                    // of the last answer after redirects; 0 without one
+        std::string fileName;                                   // the safe name the answer announced; "" before one was
+        std::string savedPath;                                  // only when Saved
+        std::int64_t expectedSize = -1;                         // the answer's Content-Length; -1 when it does not tell
     };
 
     // Blocks the calling thread until the transfer has ended. folder must exist and be
@@ -34,7 +50,8 @@ public:
     // path component), percent-decoded twice where that gives text, made safe by
     // Q7ZDownloadFileName::safeFileName with the answer's type; a taken name goes on as
     // name-1.ext, name-2.ext, and so on.
-    static Result fetch(const Request& request, const std::string& folder);
+    // progress, when given, must outlive the call.
+    static Result fetch(const Request& request, const std::string& folder, Progress* progress = nullptr);
 
     // Removes the partial files of the downloads still running: the program is ending and they
     // would never be finished. Any thread.

@@ -1,6 +1,10 @@
 #include "web/Q7ZWebDownloads.h"
 
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 
 #include <unordered_map>
 #include <vector>
@@ -16,6 +20,7 @@
 #include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/Q7ZDownloadFileName.h"
 #include "downloads/Q7ZPageDownload.h"
+#include "downloads/Q7ZPageTransfer.h"
 #include "platform/Bundle.h"
 #include "platform/Worker.h"
 #include "utility/Q7ZACUtility.h"
@@ -24,8 +29,6 @@
 #include "web/Q7ZWebContext.h"
 
 namespace {
-
-using DownloadDataPtr = std::shared_ptr<Q7ZDownloadData>;
 
 constexpr gint64 kProgressInterval = G_USEC_PER_SEC / 10;
 
@@ -40,17 +43,38 @@ std::int64_t sizeOnDisk(const std::string& path, std::int64_t otherwise) {
     return g_stat(path.c_str(), &status) == 0 ? static_cast<std::int64_t>(status.st_size) : otherwise;
 }
 
-// The engine refuses to replace a file: a taken name gets a number, "report-1.pdf". name is
-// already safe (Q7ZDownloadFileName).
-std::string freePath(const std::string& folder, const std::string& safeName) {
-    std::string path = Glib::build_filename(folder, safeName);
-    const std::string::size_type dot = safeName.rfind('.');
-    const bool hasExtension = dot != std::string::npos && dot > 0;
-    const std::string stem = hasExtension ? safeName.substr(0, dot) : safeName;
-    const std::string extension = hasExtension ? safeName.substr(dot) : "";
-    for (int counter = 1; exists(path); ++counter)
-        path = Glib::build_filename(folder, stem + "-" + std::to_string(counter) + extension);
-    return path;
+// The name an address gives its file, until the answer announces one.
+std::string nameInAddress(const std::string& url) {
+    const GUriPtr uri(g_uri_parse(url.c_str(), G_URI_FLAGS_ENCODED, nullptr));
+    const char* path = uri ? g_uri_get_path(uri.get()) : nullptr;
+    const std::string_view text(path ? path : "");
+    const GCharPtr decoded(g_uri_unescape_string(std::string(text.substr(text.rfind('/') + 1)).c_str(), nullptr));
+    return Q7ZDownloadFileName::safeFileName(decoded ? decoded.get() : "");
+}
+
+// What the user may try again: a plain GET of an http(s) address, which fetched again is the
+// same answer.
+std::string retryUrlOf(WebKitURIRequest* request) {
+    const char* method = webkit_uri_request_get_http_method(request);
+    const char* uri = webkit_uri_request_get_uri(request);
+    const char* scheme = uri ? g_uri_peek_scheme(uri) : nullptr;
+    const bool web = scheme && (g_str_equal(scheme, "http") || g_str_equal(scheme, "https"));
+    return web && (!method || g_str_equal(method, "GET")) ? uri : "";
+}
+
+Q7ZDownloadFailure failureOf(const GError* error) {
+    if (g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER))
+        return Q7ZDownloadFailure::Cancelled;
+    if (g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_DESTINATION))
+        return Q7ZDownloadFailure::Disk;
+    return Q7ZDownloadFailure::Network;
+}
+
+// Only the empty file the download claimed, never what the user has put there since.
+void removeClaimedFile(const std::string& path) {
+    GStatBuf status{};
+    if (!path.empty() && g_lstat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode) && status.st_size == 0)
+        g_unlink(path.c_str());
 }
 
 // The expected size: the "Content-Length" header when the answer has one, else the engine's
@@ -120,19 +144,33 @@ private:
         record->setRequestID(Q7ZACUtility::getUUIDString());
         record->setUrlDownload(std::make_shared<Q7ZEngineDownload>(download));
         record->setTotalDataLenght(expectedSize(response));
+        record->setRetryUrl(retryUrlOf(webkit_download_get_request(download)));
         record->setCurrentstatus(Q7ZDownloadStatus::Downloading);
         registry().addDownloadData(record);
         static_cast<EngineEvents*>(events)->m_owner.updateLauncherProgress();
     }
 
+    // The name is claimed by creating its file, which the engine then writes: two downloads of
+    // one name cannot both take it, and nothing already there is replaced.
     static gboolean on_download_decide_destination(WebKitDownload* download, gchar* suggestedName, gpointer events) {
         const std::string folder = static_cast<EngineEvents*>(events)->m_owner.engineDownloadFolder();
         WebKitURIResponse* response = webkit_download_get_response(download);
         const char* mimeType = response ? webkit_uri_response_get_mime_type(response) : nullptr;
         const std::string name =
             Q7ZDownloadFileName::safeFileName(suggestedName ? suggestedName : "", mimeType ? mimeType : "");
-        const GCharPtr uri(g_filename_to_uri(freePath(folder, name).c_str(), nullptr, nullptr));
-        if (uri) webkit_download_set_destination(download, uri.get());
+        const DownloadDataPtr record = recordOf(download);
+        if (record) record->setFileName(name);
+        const std::optional<std::string> path = Q7ZDownloadFileName::claimFreePath(folder, name);
+        const GCharPtr uri(path ? g_filename_to_uri(path->c_str(), nullptr, nullptr) : nullptr);
+        if (!uri) {
+            g_warning("cannot save the download %s in %s: %s", name.c_str(), folder.c_str(), g_strerror(errno));
+            webkit_download_cancel(download);
+            if (record) record->fail(Q7ZDownloadFailure::Disk);
+            return TRUE;
+        }
+        if (record) record->setSavePathString(*path);
+        webkit_download_set_allow_overwrite(download, TRUE);
+        webkit_download_set_destination(download, uri.get());
         return TRUE;
     }
 
@@ -166,8 +204,11 @@ private:
         if (!g_error_matches(error, WEBKIT_DOWNLOAD_ERROR, WEBKIT_DOWNLOAD_ERROR_CANCELLED_BY_USER))
             g_warning("the download of %s failed: %s",
                       webkit_uri_request_get_uri(webkit_download_get_request(download)), error ? error->message : "");
-        if (const DownloadDataPtr record = recordOf(download)) record->setCurrentstatus(Q7ZDownloadStatus::Failed);
-        self.m_owner.reloadTableView();
+        if (const DownloadDataPtr record = recordOf(download)) {
+            if (record->currentstatus() == Q7ZDownloadStatus::Downloading) record->fail(failureOf(error));
+            removeClaimedFile(record->savePathString());
+        }
+        self.m_owner.refreshDownloaderWindow();
         self.m_owner.updateLauncherProgress();
     }
 
@@ -183,7 +224,7 @@ private:
         }
         self.m_owner.reloadTableView();
         self.m_owner.updateLauncherProgress();
-        if (record) announceFinishedFile(record->savePathString());
+        if (record) self.m_owner.downloadDidFinish(record);
     }
 
     static DownloadDataPtr recordOf(WebKitDownload* download) {
@@ -200,10 +241,11 @@ private:
 };
 
 Q7ZWebDownloads::Q7ZWebDownloads(Dialogs& dialogs, LauncherEntry* launcher, Q7ZOrganisationPages pages,
-                                 Gtk::Window* mainWindow)
+                                 Gtk::Window* mainWindow, FinishedAnnouncer announceFinished)
     : m_dialogs(dialogs),
       m_launcher(launcher),
       m_mainWindow(mainWindow),
+      m_announceFinished(std::move(announceFinished)),
       m_pages(std::move(pages)),
       m_engineEvents(std::make_unique<EngineEvents>(*this)) {
     // What a run that ended abruptly left in the folder, off the main thread.
@@ -216,24 +258,42 @@ Q7ZWebDownloads::~Q7ZWebDownloads() {
 }
 
 void Q7ZWebDownloads::startPageDownload(WebKitWebView* view, WebKitURIRequest* request) {
-    const std::string url = webkit_uri_request_get_uri(request);
+    const char* page = webkit_web_view_get_uri(view);
+    startPageFetch({webkit_uri_request_get_uri(request), "",
+                    webkit_settings_get_user_agent(webkit_web_view_get_settings(view)), page ? page : ""});
+}
+
+// The row is there from the start, with the address's name until the answer announces one.
+void Q7ZWebDownloads::startPageFetch(const Q7ZPageDownload::Request& request) {
     const std::optional<std::string> folder = settlePageDownloadFolder();
     if (!folder) return;
-    WebKitCookieManager* cookies = webkit_website_data_manager_get_cookie_manager(
-        webkit_web_context_get_website_data_manager(webkit_web_view_get_context(view)));
+    auto record = std::make_shared<Q7ZDownloadData>();
+    record->setRequestID(Q7ZACUtility::getUUIDString());
+    record->setFileName(nameInAddress(request.url));
+    record->setRetryUrl(request.url);
+    record->setTotalDataLenght(-1);
+    record->setCurrentstatus(Q7ZDownloadStatus::Downloading);
+    auto progress = std::make_shared<Q7ZPageDownload::Progress>();
+    record->setUrlDownload(std::make_shared<Q7ZPageTransfer>(progress));
+    m_pageFetches[record->requestID()] = request;
+    registry().addDownloadData(record);
+    showDownloaderWindow();
+    updateLauncherProgress();
+
     struct PendingFetch {
         Worker::Link owner;
         Q7ZWebDownloads* downloads;
         Q7ZPageDownload::Request request;
         std::string folder;
+        std::shared_ptr<Q7ZPageDownload::Progress> progress;
+        std::weak_ptr<Q7ZDownloadData> record;
     };
-    const char* page = webkit_web_view_get_uri(view);
-    Q7ZPageDownload::Request fetch{url, "", webkit_settings_get_user_agent(webkit_web_view_get_settings(view)),
-                                   page ? page : ""};
+    WebKitCookieManager* cookies = webkit_website_data_manager_get_cookie_manager(
+        webkit_web_context_get_website_data_manager(Q7ZWebContext::shared()));
     webkit_cookie_manager_get_cookies(
-        cookies, url.c_str(), nullptr,
+        cookies, request.url.c_str(), nullptr,
         [](GObject* manager, GAsyncResult* result, gpointer data) {
-            const std::unique_ptr<PendingFetch> pending(static_cast<PendingFetch*>(data));
+            std::unique_ptr<PendingFetch> pending(static_cast<PendingFetch*>(data));
             GList* found = webkit_cookie_manager_get_cookies_finish(WEBKIT_COOKIE_MANAGER(manager), result, nullptr);
             GSList* list = nullptr;
             for (GList* item = found; item; item = item->next) list = g_slist_prepend(list, item->data);
@@ -242,10 +302,11 @@ void Q7ZWebDownloads::startPageDownload(WebKitWebView* view, WebKitURIRequest* r
             g_slist_free(list);
             g_list_free_full(found, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
             pending->request.cookieHeader = header ? header.get() : "";
-            pending->owner.report([downloads = pending->downloads, request = pending->request,
-                                   folder = pending->folder] { downloads->fetchWithCookies(request, folder); });
+            pending->owner.report([pending = std::shared_ptr<PendingFetch>(pending.release())] {
+                pending->downloads->fetch(pending->request, pending->folder, pending->progress, pending->record);
+            });
         },
-        new PendingFetch{m_workers.link(), this, std::move(fetch), *folder});
+        new PendingFetch{m_workers.link(), this, request, *folder, progress, record});
 }
 
 // Asked for by the organisation's page, as the request tells; else (the context menu's command)
@@ -279,27 +340,65 @@ std::optional<std::string> Q7ZWebDownloads::settlePageDownloadFolder() {
 }
 
 // The worker owns copies of what it needs and reports back only while this lives.
-void Q7ZWebDownloads::fetchWithCookies(const Q7ZPageDownload::Request& request, const std::string& folder) {
-    Worker::start(m_workers, [this, request, folder](const Worker::Link& owner) {
-        const Q7ZPageDownload::Result result = Q7ZPageDownload::fetch(request, folder);
-        if (result.outcome == Q7ZPageDownload::Result::Outcome::NoResponse) return;
-        auto record = std::make_shared<Q7ZDownloadData>();
-        record->setRequestID(Q7ZACUtility::getUUIDString());
-        if (result.outcome == Q7ZPageDownload::Result::Outcome::Saved) {
-            record->setSavePathString(result.savedPath);
-            record->setTotalDataLenght(sizeOnDisk(result.savedPath, result.expectedSize));
-            record->setCurrentstatus(Q7ZDownloadStatus::Finished);
-        } else {
-            record->setCurrentstatus(Q7ZDownloadStatus::Failed);
-        }
-        owner.report([this, record] { pageDownloadDidEnd(record); }, true);
+void Q7ZWebDownloads::fetch(const Q7ZPageDownload::Request& request, const std::string& folder,
+                            const std::shared_ptr<Q7ZPageDownload::Progress>& progress,
+                            const std::weak_ptr<Q7ZDownloadData>& record) {
+    progress->report = [this, link = m_workers.link(), record](const std::string& name, std::int64_t received,
+                                                               std::int64_t expected) {
+        link.report([this, record, name, received, expected] {
+            if (const DownloadDataPtr running = record.lock())
+                pageDownloadProgressed(running, name, received, expected);
+        });
+    };
+    const bool started = Worker::start(m_workers, [this, request, folder, progress, record](const Worker::Link& owner) {
+        const Q7ZPageDownload::Result result = Q7ZPageDownload::fetch(request, folder, progress.get());
+        owner.report(
+            [this, record, result] {
+                if (const DownloadDataPtr ended = record.lock()) pageDownloadDidEnd(ended, result);
+            },
+            true);
     });
+    if (!started) {
+        if (const DownloadDataPtr ended = record.lock()) pageDownloadDidEnd(ended, {});
+    }
 }
 
-void Q7ZWebDownloads::pageDownloadDidEnd(const std::shared_ptr<Q7ZDownloadData>& record) {
-    if (record->currentstatus() == Q7ZDownloadStatus::Finished) announceFinishedFile(record->savePathString());
-    registry().addDownloadData(record);
-    showDownloaderWindow();
+void Q7ZWebDownloads::pageDownloadProgressed(const DownloadDataPtr& record, const std::string& name,
+                                             std::int64_t received, std::int64_t expected) {
+    if (record->currentstatus() != Q7ZDownloadStatus::Downloading) return;
+    const bool rowChanged = name != record->fileName() || expected != record->totalDataLenght();
+    record->setFileName(name);
+    record->setCountDataLenght(received);
+    record->setTotalDataLenght(expected);
+    rowChanged ? refreshDownloaderWindow() : reloadTableView();
+    updateLauncherProgress();
+}
+
+// The record no longer has a transfer: a finished or failed page download's row stays at logout.
+void Q7ZWebDownloads::pageDownloadDidEnd(const DownloadDataPtr& record, const Q7ZPageDownload::Result& result) {
+    record->setUrlDownload(nullptr);
+    if (!result.fileName.empty()) record->setFileName(result.fileName);
+    if (result.outcome == Q7ZPageDownload::Result::Outcome::Saved) {
+        record->setSavePathString(result.savedPath);
+        record->setTotalDataLenght(sizeOnDisk(result.savedPath, result.expectedSize));
+        record->setCountDataLenght(record->totalDataLenght());
+        record->setCurrentstatus(Q7ZDownloadStatus::Finished);
+    } else if (record->currentstatus() == Q7ZDownloadStatus::Downloading) {
+        record->fail(result.failure == Q7ZDownloadFailure::None ? Q7ZDownloadFailure::Network : result.failure);
+    }
+    refreshDownloaderWindow();
+    updateLauncherProgress();
+    if (record->currentstatus() == Q7ZDownloadStatus::Finished) downloadDidFinish(record);
+}
+
+// Listed among the desktop's recent files, as browsers do; and told, unless the user is looking
+// at the downloads window already.
+void Q7ZWebDownloads::downloadDidFinish(const DownloadDataPtr& record) {
+    const std::string& path = record->savePathString();
+    if (path.empty()) return;
+    if (const GCharPtr uri(g_filename_to_uri(path.c_str(), nullptr, nullptr)); uri)
+        Gtk::RecentManager::get_default()->add_item(uri.get());
+    if (m_announceFinished && !(m_downloaderWindow && m_downloaderWindow->is_active())) m_announceFinished(path);
 }
 
 std::string Q7ZWebDownloads::engineDownloadFolder() {
@@ -317,13 +416,6 @@ std::string Q7ZWebDownloads::engineDownloadFolder() {
     return *m_fileSavePath;
 }
 
-// The desktop's recent files list the finished download, as browsers' downloads do.
-void Q7ZWebDownloads::announceFinishedFile(const std::string& path) {
-    if (path.empty()) return;
-    const GCharPtr uri(g_filename_to_uri(path.c_str(), nullptr, nullptr));
-    if (uri) Gtk::RecentManager::get_default()->add_item(uri.get());
-}
-
 void Q7ZWebDownloads::showDownloaderWindow() {
     if (m_downloaderWindow) {
         m_downloaderWindow->updateData();
@@ -339,10 +431,29 @@ void Q7ZWebDownloads::reloadTableView() {
     if (m_downloaderWindow) m_downloaderWindow->reloadTableView();
 }
 
+void Q7ZWebDownloads::refreshDownloaderWindow() {
+    if (!m_downloaderWindow) return;
+    m_downloaderWindow->updateData();
+    m_downloaderWindow->reloadTableView();
+}
+
+int Q7ZWebDownloads::runningDownloadCount() const {
+    const auto records = registry().getAllDownloadDataArray();
+    return static_cast<int>(std::count_if(records.begin(), records.end(), [](const DownloadDataPtr& record) {
+        return record->currentstatus() == Q7ZDownloadStatus::Downloading;
+    }));
+}
+
+// Running page downloads are cancelled as well: they carry the signed-out user's cookies.
 void Q7ZWebDownloads::cancelAndClearEngineDownloads() {
     closeDownloaderWindow();
     registry().cancelAllDownloader();
     registry().cleanAllNoDownloadingHistory();
+    std::erase_if(m_pageFetches, [](const auto& entry) {
+        const auto records = registry().getAllDownloadDataArray();
+        return std::none_of(records.begin(), records.end(),
+                            [&entry](const DownloadDataPtr& record) { return record->requestID() == entry.first; });
+    });
     updateLauncherProgress();
 }
 
@@ -372,21 +483,27 @@ void Q7ZWebDownloads::downloaderOpenFileFolderWithDownloadData(const std::shared
 
 void Q7ZWebDownloads::downloaderCancelWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) {
     if (data->urlDownload()) data->urlDownload()->cancel();
-    data->setCurrentstatus(Q7ZDownloadStatus::Failed);
+    data->fail(Q7ZDownloadFailure::Cancelled);
     registry().removeDownloadDataWithRequestID(data->requestID());
-    if (m_downloaderWindow) {
-        m_downloaderWindow->updateData();
-        m_downloaderWindow->reloadTableView();
-    }
+    m_pageFetches.erase(data->requestID());
+    refreshDownloaderWindow();
     updateLauncherProgress();
 }
 
 void Q7ZWebDownloads::downloaderCleanWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) {
     registry().removeDownloadDataWithRequestID(data->requestID());
-    if (m_downloaderWindow) {
-        m_downloaderWindow->updateData();
-        m_downloaderWindow->reloadTableView();
-    }
+    m_pageFetches.erase(data->requestID());
+    refreshDownloaderWindow();
+}
+
+// The failed row makes way for the new download's: a page download is fetched again as such
+// (named as before), anything else by the engine.
+void Q7ZWebDownloads::downloaderRetryWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) {
+    if (data->currentstatus() != Q7ZDownloadStatus::Failed || data->retryUrl().empty()) return;
+    registry().removeDownloadDataWithRequestID(data->requestID());
+    refreshDownloaderWindow();
+    if (auto page = m_pageFetches.extract(data->requestID())) startPageFetch(page.mapped());
+    else webkit_web_context_download_uri(Q7ZWebContext::shared(), data->retryUrl().c_str());
 }
 
 // The share of the bytes of running engine downloads received so far; hidden when none runs.

@@ -18,6 +18,7 @@
 #include "platform/desktop/DesktopNotifier.h"
 #include "platform/desktop/LauncherEntry.h"
 #include "platform/desktop/SoundPlayer.h"
+#include "platform/desktop/Workspace.h"
 #include "web/policy/Q7ZNoticeRules.h"
 
 class Q7ZWebNotices {
@@ -39,9 +40,13 @@ public:
     void noticeEvent();
     void showNotice(Q7ZDesktopNotifyType type, const std::string& jsonText);
     void changeBadge(std::optional<double> value);
+    // "Download finished" with the file's name, while desktop notifications are on; its click
+    // opens the file.
+    void announceDownloadFinished(const std::string& path);
 
 private:
     void didActivateNotification(const std::string& kind, const std::string& text);
+    void openFinishedDownload(const std::string& path);
     SoundPlayer& loadedSound();
 
     Desktop m_desktop;
@@ -50,4 +55,5 @@ private:
     std::unique_ptr<SoundPlayer> m_notifySound;
     bool m_soundIsStale = true;
     std::unique_ptr<DesktopNotifier> m_notifier;
+    Workspace m_workspace;
 };

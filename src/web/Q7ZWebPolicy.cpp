@@ -49,10 +49,11 @@ Q7ZNavigationPolicy::Decision Q7ZWebPolicy::decide(WebKitWebView* view, WebKitPo
         const std::string url = textOf(webkit_uri_request_get_uri(request));
         const std::string mimeType =
             textOf(webkit_uri_response_get_mime_type(webkit_response_policy_decision_get_response(response)));
+        const char* method = webkit_uri_request_get_http_method(request);
         return m_rules.decideResponse(
             {url, mimeType, Q7ZRequester::hostOf(request),
              static_cast<bool>(webkit_response_policy_decision_is_main_frame_main_resource(response)), isMainView,
-             pageUrl});
+             pageUrl, method ? method : "GET"});
     }
     WebKitNavigationAction* action =
         webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
@@ -78,10 +79,17 @@ void Q7ZWebPolicy::carryOut(WebKitWebView* view, WebKitPolicyDecision* decision,
     if (!what.desktopUrl.empty()) handOver(what.desktopUrl);
     // A downloaded response is not shown as well: the frame keeps its page. (Shown in the
     // main view, it would replace the web app, with no way back to it.)
-    if (what.startDownload && m_startPageDownload)
-        m_startPageDownload(webkit_response_policy_decision_get_request(WEBKIT_RESPONSE_POLICY_DECISION(decision)));
-    if (what.use && !what.startDownload) webkit_policy_decision_use(decision);
-    else webkit_policy_decision_ignore(decision);
+    if (what.startDownload && what.engineDownload) {
+        webkit_policy_decision_download(decision);
+    } else if (what.startDownload) {
+        if (m_startPageDownload)
+            m_startPageDownload(webkit_response_policy_decision_get_request(WEBKIT_RESPONSE_POLICY_DECISION(decision)));
+        webkit_policy_decision_ignore(decision);
+    } else if (what.use) {
+        webkit_policy_decision_use(decision);
+    } else {
+        webkit_policy_decision_ignore(decision);
+    }
     // Only a popup's window is ever closed; the popup keeps the view until the loop is idle.
     if (what.closeWindow && view != m_mainView) m_popup.close();
 }

@@ -32,7 +32,8 @@ Q7ZWebViewController::Q7ZWebViewController(Q7ZScreenHost& host)
       m_pageDialogs(m_dialogs),
       m_fileInputs(m_dialogs),
       m_notices(desktopOf(host), [this](const std::string& script) { evaluateScript(script); }),
-      m_downloads(m_dialogs, host.launcherEntry(), m_organisationPages, &m_mainWindow),
+      m_downloads(m_dialogs, host.launcherEntry(), m_organisationPages, &m_mainWindow,
+                  [this](const std::string& path) { m_notices.announceDownloadFinished(path); }),
       m_popup(m_mainWindow, [this](WebKitWebView* view) { serveView(view); }) {
     m_policy =
         std::make_unique<Q7ZWebPolicy>(m_webView.get(), m_organisationPages, m_popup, m_dialogs,

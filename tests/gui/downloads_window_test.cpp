@@ -32,6 +32,7 @@ struct RecordingDelegate : Q7ZDownloaderWindowDelegate, Q7ZDownloadDataDelegate 
     void downloaderOpenFileWithDownloadData(const Record& data) override { note("open", data); }
     void downloaderOpenFileFolderWithDownloadData(const Record& data) override { note("folder", data); }
     void downloaderCancelWithDownloadData(const Record& data) override { note("cancel", data); }
+    void downloaderRetryWithDownloadData(const Record& data) override { note("retry", data); }
     void downloaderCleanWithDownloadData(const Record& data) override { note("clean", data); }
     void note(const std::string& request, const Record& data) { requests.push_back(request + " " + data->requestID()); }
 };
@@ -77,6 +78,7 @@ protected:
             record->setTotalDataLenght(1536);
             record->setCountDataLenght(512);
             record->setCurrentstatus(status);
+            record->setRetryUrl("https://chat.example.com/" + id);
             registry.addDownloadData(record);
             m_records[id] = record;
         }
@@ -100,6 +102,7 @@ protected:
 TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
     const std::string folder = "button " + localizedString("m3227"), cancel = "button " + localizedString("m10");
     const std::string close = "button " + localizedString("RemoveFromList");
+    const std::string retry = "button " + localizedString("TryAgain");
     const struct {
         Status status;
         std::set<std::string> shownBesideNameAndSize;
@@ -108,15 +111,20 @@ TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
         {Status::None, {}, {}},
         {Status::Downloading, {"bar", cancel}, {"cancel"}},
         {Status::Finished, {folder, close}, {"open", "folder", "clean"}},
-        {Status::Failed, {"label " + localizedString("m46"), close}, {"clean"}},
+        {Status::Failed, {"label " + localizedString("m46"), retry, close}, {"retry", "clean"}},
         {Status::FileMissing, {"label " + localizedString("m3228"), close}, {"clean"}},
         {Status{7}, {}, {}},
     };
     // First as registered; then with every record moved on to another state and the table
     // only reloaded, as the web host does on progress and state events.
     for (const int shift : {0, 1, 3}) {
-        for (std::size_t index = 0; index < kRecords.size(); ++index)
-            m_records[kRecords[index].first]->setCurrentstatus(expected[(index + shift) % kRecords.size()].status);
+        // A failed row says why in place of its size.
+        for (std::size_t index = 0; index < kRecords.size(); ++index) {
+            const Status status = expected[(index + shift) % kRecords.size()].status;
+            m_records[kRecords[index].first]->setCurrentstatus(status);
+            if (status == Status::Failed) m_records[kRecords[index].first]->fail(Q7ZDownloadFailure::Server);
+        }
+        m_window->updateData();
         m_window->reloadTableView();
         drainPending();
         for (std::size_t index = 0; index < kRecords.size(); ++index) {
@@ -125,7 +133,9 @@ TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
             const std::string name = id + ".pdf";
             SCOPED_TRACE(id + " shift " + std::to_string(shift));
             std::set<std::string> pieces = state.shownBesideNameAndSize;
-            pieces.insert({"button " + name, "label 1.5 KB"});
+            pieces.insert({"button " + name, state.status == Status::Failed
+                                                 ? "label " + localizedString("DownloadNotSent")
+                                                 : "label 1.5 KB"});
             if (pieces.erase("bar")) pieces.insert("bar " + name);
             ShownRow row;
             pumpUntil([&] { return (row = shownRows(*m_window)[name]).pieces == pieces; });
@@ -148,6 +158,7 @@ TEST_F(DownloadsWindowTest, TabReadsRowByRowAndClosingGoesThroughTheDelegate) {
                            "missing.pdf",
                            close,
                            "failed.pdf",
+                           localizedString("TryAgain"),
                            close,
                            "finished.pdf",
                            localizedString("m3227"),

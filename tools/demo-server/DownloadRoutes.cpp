@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <chrono>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <regex>
 #include <string>
@@ -10,6 +11,7 @@
 
 #include <httplib.h>
 
+#include "FormBody.h"
 #include "RequestParams.h"
 #include "SampleFiles.h"
 
@@ -170,6 +172,27 @@ void answerSlow(const std::atomic<bool>& stopping, const httplib::Request& reque
                                   });
 }
 
+// A form's answer as a file: what was posted comes back, so only the answer to that very post
+// holds it (a GET of the address answers otherwise).
+void answerForm(const httplib::Request& request, httplib::Response& response) {
+    std::string posted;
+    for (const auto& [name, value] : parseFormBody(request.body)) posted += name + "=" + value + "\n";
+    response.set_header("Content-Disposition", "attachment; filename=\"form-answer.txt\"");
+    response.set_content(request.method == "POST" ? "posted:\n" + posted : "not a post\n", kOctetStream);
+}
+
+// Fails with 503 on the first "fails" requests of each "id", then answers: a download worth
+// trying again.
+void answerFlaky(const httplib::Request& request, httplib::Response& response) {
+    static std::mutex mutex;
+    static std::map<std::string, long> requests;
+    const std::string id = rawQueryValue(request, "id").value_or("");
+    std::lock_guard lock(mutex);
+    if (++requests[id] <= numberParam(request, "fails", 1)) return answerText(response, 503, "Try again later.\n");
+    response.set_header("ShowName", "flaky.txt");
+    response.set_content("answered at last\n", kOctetStream);
+}
+
 }  // namespace
 
 void addDownloadRoutes(httplib::Server& server, const std::atomic<bool>& stopping) {
@@ -182,6 +205,9 @@ void addDownloadRoutes(httplib::Server& server, const std::atomic<bool>& stoppin
                    });
     }
     server.Get("/downloads/named", answerNamed);
+    server.Get("/downloads/form", answerForm);
+    server.Post("/downloads/form", answerForm);
+    server.Get("/downloads/flaky", answerFlaky);
     server.Get("/downloads/large", [&stopping](const httplib::Request& request, httplib::Response& response) {
         answerLarge(stopping, request, response);
     });

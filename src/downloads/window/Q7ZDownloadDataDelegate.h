@@ -16,6 +16,8 @@ public:
     virtual void downloaderOpenFileFolderWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) = 0;
     // The cancel link of a running download was clicked.
     virtual void downloaderCancelWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) = 0;
+    // The "Try Again" link of a failed download that can be fetched again was clicked.
+    virtual void downloaderRetryWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) = 0;
     // The row's close button was clicked: the record leaves the list.
     virtual void downloaderCleanWithDownloadData(const std::shared_ptr<Q7ZDownloadData>& data) = 0;
 };

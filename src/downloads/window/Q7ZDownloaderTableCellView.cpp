@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include <gdkmm/general.h>
+#include <glibmm/convert.h>
 #include <glibmm/markup.h>
 #include <gtkmm/icontheme.h>
 #include <gtkmm/settings.h>
@@ -95,20 +96,20 @@ void Q7ZDownloaderTableCellView::buildSubviews() {
     // Later ones lie above earlier ones.
     for (Gtk::Widget* view : std::initializer_list<Gtk::Widget*>{
              &m_fileIconImageView, &m_lineView, &m_fileNameButton, &m_fileSizeTextField, &m_progressBar,
-             &m_openFileFolderButton, &m_cancelButton, &m_failureTextField, &m_closeButton}) {
+             &m_openFileFolderButton, &m_cancelButton, &m_retryButton, &m_failureTextField, &m_closeButton}) {
         m_backgroundView.put(*view, 0, 0);
         view->show();
     }
     m_backgroundView.show();
     // Tab reads the row as a person does: the name, then its links, then the close button
     // (which sits higher, at the card's top right, and would come first by position).
-    m_backgroundView.set_focus_chain({&m_fileNameButton, &m_openFileFolderButton, &m_cancelButton, &m_closeButton});
+    m_backgroundView.set_focus_chain(
+        {&m_fileNameButton, &m_openFileFolderButton, &m_cancelButton, &m_retryButton, &m_closeButton});
 
-    for (auto* button : {&m_fileNameButton, &m_openFileFolderButton, &m_cancelButton, &m_closeButton})
+    for (auto* button : {&m_fileNameButton, &m_openFileFolderButton, &m_cancelButton, &m_retryButton, &m_closeButton})
         styleLinkButton(*button);
-    m_openFileFolderButton.setEnableCursor(true);
-    m_cancelButton.setEnableCursor(true);
-    m_closeButton.setEnableCursor(true);
+    for (auto* button : {&m_openFileFolderButton, &m_cancelButton, &m_retryButton, &m_closeButton})
+        button->setEnableCursor(true);
 
     m_fileSizeTextField.set_xalign(0.0F);
     m_fileSizeTextField.set_ellipsize(Pango::ELLIPSIZE_MIDDLE);
@@ -128,6 +129,9 @@ void Q7ZDownloaderTableCellView::buildSubviews() {
     m_openFileFolderButton.signal_clicked().connect(
         sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_openFileFolderButton_clicked));
     m_cancelButton.signal_clicked().connect(sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_cancelButton_clicked));
+    m_retryButton.signal_clicked().connect(sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_retryButton_clicked));
+    m_fileNameButton.signal_drag_data_get().connect(
+        sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_fileNameButton_drag_data_get));
     m_closeButton.signal_clicked().connect(sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_closeButton_clicked));
     m_closeButton.signal_pressed().connect(sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_closeButton_pressed));
     m_closeButton.signal_released().connect(sigc::mem_fun(*this, &Q7ZDownloaderTableCellView::on_closeButton_released));
@@ -164,7 +168,10 @@ void Q7ZDownloaderTableCellView::makeTitles() {
     if (!m_openFolderTitles.normal.empty()) return;
     const Glib::ustring openFolder = localizedString("m3227");
     const Glib::ustring cancel = localizedString("m10");
+    const Glib::ustring retry = localizedString("TryAgain");
     m_openFolderTitles = titles(openFolder, m_linkFont);
+    m_retryTitles = titles(retry, m_linkFont);
+    setAccessibleName(m_retryButton, retry);
     m_cancelTitle = getAttributedString(cancel, m_linkFont, grey, false, false);
     m_cancelHoverTitle = getAttributedString(cancel, m_linkFont, grey, true, false);
     setAccessibleName(m_openFileFolderButton, openFolder);
@@ -207,6 +214,7 @@ void Q7ZDownloaderTableCellView::layoutSubviews() {
     setButtonTitles(m_openFileFolderButton, failed ? m_openFolderTitles.struckThrough : m_openFolderTitles.normal,
                     failed ? std::nullopt : std::optional(m_openFolderTitles.underlined), m_openFolderFit);
     setButtonTitles(m_cancelButton, m_cancelTitle, m_cancelHoverTitle, m_cancelFit);
+    setButtonTitles(m_retryButton, m_retryTitles.normal, m_retryTitles.underlined, m_retryFit);
     setLabelMarkup(m_fileSizeTextField,
                    getAttributedString(m_itemData->fileSizeString(), m_sizeFont, color("808080"), false, false),
                    m_sizeFit);
@@ -221,7 +229,9 @@ void Q7ZDownloaderTableCellView::layoutSubviews() {
     m_progressBar.set_visible(downloading);
     m_cancelButton.set_visible(downloading);
     m_openFileFolderButton.set_visible(finished);
+    m_retryButton.set_visible(status == Q7ZDownloadStatus::Failed && !m_itemData->downloadData()->retryUrl().empty());
     m_failureTextField.set_visible(failed);
+    offerFileForDragging(finished);
     m_closeButton.set_visible(finished || failed);
 
     const int cardWidth = m_width;
@@ -248,6 +258,7 @@ void Q7ZDownloaderTableCellView::layoutSubviews() {
     };
     placeLink(m_openFileFolderButton, m_openFolderFit);
     placeLink(m_cancelButton, m_cancelFit);
+    placeLink(m_retryButton, m_retryFit);
 
     nameWidth = std::max(0, std::min(nameWidth + 10, closeX - kFailureTextReserve - m_failureFit.width));
     setFrame(m_fileNameButton, {kTextLeft, kNameTop, nameWidth, m_nameFit.height});
@@ -338,6 +349,31 @@ void Q7ZDownloaderTableCellView::on_openFileFolderButton_clicked() {
 void Q7ZDownloaderTableCellView::on_cancelButton_clicked() {
     if (const auto data = m_itemData ? m_itemData->downloadData() : nullptr; m_delegate && data) {
         m_delegate->downloaderCancelWithDownloadData(data);
+    }
+}
+
+void Q7ZDownloaderTableCellView::on_retryButton_clicked() {
+    if (const auto data = m_itemData ? m_itemData->downloadData() : nullptr; m_delegate && data) {
+        m_delegate->downloaderRetryWithDownloadData(data);
+    }
+}
+
+void Q7ZDownloaderTableCellView::offerFileForDragging(bool finished) {
+    if (finished == m_offersFile) return;
+    m_offersFile = finished;
+    if (finished)
+        m_fileNameButton.drag_source_set({Gtk::TargetEntry("text/uri-list")}, Gdk::BUTTON1_MASK, Gdk::ACTION_COPY);
+    else m_fileNameButton.drag_source_unset();
+}
+
+void Q7ZDownloaderTableCellView::on_fileNameButton_drag_data_get(const Glib::RefPtr<Gdk::DragContext>&,
+                                                                 Gtk::SelectionData& selection, guint, guint) {
+    const auto data = m_itemData ? m_itemData->downloadData() : nullptr;
+    if (!data || data->currentstatus() != Q7ZDownloadStatus::Finished) return;
+    try {
+        selection.set_uris({Glib::filename_to_uri(data->savePathString())});
+    } catch (const Glib::ConvertError& error) {
+        g_warning("cannot offer %s for dragging: %s", data->savePathString().c_str(), error.what().c_str());
     }
 }
 

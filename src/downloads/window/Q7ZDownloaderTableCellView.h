@@ -1,7 +1,8 @@
 #pragma once
 // One row of the downloads window: on a card, the file's icon, a divider, the name (which opens
 // a finished file), the size text, and by the record's state a progress bar, a cancel link, a
-// link that shows the file in its folder, a failure text and a close button. Every click goes
+// link that shows the file in its folder, a failure text, a link that tries a failed download
+// again and a close button. A finished file can be dragged out by its name (text/uri-list). Every click goes
 // to the delegate; the row never acts on a download itself.
 //
 // Layout follows fixed point positions; layoutSubviews() re-reads the record's state and sizes
@@ -74,6 +75,10 @@ private:
     void on_fileNameButton_clicked();
     void on_openFileFolderButton_clicked();
     void on_cancelButton_clicked();
+    void on_retryButton_clicked();
+    void on_fileNameButton_drag_data_get(const Glib::RefPtr<Gdk::DragContext>& context, Gtk::SelectionData& selection,
+                                         guint info, guint time);
+    void offerFileForDragging(bool finished);
     void on_closeButton_clicked();
     void on_closeButton_pressed();
     void on_closeButton_released();
@@ -91,6 +96,7 @@ private:
     Gtk::ProgressBar m_progressBar;
     Q7ZCursorButton m_openFileFolderButton;
     Q7ZCursorButton m_cancelButton;
+    Q7ZCursorButton m_retryButton;
     Gtk::Label m_failureTextField;
     Q7ZCursorButton m_closeButton;
     Gtk::Image m_closeImage;
@@ -106,9 +112,12 @@ private:
     NameTitles m_openFolderTitles;
     Glib::ustring m_cancelTitle;
     Glib::ustring m_cancelHoverTitle;
+    NameTitles m_retryTitles;
+    bool m_offersFile = false;
     FittedSize m_nameFit;
     FittedSize m_sizeFit;
     FittedSize m_openFolderFit;
     FittedSize m_cancelFit;
+    FittedSize m_retryFit;
     FittedSize m_failureFit;
 };

@@ -4,11 +4,31 @@
 #include <glibmm/miscutils.h>
 #include <gtkmm/icontheme.h>
 
+#include "platform/Bundle.h"
 #include "utility/Q7ZACUtility.h"
 
 namespace {
 
 constexpr const char* kFallbackIconName = "text-x-generic";
+
+const char* failureKey(Q7ZDownloadFailure failure) {
+    switch (failure) {
+    case Q7ZDownloadFailure::Cancelled: return "DownloadCancelled";
+    case Q7ZDownloadFailure::Network: return "DownloadConnectionFailed";
+    case Q7ZDownloadFailure::Server: return "DownloadNotSent";
+    case Q7ZDownloadFailure::Disk: return "DownloadNotWritten";
+    case Q7ZDownloadFailure::None: break;
+    }
+    return nullptr;
+}
+
+// A failed download says why; a size nobody told is not shown.
+std::string sizeText(const Q7ZDownloadData& record) {
+    if (record.currentstatus() == Q7ZDownloadStatus::Failed)
+        if (const char* key = failureKey(record.failure())) return localizedString(key);
+    if (record.totalDataLenght() < 0) return {};
+    return Q7ZACUtility::getFileSizeDescriptionFromOriginSize(record.totalDataLenght());
+}
 
 }  // namespace
 
@@ -20,9 +40,9 @@ void Q7ZDownloaderTableCellViewItemData::setDownloadData(std::shared_ptr<Q7ZDown
     m_grayscaleFileIcon.reset();
     if (!m_downloadData) return;
     const std::string& path = m_downloadData->savePathString();
-    if (!path.empty()) m_fileNameString = Glib::path_get_basename(path);
-    m_fileSizeString = Q7ZACUtility::getFileSizeDescriptionFromOriginSize(m_downloadData->totalDataLenght());
-    m_fileIcon = getIconImageWithFilePath(path);
+    m_fileNameString = path.empty() ? m_downloadData->fileName() : Glib::path_get_basename(path);
+    m_fileSizeString = sizeText(*m_downloadData);
+    m_fileIcon = getIconImageWithFilePath(m_fileNameString);
     m_grayscaleFileIcon = imageToGreyImage(m_fileIcon);
 }
 

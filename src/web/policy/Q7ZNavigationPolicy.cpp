@@ -88,5 +88,6 @@ Decision Q7ZNavigationPolicy::decideResponse(const Response& response) const {
     if (!frameHost && response.isMainFrameResource) frameHost = Q7ZOrganisationPages::hostOf(response.pageUrl);
     if (!frameHost) frameHost = Q7ZOrganisationPages::hostOf(response.url);
     if (!m_pages.isOrganisationHost(frameHost)) return refuse("the download", response.url);
-    return {true, {}, !response.isMainView, true};
+    const bool fetchableAgain = response.method == "GET" && contains(kWebSchemes, schemeOf(response.url));
+    return {true, {}, !response.isMainView, true, !fetchableAgain};
 }

@@ -23,6 +23,9 @@ public:
         std::string desktopUrl;      // an address for the desktop to open; empty for none
         bool closeWindow = false;    // close the window of the view that asked
         bool startDownload = false;  // fetch the request as a page download
+        // with startDownload: the engine saves this very answer instead (a form's answer, a blob:
+        // or data: address, which fetched again would be another answer or none)
+        bool engineDownload = false;
     };
 
     // A navigation or a new window, as the engine tells it.
@@ -47,6 +50,7 @@ public:
         bool isMainFrameResource = false;
         bool isMainView = false;
         std::string_view pageUrl;
+        std::string_view method = "GET";  // of the request answered
     };
 
     explicit Q7ZNavigationPolicy(Q7ZOrganisationPages pages) : m_pages(std::move(pages)) {}

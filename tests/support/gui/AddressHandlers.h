@@ -1,7 +1,7 @@
 #pragma once
 // A handler registered in the program's home for the address schemes the desktop may be asked
-// to open (http, mailto, zoommtg and the tests' own velloq-test): each address it gets is added
-// as a line to a file named after its scheme. GLib reads the XDG folders once per process, so register
+// to open (http, mailto, zoommtg and the tests' own velloq-test) and the downloads' file types:
+// each address it gets is added as a line to a file named after its scheme ("file" for files). GLib reads the XDG folders once per process, so register
 // before GTK starts.
 
 #include <filesystem>
@@ -19,6 +19,10 @@ inline void registerAddressHandlers() {
     for (const char* scheme : {"http", "mailto", "zoommtg", "velloq-test"}) {
         mimeTypes += std::string("x-scheme-handler/") + scheme + ";";
         defaults += std::string("x-scheme-handler/") + scheme + "=open-handler.desktop\n";
+    }
+    for (const char* type : {"text/plain", "application/pdf", "application/octet-stream"}) {
+        mimeTypes += std::string(type) + ";";
+        defaults += std::string(type) + "=open-handler.desktop\n";
     }
     writeFileText(
         processHome().path() + "/.local/share/applications/open-handler.desktop",
