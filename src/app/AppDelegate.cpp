@@ -1,10 +1,13 @@
 #include "app/AppDelegate.h"
 
+#include <algorithm>
+
 #include <glibmm/miscutils.h>
 #include <gtkmm/icontheme.h>
 
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
+#include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/Q7ZPageDownload.h"
 #include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
 #include "onboarding/screens/Q7ZMultipleServerSelectViewController.h"
@@ -65,7 +68,7 @@ void AppDelegate::on_application_shutdown() {
 }
 
 void AppDelegate::addApplicationActions() {
-    add_action(kQuitActionName, sigc::mem_fun(*this, &AppDelegate::quit));
+    add_action(kQuitActionName, [this] { terminate(); });
     m_changeServerAction = add_action(kChangeServerActionName, sigc::mem_fun(*this, &AppDelegate::changeServer));
     set_accel_for_action(std::string("app.") + kQuitActionName, "<Primary>q");
     set_accel_for_action(std::string("win.") + Q7ZMainWindow::kReloadActionName, "<Primary>r");
@@ -125,10 +128,13 @@ void AppDelegate::addStatusItem() {
     options.toolTip = localizedString("m753");
     options.iconPath = resourceImagePath("icon").value_or("");
     options.iconName = get_id();
-    options.menuLabels = {localizedString("Show"), localizedString("Quit")};
+    options.menuLabels = {localizedString("Show"), localizedString("Quit"), localizedString("Downloads")};
     StatusItem::Callbacks callbacks;
     callbacks.onActivate = [this] { statusItemClick(); };
-    callbacks.onQuit = [this] { quit(); };
+    callbacks.onQuit = [this] { terminate(); };
+    callbacks.onShowDownloads = [this] {
+        if (m_window) m_window->activate_action(Q7ZMainWindow::kShowDownloadsActionName);
+    };
     m_statusItem = std::make_unique<StatusItem>(std::move(options), std::move(callbacks));
 }
 
@@ -210,9 +216,29 @@ void AppDelegate::windowDidResignMain() {
     NotificationCenter::defaultCenter().post(kWindowsForegroundNotification, "false");
 }
 
+void AppDelegate::terminate() {
+    if (mayStopRunningDownloads(false)) quit();
+}
+
+// Declined, the program runs on; a new setting it was to restart for takes effect at the next start.
 void AppDelegate::requestRestart() {
+    if (!mayStopRunningDownloads(true)) return;
     m_isRestart = true;
     quit();
+}
+
+// Downloads still running would stop, and lose what they have fetched: the user says so first.
+bool AppDelegate::mayStopRunningDownloads(bool restart) {
+    const auto records = Q7ZDownloadDataSingleton::getInstance().getAllDownloadDataArray();
+    const auto running = std::count_if(records.begin(), records.end(), [](const auto& record) {
+        return record->currentstatus() == Q7ZDownloadStatus::Downloading;
+    });
+    if (running == 0) return true;
+    const std::string message = running == 1 ? localizedString("DownloadStillRunning")
+                                             : localizedFormat("DownloadsStillRunning", std::to_string(running));
+    return m_dialogs.showAlert(message, AlertStyle::Warning,
+                               {localizedString(restart ? "RestartAnyway" : "QuitAnyway"), localizedString("m10")},
+                               localizedString(restart ? "DownloadsStopOnRestart" : "DownloadsStopOnQuit")) == 0;
 }
 
 void AppDelegate::applicationWillTerminate() {

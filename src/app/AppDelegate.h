@@ -47,8 +47,11 @@ public:
     LauncherEntry* launcherEntry() override { return m_launcherEntry.get(); }
     Attention* attention() override { return m_attention.get(); }
     void showScreen(Screen screen) override;
-    void terminate() override { quit(); }
-    // Sets isRestart and quits; the helper starts the application again.
+    // Quits, after asking when downloads are still running (File ▸ Quit, the status item, the
+    // desktop's quit action, the page).
+    void terminate() override;
+    // Sets isRestart and quits, after asking as terminate does; the helper starts the
+    // application again.
     void requestRestart() override;
 
 protected:
@@ -76,6 +79,7 @@ private:
     bool windowShouldClose();
     void windowDidBecomeMain();
     void windowDidResignMain();
+    bool mayStopRunningDownloads(bool restart);
     void applicationWillTerminate();
     void startLoginItemHelper();
     void releaseBusName();

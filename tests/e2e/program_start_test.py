@@ -2,7 +2,8 @@
 """How the built program starts and restarts, read through the accessibility tree: the first
 screen chosen from the stored files (and the server sequence it saves), and a language change in
 the settings window, which restarts the program through its login-item helper as one new
-instance in the new language; quitting from the File menu then starts nothing."""
+instance in the new language; quitting from the File menu then starts nothing; quitting while a
+download runs asks first and leaves no partial file."""
 import os
 import signal
 import sys
@@ -10,7 +11,7 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import APP_ID, Session, isolate, servers, wait_for  # noqa: E402
+from desktop_session import APP_ID, DEMO_BASE, Session, isolate, servers, wait_for  # noqa: E402
 
 NO_SERVER = -999
 
@@ -76,6 +77,33 @@ class ProgramStartTest(unittest.TestCase):
                 for pid in (first, second):
                     if not session.process_gone(pid):
                         os.kill(pid, signal.SIGKILL)
+
+    def test_quitting_while_a_download_runs_asks_first_and_leaves_no_partial_file(self):
+        # The organisation's address answers with a file: the main view's first load is a download.
+        with Session(servers=servers((0, "acme"), base=DEMO_BASE + "downloads/slow?kib=2048#"), chosen=0) as session:
+            def partial_files():  # the download folder is the home folder here
+                return [name for name in os.listdir(session.home) if name.startswith(".velloq-download-")]
+            wait_for(partial_files, 20, "the partial file")
+            # The downloads window, closed, comes back through File ▸ Downloads.
+            downloads = wait_for(lambda: session.windows()[1], 20, "the downloads window")
+            session.key("Escape", over=session.find("push button", session.text("m10"), root=downloads))
+            wait_for(lambda: len(session.windows()) == 1, 10, "the downloads window to close")
+            menu = session.find("menu", session.text("File"))
+            session.press(session.find_all(menu, "menu item", session.text("Downloads"), showing=False)[0])
+            wait_for(lambda: len(session.windows()) == 2, 10, "File ▸ Downloads to open the window")
+            # As the desktop asks (the quit action on the bus): declined, then confirmed.
+            quit_action = ["gdbus", "call", "--session", "--dest", APP_ID, "--object-path",
+                           "/" + APP_ID.replace(".", "/"), "--method", "org.gtk.Actions.Activate", "quit", "[]", "{}"]
+            for answer in ("m10", "QuitAnyway"):
+                session.spawn(quit_action)
+                alert, texts = session.alert()
+                self.assertIn(session.text("DownloadStillRunning"), texts)
+                if answer == "m10":
+                    session.answer_alert(answer)
+                else:
+                    session.press(session.find("push button", session.text(answer), root=alert))
+            session.program.wait(20)
+            self.assertEqual(partial_files(), [], "a partial file was left")
 
 
 if __name__ == "__main__":

@@ -32,9 +32,9 @@ protected:
     std::unique_ptr<StatusItem> makeItem(const std::string& iconPath = "") {
         StatusItem::Options options{"app.velloq.Parlor", "Velloq Parlor",
                                     "Parlor tool tip",   iconPath,
-                                    "app.velloq.Parlor", {"Show window", "Quit now"}};
-        return std::make_unique<StatusItem>(options,
-                                            StatusItem::Callbacks{[this] { ++activations; }, [this] { ++quits; }});
+                                    "app.velloq.Parlor", {"Show window", "Quit now", "Downloads"}};
+        return std::make_unique<StatusItem>(
+            options, StatusItem::Callbacks{[this] { ++activations; }, [this] { ++quits; }, [this] { ++downloads; }});
     }
 
     // A call on the item's menu, or on the item itself given the interface.
@@ -52,7 +52,7 @@ protected:
     }
 
     GObjectPtr<GDBusConnection> tray = PrivateSessionBus::instance().connect();
-    int activations = 0, quits = 0;
+    int activations = 0, quits = 0, downloads = 0;
 };
 
 }  // namespace
@@ -87,13 +87,14 @@ TEST_F(StatusItemTest, IconFileIsSentAsAnArgbPixmapInsteadOfTheName) {
 // The menu as a tray reads it, and its clicks reaching the application's callbacks (Activate, a
 // click on the icon, is the end-to-end window test's); unknown items are left out and their
 // clicks refused.
-TEST_F(StatusItemTest, MenuOffersShowAndQuitAndItsClicksSingleOrBatchedReachThem) {
+TEST_F(StatusItemTest, MenuOffersShowDownloadsAndQuitAndItsClicksSingleOrBatchedReachThem) {
     auto item = makeItem();
     auto layout = call(*item, "GetLayout", g_variant_new("(ii^as)", 0, -1, kAllProperties));
     ASSERT_TRUE(layout) << layout.error->message;
     EXPECT_EQ(printed(layout.reply.get()),
               "(1, (0, {'children-display': <'submenu'>}, ["
               "<(1, {'label': <'Show window'>, 'enabled': <true>, 'visible': <true>}, @av [])>, "
+              "<(3, {'label': <'Downloads'>, 'enabled': <true>, 'visible': <true>}, @av [])>, "
               "<(2, {'label': <'Quit now'>, 'enabled': <true>, 'visible': <true>}, @av [])>]))");
     EXPECT_FALSE(call(*item, "GetLayout", g_variant_new("(ii^as)", 7, -1, kAllProperties)));
 
@@ -103,7 +104,8 @@ TEST_F(StatusItemTest, MenuOffersShowAndQuitAndItsClicksSingleOrBatchedReachThem
     EXPECT_EQ(activations + quits, 0);
     ASSERT_TRUE(call(*item, "Event", menuEvent(1, "clicked")));
     ASSERT_TRUE(call(*item, "Event", menuEvent(2, "clicked")));
-    EXPECT_TRUE(pumpUntil([&] { return activations == 1 && quits == 1; }));
+    ASSERT_TRUE(call(*item, "Event", menuEvent(3, "clicked")));
+    EXPECT_TRUE(pumpUntil([&] { return activations == 1 && quits == 1 && downloads == 1; }));
 
     // Batched events: known items run, unknown ones come back as errors.
     auto batch =

@@ -98,7 +98,8 @@ StatusItem::StatusItem(Options options, Callbacks callbacks, GDBusConnection* co
       m_busName(uniqueBusName()) {
     if (!m_connection) return;
     m_menu = std::make_unique<StatusMenu>(
-        m_connection.get(), kMenuPath, m_options.menuLabels, [this] { on_item_activate(); }, m_callbacks.onQuit);
+        m_connection.get(), kMenuPath, m_options.menuLabels,
+        StatusMenu::Callbacks{[this] { on_item_activate(); }, m_callbacks.onQuit, m_callbacks.onShowDownloads});
     exportItem();
 }
 

@@ -5,7 +5,8 @@
 // watcher gets it again). With no watcher there is simply no icon.
 //
 // Activate (a primary click) calls onActivate; the context menu (com.canonical.dbusmenu at
-// /StatusNotifierItem/Menu) offers Show, which calls onActivate too, and Quit.
+// /StatusNotifierItem/Menu) offers Show, which calls onActivate too, Downloads (with a label for
+// it) and Quit.
 
 #include <functional>
 #include <memory>
@@ -27,6 +28,7 @@ public:
     struct Callbacks {
         std::function<void()> onActivate;
         std::function<void()> onQuit;
+        std::function<void()> onShowDownloads{};
     };
 
     static constexpr const char* kObjectPath = "/StatusNotifierItem";

@@ -73,13 +73,11 @@ void returnUnknownItem(GDBusMethodInvocation* invocation, int id) {
 
 }  // namespace
 
-StatusMenu::StatusMenu(GDBusConnection* connection, std::string objectPath, Labels labels, std::function<void()> onShow,
-                       std::function<void()> onQuit)
+StatusMenu::StatusMenu(GDBusConnection* connection, std::string objectPath, Labels labels, Callbacks callbacks)
     : m_connection(retainObject(connection)),
       m_objectPath(std::move(objectPath)),
       m_labels(std::move(labels)),
-      m_onShow(std::move(onShow)),
-      m_onQuit(std::move(onQuit)) {
+      m_callbacks(std::move(callbacks)) {
     static const GDBusInterfaceVTable vtable = {
         &StatusMenu::handleMethodCall, &StatusMenu::handleGetProperty, nullptr, {}};
     if (!m_connection) return;
@@ -97,7 +95,7 @@ GVariant* StatusMenu::itemProperties(int id) const {
     if (id == kRootId) {
         g_variant_builder_add(&properties, "{sv}", "children-display", g_variant_new_string("submenu"));
     } else {
-        const std::string& label = id == kShowId ? m_labels.show : m_labels.quit;
+        const std::string& label = id == kShowId ? m_labels.show : id == kQuitId ? m_labels.quit : m_labels.downloads;
         g_variant_builder_add(&properties, "{sv}", "label", g_variant_new_string(label.c_str()));
         g_variant_builder_add(&properties, "{sv}", "enabled", g_variant_new_boolean(TRUE));
         g_variant_builder_add(&properties, "{sv}", "visible", g_variant_new_boolean(TRUE));
@@ -115,6 +113,7 @@ GVariant* StatusMenu::layout(int parentId, int depth) const {
     g_variant_builder_init(&children, G_VARIANT_TYPE("av"));
     if (parentId == kRootId && depth != 0) {
         g_variant_builder_add(&children, "v", itemLayout(kShowId));
+        if (isKnownItem(kDownloadsId)) g_variant_builder_add(&children, "v", itemLayout(kDownloadsId));
         g_variant_builder_add(&children, "v", itemLayout(kQuitId));
     }
     return g_variant_new("(i@a{sv}av)", parentId, itemProperties(parentId), &children);
@@ -133,8 +132,8 @@ GVariant* StatusMenu::groupProperties(GVariant* ids) const {
 }
 
 std::function<void()> StatusMenu::clickCallback(int id, const std::string& eventId) const {
-    if (eventId != "clicked") return nullptr;
-    return id == kShowId ? m_onShow : id == kQuitId ? m_onQuit : nullptr;
+    if (eventId != "clicked" || !isKnownItem(id)) return nullptr;
+    return id == kShowId ? m_callbacks.onShow : id == kQuitId ? m_callbacks.onQuit : m_callbacks.onDownloads;
 }
 
 void StatusMenu::handleMethodCall(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* methodName,

@@ -1,6 +1,6 @@
 #pragma once
-// The status item's context menu, exported as com.canonical.dbusmenu: a root with two entries,
-// "show" and "quit", whose labels are given. A click ("clicked" event) on an entry calls its
+// The status item's context menu, exported as com.canonical.dbusmenu: a root with the entries
+// "show", "downloads" (left out without a label) and "quit", whose labels are given. A click ("clicked" event) on an entry calls its
 // callback on the main thread.
 
 #include <functional>
@@ -12,15 +12,20 @@
 
 class StatusMenu {
 public:
-    enum ItemId : int { kRootId = 0, kShowId = 1, kQuitId = 2 };
+    enum ItemId : int { kRootId = 0, kShowId = 1, kQuitId = 2, kDownloadsId = 3 };
 
     struct Labels {
         std::string show = "Show";
         std::string quit = "Quit";
+        std::string downloads{};
+    };
+    struct Callbacks {
+        std::function<void()> onShow;
+        std::function<void()> onQuit;
+        std::function<void()> onDownloads{};
     };
 
-    StatusMenu(GDBusConnection* connection, std::string objectPath, Labels labels, std::function<void()> onShow,
-               std::function<void()> onQuit);
+    StatusMenu(GDBusConnection* connection, std::string objectPath, Labels labels, Callbacks callbacks);
     ~StatusMenu();
     StatusMenu(const StatusMenu&) = delete;
     StatusMenu& operator=(const StatusMenu&) = delete;
@@ -52,12 +57,13 @@ private:
     void answerEventGroup(GVariant* parameters, GDBusMethodInvocation* invocation);
     void answerAboutToShow(GVariant* parameters, GDBusMethodInvocation* invocation);
     void answerAboutToShowGroup(GVariant* parameters, GDBusMethodInvocation* invocation);
-    bool isKnownItem(int id) const { return id == kRootId || id == kShowId || id == kQuitId; }
+    bool isKnownItem(int id) const {
+        return id == kRootId || id == kShowId || id == kQuitId || (id == kDownloadsId && !m_labels.downloads.empty());
+    }
 
     GObjectPtr<GDBusConnection> m_connection;
     std::string m_objectPath;
     Labels m_labels;
-    std::function<void()> m_onShow;
-    std::function<void()> m_onQuit;
+    Callbacks m_callbacks;
     guint m_registrationId = 0;
 };
