@@ -16,7 +16,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -26,10 +25,8 @@
 
 #include <glib.h>
 #include <glib/gstdio.h>
-#include <poll.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
+#include "DemoServerProcess.h"
 #include "downloads/Q7ZPageDownload.h"
 #include "platform/GObjectPtr.h"
 
@@ -38,7 +35,6 @@ namespace {
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
 constexpr double kGoalRatio = 0.9;
-constexpr int kServerStartMilliseconds = 15000;
 
 struct Options {
     long mib = 1024;
@@ -60,56 +56,6 @@ std::optional<Options> parseOptions(int argc, char** argv) {
     if (argc % 2 == 0 || options.mib < 1 || options.rounds < 1) return std::nullopt;
     return options;
 }
-
-// The demo server on a free loopback port, stopped when this goes.
-class ServerProcess {
-public:
-    explicit ServerProcess(const std::string& program) {
-        const char* argv[] = {program.c_str(), "--port", "0", "--bind", "127.0.0.1", nullptr};
-        int out = -1;
-        GError* error = nullptr;
-        if (!g_spawn_async_with_pipes(nullptr, const_cast<char**>(argv), nullptr, G_SPAWN_DO_NOT_REAP_CHILD, nullptr,
-                                      nullptr, &m_pid, nullptr, &out, nullptr, &error)) {
-            std::fprintf(stderr, "cannot start %s: %s\n", program.c_str(), error->message);
-            g_error_free(error);
-            return;
-        }
-        m_out = out;
-        m_baseUrl = listeningAddress(out);
-    }
-    ~ServerProcess() {
-        if (m_pid <= 0) return;
-        kill(m_pid, SIGTERM);
-        waitpid(m_pid, nullptr, 0);
-        g_spawn_close_pid(m_pid);
-        close(m_out);
-    }
-    ServerProcess(const ServerProcess&) = delete;
-    ServerProcess& operator=(const ServerProcess&) = delete;
-
-    // "http://127.0.0.1:PORT/", or "" when the server did not start.
-    const std::string& baseUrl() const { return m_baseUrl; }
-
-private:
-    // From the server's one line "listening on URL".
-    static std::string listeningAddress(int out) {
-        std::string text;
-        char buffer[256];
-        pollfd readable{out, POLLIN, 0};
-        while (text.find('\n') == std::string::npos && poll(&readable, 1, kServerStartMilliseconds) > 0) {
-            const ssize_t count = read(out, buffer, sizeof buffer);
-            if (count <= 0) break;
-            text.append(buffer, static_cast<std::size_t>(count));
-        }
-        const std::string prefix = "listening on ";
-        if (text.rfind(prefix, 0) != 0 || text.find('\n') == std::string::npos) return {};
-        return text.substr(prefix.size(), text.find('\n') - prefix.size());
-    }
-
-    GPid m_pid = 0;
-    int m_out = -1;  // open while the server runs, so that a write of its never meets a closed pipe
-    std::string m_baseUrl;
-};
 
 // Seconds the whole file took, or nullopt when it did not arrive whole.
 std::optional<double> timeOurs(const std::string& url, const std::string& folder, std::uintmax_t bytes) {
@@ -175,7 +121,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: page_download [--mib N] [--rounds N] [--server PATH] [--folder DIR]\n");
         return 2;
     }
-    const ServerProcess server(options->server);
+    const DemoServerProcess server(options->server);
     if (server.baseUrl().empty()) {
         std::fprintf(stderr, "the demo server %s did not start\n", options->server.c_str());
         return 2;

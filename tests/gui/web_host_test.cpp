@@ -171,7 +171,7 @@ TEST_F(WebHostTest, SettingsWindowOpensOnceAboveTheMainWindowAndALanguageChangeT
 }
 
 // Titles and bodies arrive as text: escaped where the daemon reads bodies as markup, as they are
-// where it does not. Each kind's click runs its own page call.
+// where it does not. Each kind's click runs its own page call; a finished download's opens it.
 TEST_F(WebHostTest, NoticesReachTheDaemonAsTextOnlyWhenEnabledAndAClickRunsTheirPageCallAndWithdrawsThem) {
     const struct {
         const char* operation;
@@ -208,9 +208,22 @@ TEST_F(WebHostTest, NoticesReachTheDaemonAsTextOnlyWhenEnabledAndAClickRunsTheir
             << "another notification withdrawn";
     }
 
+    // A download that finishes while its window is not in front is told; the click opens the file.
+    run("location.href = '" + s_server->url("downloads/slow?kib=64&ms=150") + "'");
+    pumpFor(200ms);
+    s_screenHost->window().present();
+    ASSERT_TRUE(pumpUntil([&] { return daemonCalls("Notify") == before + std::size(rows) + 1; }, 10s));
+    const auto told = s_daemon->methodCalls("Notify");
+    EXPECT_EQ(argumentText(told.back(), 3) + "|" + argumentText(told.back(), 4),
+              localizedString("DownloadFinished") + "|slow.bin");
+    ASSERT_TRUE(
+        s_daemon->emitSignal(kDaemonName, "ActionInvoked", "us",
+                             g_variant_new_parsed("[<%u>, <'default'>]", guint32(before + std::size(rows) + 1))));
+    EXPECT_TRUE(pumpUntil([] { return openedAddress("file").ends_with("/slow.bin"); }));
+
     ASSERT_TRUE(s_daemon->addMethod(kDaemonName, "GetCapabilities", "", "ret = ['body']"));
     run("noticeObj.showNotice('{\"Name\":\"a < b\",\"Content\":\"<b>x</b> &amp;\"}')");
-    ASSERT_TRUE(pumpUntil([&] { return daemonCalls("Notify") == before + std::size(rows) + 1; }));
+    ASSERT_TRUE(pumpUntil([&] { return daemonCalls("Notify") == before + std::size(rows) + 2; }));
     EXPECT_EQ(argumentText(s_daemon->methodCalls("Notify").back(), 4), "<b>x</b> &amp;");
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // A handler registered in the program's home for the address schemes the desktop may be asked
 // to open (http, mailto, zoommtg and the tests' own velloq-test) and the downloads' file types:
-// each address it gets is added as a line to a file named after its scheme ("file" for files). GLib reads the XDG folders once per process, so register
+// each address it gets is added as a line to a file named after its scheme ("file" for a file's path). GLib reads the XDG folders once per process, so register
 // before GTK starts.
 
 #include <filesystem>
@@ -13,7 +13,10 @@
 
 inline void registerAddressHandlers() {
     const std::string handler = processHome().path() + "/open-handler";
-    writeFileText(handler, "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"$0-${1%%:*}\"\n");
+    // A local file comes as its path.
+    writeFileText(handler,
+                  "#!/bin/sh\ncase \"$1\" in /*) kind=file ;; *) kind=${1%%:*} ;; esac\n"
+                  "printf '%s\\n' \"$1\" >> \"$0-$kind\"\n");
     std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
     std::string mimeTypes, defaults;
     for (const char* scheme : {"http", "mailto", "zoommtg", "velloq-test"}) {
