@@ -140,6 +140,10 @@ TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
             ShownRow row;
             pumpUntil([&] { return (row = shownRows(*m_window)[name]).pieces == pieces; });
             EXPECT_EQ(row.pieces, pieces);
+            // Only a finished file is offered for dragging out, by its name.
+            GtkTargetList* targets = gtk_drag_source_get_target_list(GTK_WIDGET(row.buttons.front()->gobj()));
+            const GdkAtom uriList = gdk_atom_intern_static_string("text/uri-list");
+            EXPECT_EQ(targets && gtk_target_list_find(targets, uriList, nullptr), state.status == Status::Finished);
 
             m_delegate.requests.clear();
             for (Gtk::Button* button : row.buttons) button->clicked();
