@@ -78,7 +78,10 @@ std::shared_ptr<Q7ZDownloadData> fillRegistry(int count) {
 void fillSample() {
     addRecord(0, "Setup guide.pdf", Q7ZDownloadStatus::None, 2048, 0);
     addRecord(1, "holiday-photos.zip", Q7ZDownloadStatus::FileMissing, 734003200, 734003200);
-    addRecord(2, "budget 2027 (final, approved by the board).xlsx", Q7ZDownloadStatus::Failed, 18874368, 1200);
+    const auto failed =
+        addRecord(2, "budget 2027 (final, approved by the board).xlsx", Q7ZDownloadStatus::Failed, 18874368, 1200);
+    failed->fail(Q7ZDownloadFailure::Network);
+    failed->setRetryUrl("https://chat.example.com/files/budget-2027.xlsx");
     addRecord(3, "meeting-notes.txt", Q7ZDownloadStatus::Finished, 1536, 1536);
     addRecord(4, "product-demo.mp4", Q7ZDownloadStatus::Downloading, 1127428916, 402653184);
 }

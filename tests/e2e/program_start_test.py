@@ -98,6 +98,7 @@ class ProgramStartTest(unittest.TestCase):
                 session.spawn(quit_action)
                 alert, texts = session.alert()
                 self.assertIn(session.text("DownloadStillRunning"), texts)
+                session.shot("quit-while-downloading")
                 if answer == "m10":
                     session.answer_alert(answer)
                 else:
