@@ -160,7 +160,8 @@ int main(int argc, char** argv) {
     LauncherEntry launcher("app.velloq.Parlor.EngineDownloadBench", bus.get());
     Q7ZWebDownloads downloads(dialogs, &launcher, Q7ZOrganisationPages(server.baseUrl()), nullptr);
     downloads.showDownloaderWindow();
-    const Measure ours = follow(webkit_web_context_download_uri(Q7ZWebContext::shared(), url.c_str()), busUpdates);
+    const GObjectPtr<WebKitDownload> ourDownload(webkit_web_context_download_uri(Q7ZWebContext::shared(), url.c_str()));
+    const Measure ours = follow(ourDownload.get(), busUpdates);
 
     GObjectPtr<WebKitWebContext> bare(webkit_web_context_new());
     g_signal_connect(bare.get(), "download-started",
@@ -168,7 +169,8 @@ int main(int argc, char** argv) {
                          g_signal_connect(download, "decide-destination", G_CALLBACK(bareDestination), folder);
                      }),
                      const_cast<char*>(folder.c_str()));
-    const Measure baseline = follow(webkit_web_context_download_uri(bare.get(), url.c_str()), busUpdates);
+    const GObjectPtr<WebKitDownload> bareDownload(webkit_web_context_download_uri(bare.get(), url.c_str()));
+    const Measure baseline = follow(bareDownload.get(), busUpdates);
 
     print("program (web host)", ours, options->mib);
     print("bare engine context", baseline, options->mib);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <set>
 
 #include <unordered_map>
 #include <vector>
@@ -303,7 +304,7 @@ void Q7ZWebDownloads::startPageFetch(const Q7ZPageDownload::Request& request) {
             g_list_free_full(found, reinterpret_cast<GDestroyNotify>(soup_cookie_free));
             pending->request.cookieHeader = header ? header.get() : "";
             pending->owner.report([pending = std::shared_ptr<PendingFetch>(pending.release())] {
-                pending->downloads->fetch(pending->request, pending->folder, pending->progress, pending->record);
+                pending->downloads->fetchPage(pending->request, pending->folder, pending->progress, pending->record);
             });
         },
         new PendingFetch{m_workers.link(), this, request, *folder, progress, record});
@@ -340,9 +341,9 @@ std::optional<std::string> Q7ZWebDownloads::settlePageDownloadFolder() {
 }
 
 // The worker owns copies of what it needs and reports back only while this lives.
-void Q7ZWebDownloads::fetch(const Q7ZPageDownload::Request& request, const std::string& folder,
-                            const std::shared_ptr<Q7ZPageDownload::Progress>& progress,
-                            const std::weak_ptr<Q7ZDownloadData>& record) {
+void Q7ZWebDownloads::fetchPage(const Q7ZPageDownload::Request& request, const std::string& folder,
+                                const std::shared_ptr<Q7ZPageDownload::Progress>& progress,
+                                const std::weak_ptr<Q7ZDownloadData>& record) {
     progress->report = [this, link = m_workers.link(), record](const std::string& name, std::int64_t received,
                                                                std::int64_t expected) {
         link.report([this, record, name, received, expected] {
@@ -437,23 +438,14 @@ void Q7ZWebDownloads::refreshDownloaderWindow() {
     m_downloaderWindow->reloadTableView();
 }
 
-int Q7ZWebDownloads::runningDownloadCount() const {
-    const auto records = registry().getAllDownloadDataArray();
-    return static_cast<int>(std::count_if(records.begin(), records.end(), [](const DownloadDataPtr& record) {
-        return record->currentstatus() == Q7ZDownloadStatus::Downloading;
-    }));
-}
-
 // Running page downloads are cancelled as well: they carry the signed-out user's cookies.
 void Q7ZWebDownloads::cancelAndClearEngineDownloads() {
     closeDownloaderWindow();
     registry().cancelAllDownloader();
     registry().cleanAllNoDownloadingHistory();
-    std::erase_if(m_pageFetches, [](const auto& entry) {
-        const auto records = registry().getAllDownloadDataArray();
-        return std::none_of(records.begin(), records.end(),
-                            [&entry](const DownloadDataPtr& record) { return record->requestID() == entry.first; });
-    });
+    std::set<std::string> kept;
+    for (const DownloadDataPtr& record : registry().getAllDownloadDataArray()) kept.insert(record->requestID());
+    std::erase_if(m_pageFetches, [&kept](const auto& entry) { return !kept.contains(entry.first); });
     updateLauncherProgress();
 }
 
@@ -503,7 +495,7 @@ void Q7ZWebDownloads::downloaderRetryWithDownloadData(const std::shared_ptr<Q7ZD
     registry().removeDownloadDataWithRequestID(data->requestID());
     refreshDownloaderWindow();
     if (auto page = m_pageFetches.extract(data->requestID())) startPageFetch(page.mapped());
-    else webkit_web_context_download_uri(Q7ZWebContext::shared(), data->retryUrl().c_str());
+    else GObjectPtr<WebKitDownload>(webkit_web_context_download_uri(Q7ZWebContext::shared(), data->retryUrl().c_str()));
 }
 
 // The share of the bytes of running engine downloads received so far; hidden when none runs.

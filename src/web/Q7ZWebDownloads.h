@@ -44,8 +44,6 @@ public:
     // fetches the request's address on a worker thread.
     void startPageDownload(WebKitWebView* view, WebKitURIRequest* request);
     void showDownloaderWindow();
-    // How many downloads are running, of both kinds.
-    int runningDownloadCount() const;
     // Logging out: the window closes, running engine downloads are cancelled and every
     // record of one is cleared; page downloads' records stay.
     void cancelAndClearEngineDownloads();
@@ -65,9 +63,9 @@ private:
     std::optional<std::string> settlePageDownloadFolder();
     // Registers the running page download's record and gets the address's cookies for its fetch.
     void startPageFetch(const Q7ZPageDownload::Request& request);
-    void fetch(const Q7ZPageDownload::Request& request, const std::string& folder,
-               const std::shared_ptr<Q7ZPageDownload::Progress>& progress,
-               const std::weak_ptr<Q7ZDownloadData>& record);
+    void fetchPage(const Q7ZPageDownload::Request& request, const std::string& folder,
+                   const std::shared_ptr<Q7ZPageDownload::Progress>& progress,
+                   const std::weak_ptr<Q7ZDownloadData>& record);
     void pageDownloadProgressed(const DownloadDataPtr& record, const std::string& name, std::int64_t received,
                                 std::int64_t expected);
     void pageDownloadDidEnd(const DownloadDataPtr& record, const Q7ZPageDownload::Result& result);
