@@ -73,6 +73,12 @@ void AppDelegate::addApplicationActions() {
     set_accel_for_action(std::string("app.") + kQuitActionName, "<Primary>q");
     set_accel_for_action(std::string("win.") + Q7ZMainWindow::kReloadActionName, "<Primary>r");
     set_accel_for_action(std::string("win.") + Q7ZMainWindow::kShowDownloadsActionName, "<Primary><Shift>y");
+    set_accels_for_action(std::string("win.") + Q7ZMainWindow::kZoomInActionName,
+                          {"<Primary>equal", "<Primary>plus", "<Primary>KP_Add"});
+    set_accels_for_action(std::string("win.") + Q7ZMainWindow::kZoomOutActionName,
+                          {"<Primary>minus", "<Primary>KP_Subtract"});
+    set_accels_for_action(std::string("win.") + Q7ZMainWindow::kZoomActualSizeActionName,
+                          {"<Primary>0", "<Primary>KP_0"});
 }
 
 void AppDelegate::applicationDidFinishLaunching() {
@@ -108,8 +114,13 @@ void AppDelegate::setMenuBar() {
     fileMenu->append_section(reloadSection);
     fileMenu->append_section(downloadsSection);
     fileMenu->append_section(quitSection);
+    auto viewMenu = Gio::Menu::create();
+    viewMenu->append(localizedString("ZoomIn"), std::string("win.") + Q7ZMainWindow::kZoomInActionName);
+    viewMenu->append(localizedString("ZoomOut"), std::string("win.") + Q7ZMainWindow::kZoomOutActionName);
+    viewMenu->append(localizedString("ActualSize"), std::string("win.") + Q7ZMainWindow::kZoomActualSizeActionName);
     auto menuBar = Gio::Menu::create();
     menuBar->append_submenu(localizedString("File"), fileMenu);
+    menuBar->append_submenu(localizedString("View"), viewMenu);
     set_menubar(menuBar);
     m_window->set_show_menubar(true);
 

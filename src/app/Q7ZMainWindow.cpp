@@ -13,6 +13,14 @@ Q7ZMainWindow::Q7ZMainWindow() {
     m_reloadAction = add_action(kReloadActionName, sigc::mem_fun(*this, &Q7ZMainWindow::on_action_reloadWebView));
     m_showDownloadsAction =
         add_action(kShowDownloadsActionName, sigc::mem_fun(*this, &Q7ZMainWindow::on_action_showDownloads));
+    using Zoom = Q7ZViewController::Zoom;
+    for (const auto& [name, zoom] : {std::pair{kZoomInActionName, Zoom::In}, std::pair{kZoomOutActionName, Zoom::Out},
+                                     std::pair{kZoomActualSizeActionName, Zoom::ActualSize}}) {
+        m_zoomActions.push_back(add_action(name, [this, zoom = zoom] {
+            if (m_contentViewController && m_contentViewController->respondsToZoom())
+                m_contentViewController->zoom(zoom);
+        }));
+    }
     updateScreenActions();
 }
 
@@ -51,6 +59,8 @@ void Q7ZMainWindow::setContentViewController(std::unique_ptr<Q7ZViewController> 
 void Q7ZMainWindow::updateScreenActions() {
     m_reloadAction->set_enabled(m_contentViewController && m_contentViewController->respondsToReloadWebView());
     m_showDownloadsAction->set_enabled(m_contentViewController && m_contentViewController->respondsToShowDownloads());
+    for (const auto& action : m_zoomActions)
+        action->set_enabled(m_contentViewController && m_contentViewController->respondsToZoom());
 }
 
 void Q7ZMainWindow::on_action_showDownloads() {

@@ -15,6 +15,9 @@ class Q7ZMainWindow : public Gtk::ApplicationWindow {
 public:
     static constexpr const char* kReloadActionName = "reloadWebView";
     static constexpr const char* kShowDownloadsActionName = "showDownloads";
+    static constexpr const char* kZoomInActionName = "zoomIn";
+    static constexpr const char* kZoomOutActionName = "zoomOut";
+    static constexpr const char* kZoomActualSizeActionName = "zoomActualSize";
     static constexpr int kInitialWidth = 1024;
     static constexpr int kInitialHeight = 720;
 
@@ -38,4 +41,5 @@ private:
     sigc::connection m_retireConnection;
     Glib::RefPtr<Gio::SimpleAction> m_reloadAction;
     Glib::RefPtr<Gio::SimpleAction> m_showDownloadsAction;
+    std::vector<Glib::RefPtr<Gio::SimpleAction>> m_zoomActions;
 };

@@ -24,4 +24,8 @@ public:
     // Likewise "Downloads", which brings the screen's downloads window forward.
     virtual bool respondsToShowDownloads() const { return false; }
     virtual void showDownloads() {}
+    // Likewise View ▸ Zoom In, Zoom Out and Actual Size, for the screen's pages.
+    enum class Zoom { In, Out, ActualSize };
+    virtual bool respondsToZoom() const { return false; }
+    virtual void zoom(Zoom) {}
 };

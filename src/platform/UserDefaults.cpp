@@ -43,6 +43,12 @@ std::optional<std::int64_t> UserDefaults::integer(const std::string& key) {
     return m_values.integerValue(key);
 }
 
+void UserDefaults::setInteger(const std::string& key, std::int64_t value) {
+    std::lock_guard lock(m_mutex);
+    reloadIfMoved();
+    m_values.setInteger(key, value);
+}
+
 bool UserDefaults::synchronize() {
     std::lock_guard lock(m_mutex);
     reloadIfMoved();

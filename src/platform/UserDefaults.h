@@ -17,6 +17,8 @@ public:
     // Seconds the main page may take to answer before the program says so (default 30); for
     // an administrator whose server is slow, or far away.
     static constexpr const char* kPageLoadTimeout = "PageLoadTimeout";
+    // The pages' zoom in percent, as View ▸ Zoom In and Zoom Out last left it.
+    static constexpr const char* kPageZoom = "PageZoom";
 
     static UserDefaults& standardUserDefaults();
     static std::string filePath();
@@ -28,6 +30,7 @@ public:
     void removeAppleLanguages();
     // nullopt when the key holds no number.
     std::optional<std::int64_t> integer(const std::string& key);
+    void setInteger(const std::string& key, std::int64_t value);
     // Writes the values atomically; false when the file could not be written.
     bool synchronize();
 

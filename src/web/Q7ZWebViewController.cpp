@@ -73,6 +73,7 @@ void Q7ZWebViewController::loadLoginPage() {
 }
 
 void Q7ZWebViewController::serveView(WebKitWebView* view) {
+    m_zoom.attach(view);
     m_bridge.attach(view);
     m_fileInputs.attach(view);
     m_policy->attach(view);
@@ -84,6 +85,11 @@ void Q7ZWebViewController::on_webView_load_changed(WebKitWebView* view, WebKitLo
 }
 
 void Q7ZWebViewController::reloadWebView() { m_recovery.reload(); }
+
+void Q7ZWebViewController::zoom(Zoom zoom) {
+    using Step = Q7ZZoomLevels::Step;
+    m_zoom.step(zoom == Zoom::In ? Step::In : zoom == Zoom::Out ? Step::Out : Step::ActualSize);
+}
 
 void Q7ZWebViewController::evaluateScript(const std::string& script) {
     webkit_web_view_evaluate_javascript(m_webView.get(), script.c_str(), -1, nullptr, nullptr, nullptr, nullptr,

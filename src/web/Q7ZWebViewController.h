@@ -27,6 +27,7 @@
 #include "web/Q7ZMainViewRecovery.h"
 #include "web/Q7ZPageBridge.h"
 #include "web/Q7ZPageDialogs.h"
+#include "web/Q7ZPageZoom.h"
 #include "web/Q7ZPopupWindow.h"
 #include "web/Q7ZWebDownloads.h"
 #include "web/Q7ZWebNotices.h"
@@ -48,6 +49,8 @@ public:
     void reloadWebView() override;
     bool respondsToShowDownloads() const override { return true; }
     void showDownloads() override { m_downloads.showDownloaderWindow(); }
+    bool respondsToZoom() const override { return true; }
+    void zoom(Zoom zoom) override;
 
     EnterpriseInfo getEnterpriseInfo() override;
     void noticeEvent() override;
@@ -92,6 +95,7 @@ private:
     Q7ZPageDialogs m_pageDialogs;
     Q7ZFileInputs m_fileInputs;
     Q7ZWebNotices m_notices;
+    Q7ZPageZoom m_zoom;
     Q7ZWebDownloads m_downloads;
     Q7ZPopupWindow m_popup;
     std::unique_ptr<Q7ZWebPolicy> m_policy;

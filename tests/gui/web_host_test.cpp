@@ -388,4 +388,35 @@ TEST_F(WebHostTest, ReloadFollowsTheShownScreenAndTheForegroundReachesThePage) {
     EXPECT_TRUE(pumpUntil([&] { return ReloadableScreen::s_destroyed == destroyedBefore + 1; }));
 }
 
+// View ▸ Zoom steps the main view and the popup alike, as Ctrl with the wheel does, and the next
+// web host (after a restart) starts at the level left.
+TEST_F(WebHostTest, ZoomStepsEveryPageAndIsRememberedForTheNextStart) {
+    run("window.open('" + s_server->url("samples/sample.html") + "')");
+    std::vector<WebKitWebView*> popups;
+    ASSERT_TRUE(pumpUntil([&] { return !(popups = shownPopupViews()).empty(); }));
+    const std::pair<const char*, double> steps[] = {
+        {"zoomIn", 1.1}, {"zoomIn", 1.25}, {"zoomOut", 1.1}, {"zoomActualSize", 1.0}, {"zoomOut", 0.9}};
+    for (const auto& [action, level] : steps) {
+        s_screenHost->window().activate_action(action);
+        EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(m_view), level) << action;
+        EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(popups[0]), level) << action;
+    }
+    GdkEvent* wheel = gdk_event_new(GDK_SCROLL);
+    wheel->scroll.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(GTK_WIDGET(m_view))));
+    wheel->scroll.direction = GDK_SCROLL_UP;
+    wheel->scroll.state = GDK_CONTROL_MASK;
+    gtk_widget_event(GTK_WIDGET(m_view), wheel);
+    gdk_event_free(wheel);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(m_view), 1.0);
+
+    s_screenHost->window().activate_action("zoomIn");
+    Q7ZWebViewController next(*s_screenHost);
+    WebKitWebView* nextView = nullptr;
+    for (Gtk::Widget* widget : widgetTree(next.view()))
+        if (!nextView && WEBKIT_IS_WEB_VIEW(widget->gobj())) nextView = WEBKIT_WEB_VIEW(widget->gobj());
+    ASSERT_TRUE(nextView);
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(nextView), 1.1);
+    next.zoom(Q7ZViewController::Zoom::ActualSize);  // the other tests' pages at their own size
+}
+
 }  // namespace

@@ -8,10 +8,12 @@
 #include "web/policy/Q7ZNavigationPolicy.h"
 
 #include <string>
+#include <tuple>
 
 #include <gtest/gtest.h>
 
 #include "web/policy/Q7ZHandOffThrottle.h"
+#include "web/policy/Q7ZZoomLevels.h"
 
 namespace {
 
@@ -95,6 +97,17 @@ TEST(NavigationPolicy, AnAddressGoesToTheDesktopOnceInTwoSeconds) {
     std::string admitted;
     for (const auto& [url, now] : asks) admitted += throttle.admit(url, now) ? "1" : "0";
     EXPECT_EQ(admitted, "10110");
+}
+
+TEST(ZoomLevels, StepsStopAtTheEndsAndAStoredLevelOutsideThemIsActualSize) {
+    using Step = Q7ZZoomLevels::Step;
+    const std::tuple<int, Step, int> steps[] = {{100, Step::In, 110},        {300, Step::In, 300},  {50, Step::Out, 50},
+                                                {105, Step::In, 110},        {105, Step::Out, 100}, {67, Step::Out, 50},
+                                                {250, Step::ActualSize, 100}};
+    for (const auto& [from, step, to] : steps) EXPECT_EQ(Q7ZZoomLevels::next(from, step), to) << from;
+    const std::pair<std::optional<std::int64_t>, int> stored[] = {
+        {std::nullopt, 100}, {49, 100}, {301, 100}, {175, 175}};
+    for (const auto& [value, shown] : stored) EXPECT_EQ(Q7ZZoomLevels::fromStored(value), shown);
 }
 
 }  // namespace
