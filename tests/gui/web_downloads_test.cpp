@@ -170,7 +170,7 @@ TEST_F(WebDownloadsTest, PageDownloadsKeepEarlierFilesRowsFindThemGoneOrCancelAn
         EXPECT_EQ(running->totalDataLenght(), 512 * 1024);
         ASSERT_TRUE(pumpUntil([&] { return clickInDownloadsWindow(localizedString("m10")); }));
         EXPECT_EQ(registry().getAllDownloadDataArray().size(), 2u);
-        EXPECT_TRUE(pumpUntil([&] { return filesInFolder().size() == 1; })) << "a partial file was left";
+        EXPECT_TRUE(pumpUntil([&] { return filesInFolder().empty(); })) << "a partial file was left";
     }
 
     run("window.open('" + s_server->url("samples/sample.html") + "')");
