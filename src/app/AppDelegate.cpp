@@ -1,7 +1,9 @@
 #include "app/AppDelegate.h"
 
 #include <algorithm>
+#include <array>
 
+#include <giomm/menuitem.h>
 #include <glibmm/miscutils.h>
 #include <gtkmm/icontheme.h>
 
@@ -101,6 +103,28 @@ void AppDelegate::dressMainWindow() {
     m_window->move(kWindowLeft, kWindowTop);
 }
 
+// The page's own editing commands. The keys are shown, not bound: the page handles them itself,
+// and a binding would take them from the other windows' text fields too.
+Glib::RefPtr<Gio::Menu> AppDelegate::editMenu() {
+    static constexpr std::array<std::pair<const char*, const char*>, 6> kLabelsAndKeys = {
+        {{"Undo", "<Primary>z"},
+         {"Redo", "<Primary><Shift>z"},
+         {"Cut", "<Primary>x"},
+         {"Copy", "<Primary>c"},
+         {"Paste", "<Primary>v"},
+         {"SelectAll", "<Primary>a"}}};
+    auto menu = Gio::Menu::create();
+    Glib::RefPtr<Gio::Menu> section;
+    for (std::size_t index = 0; index < kLabelsAndKeys.size(); ++index) {
+        if (index == 0 || index == 2 || index == 5) menu->append_section(section = Gio::Menu::create());
+        auto item = Gio::MenuItem::create(localizedString(kLabelsAndKeys[index].first),
+                                          std::string("win.") + Q7ZMainWindow::kEditActions[index].first);
+        item->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(kLabelsAndKeys[index].second));
+        section->append_item(item);
+    }
+    return menu;
+}
+
 void AppDelegate::setMenuBar() {
     auto reloadSection = Gio::Menu::create();
     reloadSection->append(localizedString("Reload"), std::string("win.") + Q7ZMainWindow::kReloadActionName);
@@ -114,12 +138,13 @@ void AppDelegate::setMenuBar() {
     fileMenu->append_section(reloadSection);
     fileMenu->append_section(downloadsSection);
     fileMenu->append_section(quitSection);
+    auto menuBar = Gio::Menu::create();
+    menuBar->append_submenu(localizedString("File"), fileMenu);
+    menuBar->append_submenu(localizedString("Edit"), editMenu());
     auto viewMenu = Gio::Menu::create();
     viewMenu->append(localizedString("ZoomIn"), std::string("win.") + Q7ZMainWindow::kZoomInActionName);
     viewMenu->append(localizedString("ZoomOut"), std::string("win.") + Q7ZMainWindow::kZoomOutActionName);
     viewMenu->append(localizedString("ActualSize"), std::string("win.") + Q7ZMainWindow::kZoomActualSizeActionName);
-    auto menuBar = Gio::Menu::create();
-    menuBar->append_submenu(localizedString("File"), fileMenu);
     menuBar->append_submenu(localizedString("View"), viewMenu);
     set_menubar(menuBar);
     m_window->set_show_menubar(true);

@@ -15,6 +15,7 @@
 #include <memory>
 #include <string>
 
+#include <giomm/menu.h>
 #include <gtkmm/application.h>
 
 #include "BuildConfig.h"
@@ -65,6 +66,7 @@ private:
     void applicationDidFinishLaunching();
     void dressMainWindow();
     void setMenuBar();
+    static Glib::RefPtr<Gio::Menu> editMenu();
     void addStatusItem();
     // The first screen from the stored server list and server sequence. Stores the sequence
     // of a one-entry list and saves the settings whenever a list is stored.

@@ -21,6 +21,12 @@ Q7ZMainWindow::Q7ZMainWindow() {
                 m_contentViewController->zoom(zoom);
         }));
     }
+    for (const auto& [name, edit] : kEditActions) {
+        m_editActions.push_back(add_action(name, [this, edit = edit] {
+            if (m_contentViewController && m_contentViewController->respondsToEditing())
+                m_contentViewController->edit(edit);
+        }));
+    }
     updateScreenActions();
 }
 
@@ -61,6 +67,8 @@ void Q7ZMainWindow::updateScreenActions() {
     m_showDownloadsAction->set_enabled(m_contentViewController && m_contentViewController->respondsToShowDownloads());
     for (const auto& action : m_zoomActions)
         action->set_enabled(m_contentViewController && m_contentViewController->respondsToZoom());
+    for (const auto& action : m_editActions)
+        action->set_enabled(m_contentViewController && m_contentViewController->respondsToEditing());
 }
 
 void Q7ZMainWindow::on_action_showDownloads() {

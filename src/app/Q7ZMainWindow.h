@@ -3,7 +3,9 @@
 // time and owns the window actions "reloadWebView" and "showDownloads" of the "Reload" and
 // "Downloads" menu items, each enabled only while the shown screen answers it.
 
+#include <array>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include <giomm/simpleaction.h>
@@ -18,6 +20,15 @@ public:
     static constexpr const char* kZoomInActionName = "zoomIn";
     static constexpr const char* kZoomOutActionName = "zoomOut";
     static constexpr const char* kZoomActualSizeActionName = "zoomActualSize";
+    // The Edit menu's actions, in its order: undo, redo, cut, copy, paste, selectAll.
+    static constexpr std::array<std::pair<const char*, Q7ZViewController::Edit>, 6> kEditActions = {{
+        {"undo", Q7ZViewController::Edit::Undo},
+        {"redo", Q7ZViewController::Edit::Redo},
+        {"cut", Q7ZViewController::Edit::Cut},
+        {"copy", Q7ZViewController::Edit::Copy},
+        {"paste", Q7ZViewController::Edit::Paste},
+        {"selectAll", Q7ZViewController::Edit::SelectAll},
+    }};
     static constexpr int kInitialWidth = 1024;
     static constexpr int kInitialHeight = 720;
 
@@ -42,4 +53,5 @@ private:
     Glib::RefPtr<Gio::SimpleAction> m_reloadAction;
     Glib::RefPtr<Gio::SimpleAction> m_showDownloadsAction;
     std::vector<Glib::RefPtr<Gio::SimpleAction>> m_zoomActions;
+    std::vector<Glib::RefPtr<Gio::SimpleAction>> m_editActions;
 };

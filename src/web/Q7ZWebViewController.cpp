@@ -86,6 +86,13 @@ void Q7ZWebViewController::on_webView_load_changed(WebKitWebView* view, WebKitLo
 
 void Q7ZWebViewController::reloadWebView() { m_recovery.reload(); }
 
+void Q7ZWebViewController::edit(Edit edit) {
+    static constexpr const char* kCommands[] = {WEBKIT_EDITING_COMMAND_UNDO,  WEBKIT_EDITING_COMMAND_REDO,
+                                                WEBKIT_EDITING_COMMAND_CUT,   WEBKIT_EDITING_COMMAND_COPY,
+                                                WEBKIT_EDITING_COMMAND_PASTE, WEBKIT_EDITING_COMMAND_SELECT_ALL};
+    webkit_web_view_execute_editing_command(m_webView.get(), kCommands[static_cast<int>(edit)]);
+}
+
 void Q7ZWebViewController::zoom(Zoom zoom) {
     using Step = Q7ZZoomLevels::Step;
     m_zoom.step(zoom == Zoom::In ? Step::In : zoom == Zoom::Out ? Step::Out : Step::ActualSize);

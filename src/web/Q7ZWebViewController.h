@@ -51,6 +51,8 @@ public:
     void showDownloads() override { m_downloads.showDownloaderWindow(); }
     bool respondsToZoom() const override { return true; }
     void zoom(Zoom zoom) override;
+    bool respondsToEditing() const override { return true; }
+    void edit(Edit edit) override;
 
     EnterpriseInfo getEnterpriseInfo() override;
     void noticeEvent() override;

@@ -376,6 +376,19 @@ TEST_F(WebHostTest, ReloadFollowsTheShownScreenAndTheForegroundReachesThePage) {
             pumpUntil([&] { return run("document.querySelector('#calls-log .call-text').textContent") == call; }));
     }
 
+    // The Edit menu's commands reach the page's focused field.
+    run("const draft = document.createElement('textarea'); draft.id = 'draft'; draft.value = 'see you'; "
+        "document.body.append(draft); draft.focus(); draft.select()");
+    const std::pair<const char*, const char*> edits[] = {
+        {"cut", ""}, {"undo", "see you"}, {"selectAll", "see you"}, {"copy", "see you"}, {"paste", "see you"}};
+    for (const auto& [action, value] : edits) {
+        window.activate_action(action);
+        EXPECT_TRUE(pumpUntil([&] { return run("document.getElementById('draft').value") == value; })) << action;
+    }
+    run("draft.setSelectionRange(3, 3)");
+    window.activate_action("paste");
+    EXPECT_TRUE(pumpUntil([&] { return run("draft.value") == "seesee you you"; }));
+
     auto owned = std::make_unique<ReloadableScreen>();
     ReloadableScreen& screen = *owned;
     window.setContentViewController(std::move(owned));
