@@ -121,6 +121,6 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${VELLOQ_PACKAGE_HOMEPAGE}")
 # (playbin in base, the WAV parser and the automatic audio sink in good), which nothing links.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
-# The interface and the hosted pages are largely Chinese.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk")
+# The interface and the hosted pages are largely Chinese; the pages are spell-checked in English.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-noto-cjk, hunspell-en-us")
 include(CPack)

@@ -17,6 +17,7 @@
 #include "platform/LoginItemHelperPaths.h"
 #include "platform/NotificationCenter.h"
 #include "platform/desktop/Workspace.h"
+#include "web/Q7ZSpellChecking.h"
 #include "web/Q7ZWebViewController.h"
 
 namespace {
@@ -75,6 +76,14 @@ void AppDelegate::addApplicationActions() {
     set_accel_for_action(std::string("app.") + kQuitActionName, "<Primary>q");
     set_accel_for_action(std::string("win.") + Q7ZMainWindow::kReloadActionName, "<Primary>r");
     set_accel_for_action(std::string("win.") + Q7ZMainWindow::kShowDownloadsActionName, "<Primary><Shift>y");
+    set_accel_for_action("win.find", "<Primary>f");
+    set_accel_for_action("win.print", "<Primary>p");
+    m_checkSpellingAction = add_action_bool(kCheckSpellingActionName, Q7ZSpellChecking::isEnabled());
+    m_checkSpellingAction->signal_change_state().connect([this](const Glib::VariantBase& state) {
+        const bool on = Glib::VariantBase::cast_dynamic<Glib::Variant<bool>>(state).get();
+        m_checkSpellingAction->set_state(state);
+        Q7ZSpellChecking::setEnabled(on);
+    });
     set_accels_for_action(std::string("win.") + Q7ZMainWindow::kZoomInActionName,
                           {"<Primary>equal", "<Primary>plus", "<Primary>KP_Add"});
     set_accels_for_action(std::string("win.") + Q7ZMainWindow::kZoomOutActionName,
@@ -103,24 +112,31 @@ void AppDelegate::dressMainWindow() {
     m_window->move(kWindowLeft, kWindowTop);
 }
 
-// The page's own editing commands. The keys are shown, not bound: the page handles them itself,
+// The page's own commands. The editing keys are shown, not bound: the page handles them itself,
 // and a binding would take them from the other windows' text fields too.
 Glib::RefPtr<Gio::Menu> AppDelegate::editMenu() {
-    static constexpr std::array<std::pair<const char*, const char*>, 6> kLabelsAndKeys = {
-        {{"Undo", "<Primary>z"},
-         {"Redo", "<Primary><Shift>z"},
-         {"Cut", "<Primary>x"},
-         {"Copy", "<Primary>c"},
-         {"Paste", "<Primary>v"},
-         {"SelectAll", "<Primary>a"}}};
+    struct Entry {
+        const char* labelKey;
+        std::string action;
+        const char* shownKeys;
+    };
+    const std::vector<std::vector<Entry>> sections = {
+        {{"Undo", "win.undo", "<Primary>z"}, {"Redo", "win.redo", "<Primary><Shift>z"}},
+        {{"Cut", "win.cut", "<Primary>x"}, {"Copy", "win.copy", "<Primary>c"}, {"Paste", "win.paste", "<Primary>v"}},
+        {{"SelectAll", "win.selectAll", "<Primary>a"}},
+        {{"Find", "win.find", nullptr}},
+        {{"CheckSpelling", std::string("app.") + kCheckSpellingActionName, nullptr}},
+    };
     auto menu = Gio::Menu::create();
-    Glib::RefPtr<Gio::Menu> section;
-    for (std::size_t index = 0; index < kLabelsAndKeys.size(); ++index) {
-        if (index == 0 || index == 2 || index == 5) menu->append_section(section = Gio::Menu::create());
-        auto item = Gio::MenuItem::create(localizedString(kLabelsAndKeys[index].first),
-                                          std::string("win.") + Q7ZMainWindow::kEditActions[index].first);
-        item->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(kLabelsAndKeys[index].second));
-        section->append_item(item);
+    for (const auto& entries : sections) {
+        auto section = Gio::Menu::create();
+        for (const Entry& entry : entries) {
+            auto item = Gio::MenuItem::create(localizedString(entry.labelKey), entry.action);
+            if (entry.shownKeys)
+                item->set_attribute_value("accel", Glib::Variant<Glib::ustring>::create(entry.shownKeys));
+            section->append_item(item);
+        }
+        menu->append_section(section);
     }
     return menu;
 }
@@ -129,6 +145,8 @@ void AppDelegate::setMenuBar() {
     auto reloadSection = Gio::Menu::create();
     reloadSection->append(localizedString("Reload"), std::string("win.") + Q7ZMainWindow::kReloadActionName);
     reloadSection->append(localizedString("ChangeServer"), std::string("app.") + kChangeServerActionName);
+    auto printSection = Gio::Menu::create();
+    printSection->append(localizedString("Print"), "win.print");
     auto downloadsSection = Gio::Menu::create();
     downloadsSection->append(localizedString("Downloads"),
                              std::string("win.") + Q7ZMainWindow::kShowDownloadsActionName);
@@ -136,6 +154,7 @@ void AppDelegate::setMenuBar() {
     quitSection->append(localizedString("Quit"), std::string("app.") + kQuitActionName);
     auto fileMenu = Gio::Menu::create();
     fileMenu->append_section(reloadSection);
+    fileMenu->append_section(printSection);
     fileMenu->append_section(downloadsSection);
     fileMenu->append_section(quitSection);
     auto menuBar = Gio::Menu::create();

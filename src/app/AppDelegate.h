@@ -31,6 +31,7 @@ class AppDelegate : public Gtk::Application, public Q7ZScreenHost {
 public:
     static constexpr const char* kQuitActionName = "quit";
     static constexpr const char* kChangeServerActionName = "changeServer";
+    static constexpr const char* kCheckSpellingActionName = "checkSpelling";
 
     static Glib::RefPtr<AppDelegate> create(const std::string& applicationId = BuildConfig::kAppId);
     ~AppDelegate() override;
@@ -93,6 +94,7 @@ private:
     GtkDialogs m_dialogs;
     std::unique_ptr<Q7ZMainWindow> m_window;
     Glib::RefPtr<Gio::SimpleAction> m_changeServerAction;
+    Glib::RefPtr<Gio::SimpleAction> m_checkSpellingAction;
     std::unique_ptr<LauncherEntry> m_launcherEntry;
     std::unique_ptr<Attention> m_attention;
     std::unique_ptr<StatusItem> m_statusItem;

@@ -21,10 +21,10 @@ Q7ZMainWindow::Q7ZMainWindow() {
                 m_contentViewController->zoom(zoom);
         }));
     }
-    for (const auto& [name, edit] : kEditActions) {
-        m_editActions.push_back(add_action(name, [this, edit = edit] {
-            if (m_contentViewController && m_contentViewController->respondsToEditing())
-                m_contentViewController->edit(edit);
+    for (const auto& [name, command] : kPageCommandActions) {
+        m_pageCommandActions.push_back(add_action(name, [this, command = command] {
+            if (m_contentViewController && m_contentViewController->respondsToPageCommands())
+                m_contentViewController->runPageCommand(command);
         }));
     }
     updateScreenActions();
@@ -67,8 +67,8 @@ void Q7ZMainWindow::updateScreenActions() {
     m_showDownloadsAction->set_enabled(m_contentViewController && m_contentViewController->respondsToShowDownloads());
     for (const auto& action : m_zoomActions)
         action->set_enabled(m_contentViewController && m_contentViewController->respondsToZoom());
-    for (const auto& action : m_editActions)
-        action->set_enabled(m_contentViewController && m_contentViewController->respondsToEditing());
+    for (const auto& action : m_pageCommandActions)
+        action->set_enabled(m_contentViewController && m_contentViewController->respondsToPageCommands());
 }
 
 void Q7ZMainWindow::on_action_showDownloads() {

@@ -20,14 +20,16 @@ public:
     static constexpr const char* kZoomInActionName = "zoomIn";
     static constexpr const char* kZoomOutActionName = "zoomOut";
     static constexpr const char* kZoomActualSizeActionName = "zoomActualSize";
-    // The Edit menu's actions, in its order: undo, redo, cut, copy, paste, selectAll.
-    static constexpr std::array<std::pair<const char*, Q7ZViewController::Edit>, 6> kEditActions = {{
-        {"undo", Q7ZViewController::Edit::Undo},
-        {"redo", Q7ZViewController::Edit::Redo},
-        {"cut", Q7ZViewController::Edit::Cut},
-        {"copy", Q7ZViewController::Edit::Copy},
-        {"paste", Q7ZViewController::Edit::Paste},
-        {"selectAll", Q7ZViewController::Edit::SelectAll},
+    // The actions of the page's commands (the Edit menu and File ▸ Print…).
+    static constexpr std::array<std::pair<const char*, Q7ZViewController::PageCommand>, 8> kPageCommandActions = {{
+        {"undo", Q7ZViewController::PageCommand::Undo},
+        {"redo", Q7ZViewController::PageCommand::Redo},
+        {"cut", Q7ZViewController::PageCommand::Cut},
+        {"copy", Q7ZViewController::PageCommand::Copy},
+        {"paste", Q7ZViewController::PageCommand::Paste},
+        {"selectAll", Q7ZViewController::PageCommand::SelectAll},
+        {"find", Q7ZViewController::PageCommand::Find},
+        {"print", Q7ZViewController::PageCommand::Print},
     }};
     static constexpr int kInitialWidth = 1024;
     static constexpr int kInitialHeight = 720;
@@ -53,5 +55,5 @@ private:
     Glib::RefPtr<Gio::SimpleAction> m_reloadAction;
     Glib::RefPtr<Gio::SimpleAction> m_showDownloadsAction;
     std::vector<Glib::RefPtr<Gio::SimpleAction>> m_zoomActions;
-    std::vector<Glib::RefPtr<Gio::SimpleAction>> m_editActions;
+    std::vector<Glib::RefPtr<Gio::SimpleAction>> m_pageCommandActions;
 };

@@ -28,8 +28,8 @@ public:
     enum class Zoom { In, Out, ActualSize };
     virtual bool respondsToZoom() const { return false; }
     virtual void zoom(Zoom) {}
-    // Likewise the Edit menu, for the screen's page.
-    enum class Edit { Undo, Redo, Cut, Copy, Paste, SelectAll };
-    virtual bool respondsToEditing() const { return false; }
-    virtual void edit(Edit) {}
+    // Likewise the Edit menu and File ▸ Print…, for the screen's page.
+    enum class PageCommand { Undo, Redo, Cut, Copy, Paste, SelectAll, Find, Print };
+    virtual bool respondsToPageCommands() const { return false; }
+    virtual void runPageCommand(PageCommand) {}
 };

@@ -167,9 +167,14 @@ std::string Bundle::localizedStringForKey(const std::string& key, const std::str
 
 std::string localizedString(const std::string& key) { return Bundle::mainBundle().localizedStringForKey(key); }
 
-std::string localizedFormat(const std::string& key, const std::string& argument) {
+std::string localizedFormat(const std::string& key, std::initializer_list<std::string> arguments) {
     std::string text = localizedString(key);
-    if (const std::size_t placeholder = text.find("%@"); placeholder != std::string::npos)
+    std::size_t from = 0;
+    for (const std::string& argument : arguments) {
+        const std::size_t placeholder = text.find("%@", from);
+        if (placeholder == std::string::npos) break;
         text.replace(placeholder, 2, argument);
+        from = placeholder + argument.size();  // an argument's own "%@" stays as it is
+    }
     return text;
 }

@@ -9,6 +9,7 @@
 // default, else LANGUAGE, LC_ALL, LC_MESSAGES, LANG; then "en". The choice is made at the first
 // lookup and kept until forgetPreferredLocalization().
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -75,5 +76,8 @@ private:
 
 // Shorthand for the main bundle's lookup with no default value and the default table.
 std::string localizedString(const std::string& key);
-// The text of key with its one "%@" replaced by argument.
-std::string localizedFormat(const std::string& key, const std::string& argument);
+// The text of key with its "%@" placeholders replaced by the arguments, in order.
+std::string localizedFormat(const std::string& key, std::initializer_list<std::string> arguments);
+inline std::string localizedFormat(const std::string& key, const std::string& argument) {
+    return localizedFormat(key, {argument});
+}

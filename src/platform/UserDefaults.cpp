@@ -49,6 +49,18 @@ void UserDefaults::setInteger(const std::string& key, std::int64_t value) {
     m_values.setInteger(key, value);
 }
 
+std::optional<bool> UserDefaults::boolean(const std::string& key) {
+    std::lock_guard lock(m_mutex);
+    reloadIfMoved();
+    return m_values.booleanValue(key);
+}
+
+void UserDefaults::setBoolean(const std::string& key, bool value) {
+    std::lock_guard lock(m_mutex);
+    reloadIfMoved();
+    m_values.setBoolean(key, value);
+}
+
 bool UserDefaults::synchronize() {
     std::lock_guard lock(m_mutex);
     reloadIfMoved();

@@ -19,6 +19,8 @@ public:
     static constexpr const char* kPageLoadTimeout = "PageLoadTimeout";
     // The pages' zoom in percent, as View ▸ Zoom In and Zoom Out last left it.
     static constexpr const char* kPageZoom = "PageZoom";
+    // Whether the pages' text fields are spell-checked (Edit ▸ Check Spelling); on by default.
+    static constexpr const char* kCheckSpelling = "CheckSpelling";
 
     static UserDefaults& standardUserDefaults();
     static std::string filePath();
@@ -31,6 +33,8 @@ public:
     // nullopt when the key holds no number.
     std::optional<std::int64_t> integer(const std::string& key);
     void setInteger(const std::string& key, std::int64_t value);
+    std::optional<bool> boolean(const std::string& key);
+    void setBoolean(const std::string& key, bool value);
     // Writes the values atomically; false when the file could not be written.
     bool synchronize();
 

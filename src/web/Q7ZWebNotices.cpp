@@ -12,6 +12,7 @@
 namespace {
 
 constexpr const char* kDownloadFinishedKind = "downloadFinished";
+constexpr const char* kPageNotificationKind = "pageNotification";
 
 }  // namespace
 
@@ -69,6 +70,13 @@ void Q7ZWebNotices::announceDownloadFinished(const std::string& path) {
         g_warning("a finished download could not be announced: the application is not registered on the session bus");
 }
 
+std::string Q7ZWebNotices::postPageNotification(const std::string& title, const std::string& body,
+                                                const std::string& key) {
+    const std::string id = m_notifier->post(title, body, kPageNotificationKind, key);
+    if (id.empty()) g_warning("a page's notification could not be shown: the application is not registered on the bus");
+    return id;
+}
+
 // Only a file this run downloaded: the action's target is anyone's to send on the session bus.
 void Q7ZWebNotices::openFinishedDownload(const std::string& path) {
     const auto records = Q7ZDownloadDataSingleton::getInstance().getAllDownloadDataArray();
@@ -86,5 +94,9 @@ void Q7ZWebNotices::didActivateNotification(const std::string& kind, const std::
         m_desktop.mainWindow->show();
         m_desktop.mainWindow->present();
     }
-    if (const auto script = Q7ZNoticeRules::scriptForClick(kind, text)) m_runScript(*script);
+    if (kind == kPageNotificationKind) {
+        if (m_pageNotificationClicked) m_pageNotificationClicked(text);
+    } else if (const auto script = Q7ZNoticeRules::scriptForClick(kind, text)) {
+        m_runScript(*script);
+    }
 }

@@ -43,6 +43,13 @@ public:
     // "Download finished" with the file's name, while desktop notifications are on; its click
     // opens the file.
     void announceDownloadFinished(const std::string& path);
+    // A notification of the page's own, without sound; answers its desktop id ("" when not
+    // shown). Its click brings the main window forward and calls the handler with key.
+    std::string postPageNotification(const std::string& title, const std::string& body, const std::string& key);
+    void withdraw(const std::string& desktopId) { m_notifier->withdraw(desktopId); }
+    void setPageNotificationClickHandler(std::function<void(const std::string& key)> handler) {
+        m_pageNotificationClicked = std::move(handler);
+    }
 
 private:
     void didActivateNotification(const std::string& kind, const std::string& text);
@@ -55,5 +62,6 @@ private:
     std::unique_ptr<SoundPlayer> m_notifySound;
     bool m_soundIsStale = true;
     std::unique_ptr<DesktopNotifier> m_notifier;
+    std::function<void(const std::string& key)> m_pageNotificationClicked;
     Workspace m_workspace;
 };

@@ -10,6 +10,7 @@
 #include "platform/OsRelease.h"
 #include "platform/desktop/Workspace.h"
 #include "utility/Q7ZACUtility.h"
+#include "web/Q7ZSpellChecking.h"
 #include "web/Q7ZWebContext.h"
 
 namespace {
@@ -32,6 +33,11 @@ Q7ZWebViewController::Q7ZWebViewController(Q7ZScreenHost& host)
       m_pageDialogs(m_dialogs),
       m_fileInputs(m_dialogs),
       m_notices(desktopOf(host), [this](const std::string& script) { evaluateScript(script); }),
+      m_pageNotifications(m_notices, m_organisationPages, Q7ZACUtility::getServerUrl()),
+      m_mediaPermissions(m_dialogs, m_organisationPages),
+      m_printer(m_dialogs, m_organisationPages),
+      m_contextMenu(m_organisationPages),
+      m_findBar(m_webView.get()),
       m_downloads(m_dialogs, host.launcherEntry(), m_organisationPages, &m_mainWindow,
                   [this](const std::string& path) { m_notices.announceDownloadFinished(path); }),
       m_popup(m_mainWindow, [this](WebKitWebView* view) { serveView(view); }) {
@@ -59,6 +65,7 @@ void Q7ZWebViewController::viewDidLoad() {
     Gtk::Widget& content = m_recovery.widget();
     content.set_hexpand(true);
     content.set_vexpand(true);
+    m_rootView.pack_start(m_findBar, Gtk::PACK_SHRINK);
     m_rootView.pack_start(content, Gtk::PACK_EXPAND_WIDGET);
     content.show();
 }
@@ -76,21 +83,29 @@ void Q7ZWebViewController::serveView(WebKitWebView* view) {
     m_zoom.attach(view);
     m_bridge.attach(view);
     m_fileInputs.attach(view);
+    m_pageNotifications.attach(view);
+    m_mediaPermissions.attach(view);
+    m_printer.attach(view);
+    m_contextMenu.attach(view);
     m_policy->attach(view);
     m_popup.attach(view);
 }
 
 void Q7ZWebViewController::on_webView_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer) {
-    if (event == WEBKIT_LOAD_FINISHED) g_debug("the page %s has loaded", webkit_web_view_get_uri(view));
+    if (event != WEBKIT_LOAD_FINISHED) return;
+    g_debug("the page %s has loaded", webkit_web_view_get_uri(view));
+    Q7ZSpellChecking::start();
 }
 
 void Q7ZWebViewController::reloadWebView() { m_recovery.reload(); }
 
-void Q7ZWebViewController::edit(Edit edit) {
-    static constexpr const char* kCommands[] = {WEBKIT_EDITING_COMMAND_UNDO,  WEBKIT_EDITING_COMMAND_REDO,
-                                                WEBKIT_EDITING_COMMAND_CUT,   WEBKIT_EDITING_COMMAND_COPY,
-                                                WEBKIT_EDITING_COMMAND_PASTE, WEBKIT_EDITING_COMMAND_SELECT_ALL};
-    webkit_web_view_execute_editing_command(m_webView.get(), kCommands[static_cast<int>(edit)]);
+void Q7ZWebViewController::runPageCommand(PageCommand command) {
+    static constexpr const char* kEditingCommands[] = {WEBKIT_EDITING_COMMAND_UNDO,  WEBKIT_EDITING_COMMAND_REDO,
+                                                       WEBKIT_EDITING_COMMAND_CUT,   WEBKIT_EDITING_COMMAND_COPY,
+                                                       WEBKIT_EDITING_COMMAND_PASTE, WEBKIT_EDITING_COMMAND_SELECT_ALL};
+    if (command == PageCommand::Find) m_findBar.open();
+    else if (command == PageCommand::Print) m_printer.print(m_webView.get());
+    else webkit_web_view_execute_editing_command(m_webView.get(), kEditingCommands[static_cast<int>(command)]);
 }
 
 void Q7ZWebViewController::zoom(Zoom zoom) {

@@ -2,8 +2,8 @@
 // The web host: the main window's screen once a server is chosen. It hosts the organisation's
 // web application in one web view, loaded from the chosen server's login page in the
 // program's persistent web context, and serves that view and every popup view alike: the
-// scripting bridge (this class answers its eleven operations) and the page's dialogs for the
-// organisation's pages only, file inputs, the navigation policy and the one popup window. Notices, sound and badge go to
+// scripting bridge (this class answers its eleven operations), the page's dialogs and printing for the
+// organisation's pages only, file inputs, context menus, the navigation policy and the one popup window. Notices, sound and badge go to
 // Q7ZWebNotices, downloads and the downloads window to Q7ZWebDownloads. It owns the settings
 // window while open and is its delegate.
 //
@@ -23,10 +23,15 @@
 #include "platform/desktop/Dialogs.h"
 #include "settings/Q7ZSettingWindow.h"
 #include "settings/Q7ZSettingWindowDelegate.h"
+#include "web/Q7ZContextMenu.h"
 #include "web/Q7ZFileInputs.h"
+#include "web/Q7ZFindBar.h"
 #include "web/Q7ZMainViewRecovery.h"
+#include "web/Q7ZMediaPermissions.h"
 #include "web/Q7ZPageBridge.h"
 #include "web/Q7ZPageDialogs.h"
+#include "web/Q7ZPageNotifications.h"
+#include "web/Q7ZPagePrinter.h"
 #include "web/Q7ZPageZoom.h"
 #include "web/Q7ZPopupWindow.h"
 #include "web/Q7ZWebDownloads.h"
@@ -51,8 +56,8 @@ public:
     void showDownloads() override { m_downloads.showDownloaderWindow(); }
     bool respondsToZoom() const override { return true; }
     void zoom(Zoom zoom) override;
-    bool respondsToEditing() const override { return true; }
-    void edit(Edit edit) override;
+    bool respondsToPageCommands() const override { return true; }
+    void runPageCommand(PageCommand command) override;
 
     EnterpriseInfo getEnterpriseInfo() override;
     void noticeEvent() override;
@@ -87,7 +92,7 @@ private:
     Q7ZScreenHost& m_host;
     Dialogs& m_dialogs;
     Gtk::Window& m_mainWindow;
-    Gtk::Box m_rootView;
+    Gtk::Box m_rootView{Gtk::ORIENTATION_VERTICAL};
     // The chosen server's pages; a change of server restarts the program.
     const Q7ZOrganisationPages m_organisationPages;
     GObjectPtr<WebKitWebView> m_webView;
@@ -97,7 +102,12 @@ private:
     Q7ZPageDialogs m_pageDialogs;
     Q7ZFileInputs m_fileInputs;
     Q7ZWebNotices m_notices;
+    Q7ZPageNotifications m_pageNotifications;
+    Q7ZMediaPermissions m_mediaPermissions;
     Q7ZPageZoom m_zoom;
+    Q7ZPagePrinter m_printer;
+    Q7ZContextMenu m_contextMenu;
+    Q7ZFindBar m_findBar;
     Q7ZWebDownloads m_downloads;
     Q7ZPopupWindow m_popup;
     std::unique_ptr<Q7ZWebPolicy> m_policy;

@@ -5,14 +5,19 @@
 // is asked to open. Every decision of the web host's rules has its rows in the unit tests; here
 // one of each kind proves that the engine gives the facts and carries the decision out. A page
 // of another host, in a subframe or a window, reaches none of the program. Reload follows the
-// shown screen, and the window's focus reaches the page.
+// shown screen, and the window's focus reaches the page. The engine's standard features (web
+// notifications, calls, context menus, spelling, find, print) are tried as a user would.
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <string>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <gtkmm/menu.h>
+#include <gtkmm/searchentry.h>
+#include <gtkmm/separatormenuitem.h>
 #include <nlohmann/json.hpp>
 
 #include "common/PageScript.h"
@@ -22,6 +27,7 @@
 #include "settings/Q7ZSettingWindow.h"
 #include "support/gui/DbusMock.h"
 #include "support/gui/WebHostFixture.h"
+#include "web/Q7ZSpellChecking.h"
 
 namespace {
 
@@ -71,6 +77,67 @@ protected:
     // The demo server's page at path under another host name: a site that is not the organisation's.
     static std::string otherHost(const std::string& path) {
         return "http://localhost:" + std::to_string(s_server->port()) + "/" + path;
+    }
+
+    // The sample page of another host in the popup, opened by the page; null when it did not show.
+    WebKitWebView* openOtherHostPopup() {
+        const std::string address = otherHost("samples/sample.html");
+        run("window.open('" + address + "')");
+        std::vector<WebKitWebView*> popups;
+        EXPECT_TRUE(pumpUntil([&] {
+            return (popups = shownPopupViews()).size() == 1 && addressOf(popups[0]) == address &&
+                   !webkit_web_view_is_loading(popups[0]);
+        }));
+        return popups.size() == 1 ? popups[0] : nullptr;
+    }
+    void closePopup(WebKitWebView* popup) {
+        run("window.close()", popup);
+        EXPECT_TRUE(pumpUntil([] { return shownPopupViews().empty(); }));
+    }
+
+    // The shown context menu's items, as a right click at the element's centre brings them, by their
+    // labels (none when no menu shows). Each returns to the page: the menu is closed, or its item
+    // with the label chosen.
+    std::vector<std::string> contextMenuAt(const std::string& selector, const std::string& choose = "",
+                                           WebKitWebView* view = nullptr) {
+        view = view ? view : m_view;
+        const std::string centre =
+            run("(() => { const r = document.querySelector('" + selector +
+                    "').getBoundingClientRect(); return `${r.x + r.width / 2} ${r.y + r.height / 2}`; })()",
+                view);
+        double x = 0, y = 0;
+        std::istringstream(centre) >> x >> y;
+        GdkEvent* press = gdk_event_new(GDK_BUTTON_PRESS);
+        press->button.window = GDK_WINDOW(g_object_ref(gtk_widget_get_window(GTK_WIDGET(view))));
+        press->button.button = GDK_BUTTON_SECONDARY;
+        press->button.x = x;
+        press->button.y = y;
+        press->button.time = GDK_CURRENT_TIME;
+        gdk_event_set_device(press, gdk_seat_get_pointer(gdk_display_get_default_seat(gdk_display_get_default())));
+        gtk_widget_event(GTK_WIDGET(view), press);
+        gdk_event_free(press);
+        Gtk::Menu* menu = nullptr;
+        // The engine shows no menu that would be empty.
+        if (!pumpUntil([&] { return (menu = shownMenu()) != nullptr; }, 1s)) return {};
+        std::vector<std::string> labels;
+        Gtk::MenuItem* chosen = nullptr;
+        for (Gtk::Widget* child : menu->get_children()) {
+            auto* item = dynamic_cast<Gtk::MenuItem*>(child);
+            if (!item || dynamic_cast<Gtk::SeparatorMenuItem*>(item)) continue;
+            labels.push_back(item->get_label());
+            if (!choose.empty() && labels.back() == choose) chosen = item;
+        }
+        if (chosen) chosen->activate();
+        menu->popdown();
+        return labels;
+    }
+
+    static Gtk::Menu* shownMenu() {
+        for (Gtk::Window* window : Gtk::Window::list_toplevels()) {
+            auto* child = window->get_visible() ? dynamic_cast<Gtk::Menu*>(window->get_child()) : nullptr;
+            if (child) return child;
+        }
+        return nullptr;
     }
 
     static inline std::unique_ptr<DbusMock> s_daemon;
@@ -225,6 +292,96 @@ TEST_F(WebHostTest, NoticesReachTheDaemonAsTextOnlyWhenEnabledAndAClickRunsTheir
     run("noticeObj.showNotice('{\"Name\":\"a < b\",\"Content\":\"<b>x</b> &amp;\"}')");
     ASSERT_TRUE(pumpUntil([&] { return daemonCalls("Notify") == before + std::size(rows) + 2; }));
     EXPECT_EQ(argumentText(s_daemon->methodCalls("Notify").back(), 4), "<b>x</b> &amp;");
+}
+
+// The page's own notifications: granted while desktop notifications are on, shown as text,
+// replaced by tag, withdrawn by close(), and a click fires the page's click event. Turned off, a
+// page started afterwards is denied, and the running page's notifications are not shown.
+TEST_F(WebHostTest, PageNotificationsFollowTheSettingAndReachTheDaemonAsText) {
+    EXPECT_EQ(run("Notification.permission"), "granted");
+    run("Notification.requestPermission().then(answer => window.answer = answer)");
+    EXPECT_TRUE(pumpUntil([&] { return run("window.answer") == "granted"; }));
+    const std::size_t notified = daemonCalls("Notify"), closed = daemonCalls("CloseNotification");
+    const auto idOf = [&](std::size_t nth) { return std::to_string(notified + nth); };  // numbered from 1
+    const auto lastClosed = [&] { return argumentText(s_daemon->methodCalls("CloseNotification").back(), 0); };
+    run("new Notification('Ann <b>', {body: 'Lunch at noon', tag: 'lunch'})");
+    ASSERT_TRUE(pumpUntil([&] { return daemonCalls("Notify") == notified + 1; }));
+    run("const later = new Notification('Ann', {body: 'At one', tag: 'lunch'}); "
+        "later.onclick = () => document.title = 'clicked'");
+    ASSERT_TRUE(pumpUntil(
+        [&] { return daemonCalls("Notify") == notified + 2 && daemonCalls("CloseNotification") == closed + 1; }));
+    EXPECT_EQ(lastClosed(), idOf(1));
+    const auto calls = s_daemon->methodCalls("Notify");
+    EXPECT_EQ(argumentText(calls[notified], 3) + "|" + argumentText(calls[notified], 4), "Ann <b>|Lunch at noon");
+    EXPECT_EQ(argumentText(calls[notified + 1], 4), "At one");
+    ASSERT_TRUE(s_daemon->emitSignal(kDaemonName, "ActionInvoked", "us",
+                                     g_variant_new_parsed("[<%u>, <'default'>]", guint32(notified + 2))));
+    EXPECT_TRUE(pumpUntil([&] { return run("document.title") == "clicked"; }));
+    run("const third = new Notification('Bob'); setTimeout(() => third.close(), 300)");
+    ASSERT_TRUE(pumpUntil([&] { return daemonCalls("CloseNotification") == closed + 3; }));
+    EXPECT_EQ(lastClosed(), idOf(3));
+
+    Q7ZAppSettingConfigSingleton::getInstance().setIsDesktopNotifications(false);
+    Q7ZWebViewController next(*s_screenHost);
+    WebKitWebView* nextView = nullptr;
+    for (Gtk::Widget* widget : widgetTree(next.view()))
+        if (!nextView && WEBKIT_IS_WEB_VIEW(widget->gobj())) nextView = WEBKIT_WEB_VIEW(widget->gobj());
+    ASSERT_TRUE(nextView && pumpUntil([&] { return !webkit_web_view_is_loading(nextView); }));
+    // The new page may ask (its Notification.permission is "default"), and is denied without a dialog.
+    run("Notification.requestPermission().then(answer => window.answer = answer); "
+        "navigator.permissions.query({name: 'notifications'}).then(status => window.state = status.state); 0",
+        nextView);
+    EXPECT_TRUE(pumpUntil([&] { return run("window.answer + ' ' + window.state", nextView) == "denied denied"; }));
+    run("new Notification('Not now')");
+    pumpFor(300ms);
+    EXPECT_EQ(daemonCalls("Notify"), notified + 3);
+    Q7ZAppSettingConfigSingleton::getInstance().setIsDesktopNotifications(true);
+}
+
+// The organisation's page asks once per kind of devices for a call, and the answer holds for the
+// run; another site is refused without asking. The engine's mock devices stand for a camera and a microphone.
+TEST_F(WebHostTest, CallsAskOnceForTheOrganisationsPagesAndOtherSitesAreRefused) {
+    const auto call = [this](const char* constraints, WebKitWebView* view) {
+        webkit_settings_set_enable_mock_capture_devices(webkit_web_view_get_settings(view), TRUE);
+        run(std::string("window.media = ''; navigator.mediaDevices.getUserMedia(") + constraints +
+                ").then(s => window.media = s.getTracks().map(t => t.kind).sort().join(), e => window.media = e.name)",
+            view);
+        std::string answer;
+        EXPECT_TRUE(pumpUntil([&] { return !(answer = run("window.media", view)).empty(); })) << constraints;
+        return answer;
+    };
+    const std::string host = *Q7ZOrganisationPages::hostOf(s_server->baseUrl());
+    const struct {
+        const char* constraints;
+        int answer;  // the dialog's button; -1: no dialog
+        const char* asked;
+        const char* outcome;
+    } rows[] = {
+        {"{video: true}", 1, "MediaAskCamera", "NotAllowedError"},
+        {"{video: true}", -1, "", "NotAllowedError"},
+        {"{audio: true, video: true}", 0, "MediaAskCameraAndMicrophone", "audio,video"},
+        {"{audio: true, video: true}", -1, "", "audio,video"},
+    };
+    // Each on a fresh page: the engine's own memory of a page's answers goes with the page.
+    const std::string login = addressOf(m_view);
+    for (const auto& row : rows) {
+        webkit_web_view_load_uri(m_view, login.c_str());
+        ASSERT_TRUE(pageIsReady());
+        const std::size_t alerts = m_dialogs.alerts().size();
+        if (row.answer >= 0) m_dialogs.answerAlert(row.answer);
+        EXPECT_EQ(call(row.constraints, m_view), row.outcome) << row.constraints;
+        ASSERT_EQ(m_dialogs.alerts().size(), alerts + (row.answer >= 0 ? 1 : 0));
+        if (row.answer >= 0) {
+            EXPECT_EQ(m_dialogs.alerts().back(), localizedFormat(row.asked, host));
+        }
+    }
+
+    WebKitWebView* popup = openOtherHostPopup();
+    ASSERT_TRUE(popup);
+    const std::size_t alerts = m_dialogs.alerts().size();
+    EXPECT_EQ(call("{video: true}", popup), "NotAllowedError");
+    EXPECT_EQ(m_dialogs.alerts().size(), alerts);
+    closePopup(popup);
 }
 
 TEST_F(WebHostTest, BadgeFollowsThePagesNumberAndAMissingSoundFileIsForgottenAndSaved) {
@@ -430,6 +587,112 @@ TEST_F(WebHostTest, ZoomStepsEveryPageAndIsRememberedForTheNextStart) {
     ASSERT_TRUE(nextView);
     EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(nextView), 1.1);
     next.zoom(Q7ZViewController::Zoom::ActualSize);  // the other tests' pages at their own size
+}
+
+// A link offers the browser and its address, an image to be copied and saved; a misspelled word
+// its suggestions while spelling is checked. Another site's links and images offer nothing.
+TEST_F(WebHostTest, LinksImagesAndMisspelledWordsOfferWhatTheOrganisationsPagesMay) {
+    const std::string link = "http://example.com/agenda?week=3";
+    const std::string addElements = "document.body.insertAdjacentHTML('afterbegin', '<a id=\"ctx-link\" href=\"" +
+                                    link + "\">agenda</a> <img id=\"ctx-image\" src=\"" +
+                                    s_server->url("orgs/acme/icon.png") +
+                                    "\" width=40 height=40>'); document.getElementById('ctx-image').decode()";
+    run(addElements);
+    const std::string openInBrowser = localizedString("OpenLinkInBrowser");
+    EXPECT_THAT(contextMenuAt("#ctx-link", openInBrowser),
+                testing::IsSupersetOf({openInBrowser, localizedString("CopyLinkAddress")}));
+    EXPECT_TRUE(pumpUntil([&] { return openedAddress("http") == link; }));
+    const std::string saveImage = localizedString("SaveImageAs");
+    EXPECT_THAT(contextMenuAt("#ctx-image", saveImage),
+                testing::IsSupersetOf({localizedString("CopyImage"), saveImage}));
+    EXPECT_TRUE(pumpUntil([] { return std::filesystem::exists(processHome().path() + "/Downloads/icon.png"); }));
+
+    // Typed, as the engine checks what the user types; Edit ▸ Check Spelling off, a page no longer is.
+    const std::string login = addressOf(m_view);
+    for (const bool checked : {true, false}) {
+        Q7ZSpellChecking::setEnabled(checked);
+        webkit_web_view_load_uri(m_view, login.c_str());
+        ASSERT_TRUE(pageIsReady());
+        run("document.body.insertAdjacentHTML('afterbegin', '<span id=\"ctx-draft\" contenteditable></span>'); "
+            "document.getElementById('ctx-draft').focus(); document.execCommand('insertText', false, 'Helo ')");
+        const auto suggested = [&] { return std::ranges::count(contextMenuAt("#ctx-draft"), "Hello") == 1; };
+        if (checked) EXPECT_TRUE(pumpUntil(suggested));
+        else EXPECT_FALSE(pumpUntil(suggested, 2s));
+    }
+    Q7ZSpellChecking::setEnabled(true);
+
+    WebKitWebView* popup = openOtherHostPopup();
+    ASSERT_TRUE(popup);
+    run(addElements, popup);
+    for (const char* element : {"#ctx-link", "#ctx-image"}) {
+        EXPECT_THAT(contextMenuAt(element, "", popup),
+                    testing::AllOf(Not(testing::Contains(openInBrowser)), Not(testing::Contains(saveImage))))
+            << element;
+    }
+    closePopup(popup);
+}
+
+// Edit ▸ Find… counts the matches as the user types, steps through them both ways around the
+// page, says when there are none, and Escape gives the page its focus back.
+TEST_F(WebHostTest, FindCountsAndStepsThroughMatchesAndEscapeReturnsToThePage) {
+    run("document.body.insertAdjacentHTML('afterbegin', '<p>Pear, pear and a PEAR. Apples.</p>')");
+    s_screenHost->window().activate_action("find");
+    Gtk::SearchEntry* entry = nullptr;
+    for (Gtk::Widget* widget : widgetTree(m_webHost->view()))
+        if (auto* found = dynamic_cast<Gtk::SearchEntry*>(widget)) entry = found;
+    ASSERT_TRUE(entry && entry->is_visible() && entry->is_focus());
+    EXPECT_EQ(accessibleName(*entry), localizedString("FindInPage"));
+    const auto count = [&] { return entry->get_accessible()->get_description(); };
+    const auto of = [](int n, int m) {
+        return localizedFormat("FindMatchCount", {std::to_string(n), std::to_string(m)});
+    };
+    entry->set_text("pear");
+    EXPECT_TRUE(pumpUntil([&] { return count() == of(1, 3); }));
+    const std::pair<guint, std::string> steps[] = {
+        {GDK_KEY_Return, of(2, 3)}, {GDK_KEY_Return, of(3, 3)}, {GDK_KEY_Return, of(1, 3)}, {GDK_KEY_Up, of(3, 3)}};
+    for (const auto& [key, expected] : steps) {
+        if (key == GDK_KEY_Return) entry->activate();
+        else g_signal_emit_by_name(entry->gobj(), "previous-match");
+        EXPECT_EQ(count(), expected);
+    }
+    EXPECT_EQ(run("getSelection().toString()"), "PEAR");
+    entry->set_text("plum");
+    EXPECT_TRUE(pumpUntil([&] { return count() == localizedString("FindNoMatches"); }));
+    sendKeyPress(s_screenHost->window(), GDK_KEY_Escape);
+    EXPECT_FALSE(entry->is_visible());
+    EXPECT_TRUE(gtk_widget_is_focus(GTK_WIDGET(m_view)));
+}
+
+// File ▸ Print… and the page's window.print() print through the dialog's choice (here a PDF
+// file); a cancelled dialog prints nothing and another site's window.print() shows no dialog.
+TEST_F(WebHostTest, PrintGoesThroughTheDialogForTheOrganisationsPagesOnly) {
+    g_object_set(gtk_settings_get_default(), "gtk-print-backends", "file", nullptr);
+    const auto printTo = [](const std::string& path) {
+        PrintChoice choice{Gtk::PrintSettings::create(), Gtk::PageSetup::create()};
+        choice.settings->set_printer("Print to File");
+        choice.settings->set(GTK_PRINT_SETTINGS_OUTPUT_URI, "file://" + path);
+        choice.settings->set(GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT, "pdf");
+        return choice;
+    };
+    const std::string menuPdf = processHome().path() + "/menu.pdf", pagePdf = processHome().path() + "/page.pdf";
+    const auto printed = [](const std::string& path) {
+        return pumpUntil([&] { return readFileText(path).starts_with("%PDF"); }, 10s);
+    };
+    m_dialogs.answerPrintDialog(printTo(menuPdf));
+    s_screenHost->window().activate_action("print");
+    EXPECT_TRUE(printed(menuPdf));
+    m_dialogs.answerPrintDialog(std::nullopt);
+    m_dialogs.answerPrintDialog(printTo(pagePdf));
+    run("setTimeout(() => { print(); print(); })");
+    EXPECT_TRUE(printed(pagePdf));
+    EXPECT_EQ(m_dialogs.alerts().size(), 3u);
+
+    WebKitWebView* popup = openOtherHostPopup();
+    ASSERT_TRUE(popup);
+    run("setTimeout(() => print())", popup);
+    pumpFor(500ms);
+    EXPECT_EQ(m_dialogs.alerts().size(), 3u);
+    closePopup(popup);
 }
 
 }  // namespace

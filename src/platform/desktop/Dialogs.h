@@ -1,10 +1,13 @@
 #pragma once
-// The one way the application shows modal alerts, text inputs and open panels, so that tests can answer
+// The one way the application shows modal alerts, text inputs, open panels and print dialogs, so that tests can answer
 // them by script. GtkDialogs is the program's implementation.
 
 #include <optional>
 #include <string>
 #include <vector>
+
+#include <gtkmm/pagesetup.h>
+#include <gtkmm/printsettings.h>
 
 enum class AlertStyle { Informational, Warning, Critical };
 
@@ -21,6 +24,12 @@ struct OpenPanelOptions {
 struct TextInputAnswer {
     int buttonIndex = -1;  // as showAlert answers it
     std::string text;      // the field's text when the alert ended
+};
+
+// What the user chose in a print dialog: the printer with its options, and the page set-up.
+struct PrintChoice {
+    Glib::RefPtr<Gtk::PrintSettings> settings;
+    Glib::RefPtr<Gtk::PageSetup> pageSetup;
 };
 
 class Dialogs {
@@ -40,4 +49,7 @@ public:
 
     // Runs a modal open panel and answers the chosen paths, or nothing when cancelled.
     virtual std::optional<std::vector<std::string>> runOpenPanel(const OpenPanelOptions& options) = 0;
+
+    // Runs a modal print dialog titled title and answers the choice, or nothing when cancelled.
+    virtual std::optional<PrintChoice> runPrintDialog(const std::string& title) = 0;
 };

@@ -5,6 +5,7 @@
 #include <gtkmm/entry.h>
 #include <gtkmm/filechooserdialog.h>
 #include <gtkmm/messagedialog.h>
+#include <gtkmm/printunixdialog.h>
 
 #include "platform/Bundle.h"
 
@@ -91,4 +92,17 @@ std::optional<std::vector<std::string>> GtkDialogs::runOpenPanel(const OpenPanel
     }
     if (paths.empty()) return std::nullopt;
     return paths;
+}
+
+std::optional<PrintChoice> GtkDialogs::runPrintDialog(const std::string& title) {
+    Gtk::PrintUnixDialog dialog(title);
+    if (auto* parent = parentWindow()) dialog.set_transient_for(*parent);
+    if (m_lastPrint.settings) dialog.set_settings(m_lastPrint.settings);
+    if (m_lastPrint.pageSetup) dialog.set_page_setup(m_lastPrint.pageSetup);
+    dialog.set_embed_page_setup(true);
+    if (dialog.run() != Gtk::RESPONSE_OK) return std::nullopt;
+    m_lastPrint = {dialog.get_settings(), dialog.get_page_setup()};
+    // The printer is named in the settings, for the print to find it again.
+    if (auto printer = dialog.get_selected_printer()) m_lastPrint.settings->set_printer(printer->get_name());
+    return m_lastPrint;
 }

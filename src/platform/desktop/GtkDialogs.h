@@ -21,6 +21,8 @@ public:
     TextInputAnswer runTextInput(const std::string& message, const std::string& defaultText,
                                  const std::vector<std::string>& buttons) override;
     std::optional<std::vector<std::string>> runOpenPanel(const OpenPanelOptions& options) override;
+    // Starts from the run's previous choice.
+    std::optional<PrintChoice> runPrintDialog(const std::string& title) override;
 
 private:
     Gtk::Window* parentWindow() const;
@@ -28,4 +30,5 @@ private:
     int runWithButtons(Gtk::MessageDialog& dialog, const std::vector<std::string>& buttons) const;
 
     Gtk::Window* m_parent;
+    PrintChoice m_lastPrint;
 };

@@ -34,6 +34,14 @@ inline void sendKeyPress(Gtk::Window& window, guint keyval) {
     GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
     event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
     event->key.keyval = keyval;
+    // Key bindings (a search entry's Escape) are found by the key's hardware code.
+    GdkKeymapKey* keys = nullptr;
+    gint count = 0;
+    if (gdk_keymap_get_entries_for_keyval(gdk_keymap_get_for_display(window.get_display()->gobj()), keyval, &keys,
+                                          &count) &&
+        count > 0)
+        event->key.hardware_keycode = static_cast<guint16>(keys[0].keycode);
+    g_free(keys);
     gdk_event_set_device(event, gdk_seat_get_keyboard(gdk_display_get_default_seat(window.get_display()->gobj())));
     gtk_widget_event(GTK_WIDGET(window.gobj()), event);
     gdk_event_free(event);

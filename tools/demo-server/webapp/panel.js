@@ -134,6 +134,36 @@
     byId('zoom-link').addEventListener('click', () => show('windows-output')('followed the zoommtg:// link'));
   }
 
+  // ---- page features ----
+
+  function wirePageFeatures() {
+    byId('misspelled-draft').addEventListener('click', () => {
+      const composer = byId('composer-text');
+      composer.focus();
+      composer.select();
+      document.execCommand('insertText', false, 'Helo, I wil send teh slides tomorow. ');
+    });
+    byId('print-page').addEventListener('click', () => window.print());
+    // The Web Notification API; the same tag replaces the previous one.
+    byId('new-notification').addEventListener('click', () => {
+      Notification.requestPermission().then((permission) => {
+        show('features-output')(`Notification.permission: ${permission}`);
+        if (permission !== 'granted') return;
+        const sent = new Date().toTimeString().slice(0, 5);
+        const notification = new Notification('Ann O\'Neil', { body: `Lunch at one? (${sent})`, tag: 'demo' });
+        notification.onclick = () => show('features-output')('the notification was clicked');
+        notification.onclose = () => show('features-output')('the notification was closed');
+      });
+    });
+    // Asks for the camera and the microphone, and lets them go at once.
+    byId('start-call').addEventListener('click', () => {
+      navigator.mediaDevices.getUserMedia({ audio: true, video: true }).then((stream) => {
+        show('features-output')(`call: ${stream.getTracks().map((track) => track.kind).join(' and ')}`);
+        stream.getTracks().forEach((track) => track.stop());
+      }, (error) => show('features-output')(`call: ${error.name}`));
+    });
+  }
+
   // ---- another site ----
 
   // The page is served only by a server run with its test routes.
@@ -254,6 +284,7 @@
     buildResponseLinks();
     buildDownloadLinks();
     wireWindows();
+    wirePageFeatures();
     wireOtherSite();
     wireDialogs();
     wireFileInputs();
