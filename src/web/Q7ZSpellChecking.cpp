@@ -6,7 +6,7 @@
 namespace Q7ZSpellChecking {
 namespace {
 
-bool s_started = false;
+bool s_started = false;  // the user has typed
 
 void apply(bool on) {
     WebKitWebContext* context = Q7ZWebContext::shared();
@@ -31,10 +31,22 @@ void setEnabled(bool on) {
     if (s_started) apply(on);
 }
 
-void start() {
-    if (s_started) return;
-    s_started = true;
-    apply(isEnabled());
+namespace {
+
+gboolean on_view_keyPressEvent(GtkWidget* view, GdkEvent*, gpointer) {
+    g_signal_handlers_disconnect_by_func(view, reinterpret_cast<gpointer>(&on_view_keyPressEvent), nullptr);
+    if (!s_started) {
+        s_started = true;
+        apply(isEnabled());
+    }
+    return FALSE;
+}
+
+}  // namespace
+
+// Before the engine's own handler, so the first word typed is checked too.
+void attach(WebKitWebView* view) {
+    if (!s_started) g_signal_connect(view, "key-press-event", G_CALLBACK(&on_view_keyPressEvent), nullptr);
 }
 
 }  // namespace Q7ZSpellChecking

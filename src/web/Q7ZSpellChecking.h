@@ -4,14 +4,16 @@
 // languages have no words to check, so they fall back to English for the Latin text typed
 // among them. Main thread only.
 
+#include <webkit2/webkit2.h>
+
 namespace Q7ZSpellChecking {
 
 // The user's choice, kept in the user defaults.
 bool isEnabled();
-// Keeps the choice, and applies it at once once the pages have started.
+// Keeps the choice, and applies it at once if the user has typed already.
 void setEnabled(bool on);
-// Applies the choice. The web host calls it when its first page has loaded, so that loading the
-// dictionaries never delays the first page.
-void start();
+// Applies the choice when the user first types in the view. The dictionaries cost about 8 MiB,
+// which a user who only reads never needs, and loading them never delays the first page.
+void attach(WebKitWebView* view);
 
 }  // namespace Q7ZSpellChecking

@@ -37,7 +37,6 @@ Q7ZWebViewController::Q7ZWebViewController(Q7ZScreenHost& host)
       m_mediaPermissions(m_dialogs, m_organisationPages),
       m_printer(m_dialogs, m_organisationPages),
       m_contextMenu(m_organisationPages),
-      m_findBar(m_webView.get()),
       m_downloads(m_dialogs, host.launcherEntry(), m_organisationPages, &m_mainWindow,
                   [this](const std::string& path) { m_notices.announceDownloadFinished(path); }),
       m_popup(m_mainWindow, [this](WebKitWebView* view) { serveView(view); }) {
@@ -65,7 +64,6 @@ void Q7ZWebViewController::viewDidLoad() {
     Gtk::Widget& content = m_recovery.widget();
     content.set_hexpand(true);
     content.set_vexpand(true);
-    m_rootView.pack_start(m_findBar, Gtk::PACK_SHRINK);
     m_rootView.pack_start(content, Gtk::PACK_EXPAND_WIDGET);
     content.show();
 }
@@ -87,14 +85,13 @@ void Q7ZWebViewController::serveView(WebKitWebView* view) {
     m_mediaPermissions.attach(view);
     m_printer.attach(view);
     m_contextMenu.attach(view);
+    Q7ZSpellChecking::attach(view);
     m_policy->attach(view);
     m_popup.attach(view);
 }
 
 void Q7ZWebViewController::on_webView_load_changed(WebKitWebView* view, WebKitLoadEvent event, gpointer) {
-    if (event != WEBKIT_LOAD_FINISHED) return;
-    g_debug("the page %s has loaded", webkit_web_view_get_uri(view));
-    Q7ZSpellChecking::start();
+    if (event == WEBKIT_LOAD_FINISHED) g_debug("the page %s has loaded", webkit_web_view_get_uri(view));
 }
 
 void Q7ZWebViewController::reloadWebView() { m_recovery.reload(); }
@@ -103,9 +100,19 @@ void Q7ZWebViewController::runPageCommand(PageCommand command) {
     static constexpr const char* kEditingCommands[] = {WEBKIT_EDITING_COMMAND_UNDO,  WEBKIT_EDITING_COMMAND_REDO,
                                                        WEBKIT_EDITING_COMMAND_CUT,   WEBKIT_EDITING_COMMAND_COPY,
                                                        WEBKIT_EDITING_COMMAND_PASTE, WEBKIT_EDITING_COMMAND_SELECT_ALL};
-    if (command == PageCommand::Find) m_findBar.open();
+    if (command == PageCommand::Find) openFindBar();
     else if (command == PageCommand::Print) m_printer.print(m_webView.get());
     else webkit_web_view_execute_editing_command(m_webView.get(), kEditingCommands[static_cast<int>(command)]);
+}
+
+// Made when first asked for: start-up need not wait for its widgets and icons.
+void Q7ZWebViewController::openFindBar() {
+    if (!m_findBar) {
+        m_findBar = std::make_unique<Q7ZFindBar>(m_webView.get());
+        m_rootView.pack_start(*m_findBar, Gtk::PACK_SHRINK);
+        m_rootView.reorder_child(*m_findBar, 0);
+    }
+    m_findBar->open();
 }
 
 void Q7ZWebViewController::zoom(Zoom zoom) {

@@ -88,6 +88,7 @@ private:
     void closeSettingWindow();
     void restartWithSessionLocale();
     void startDownloadFileWithUrlRequest(WebKitURIRequest* request);
+    void openFindBar();
 
     Q7ZScreenHost& m_host;
     Dialogs& m_dialogs;
@@ -107,10 +108,10 @@ private:
     Q7ZPageZoom m_zoom;
     Q7ZPagePrinter m_printer;
     Q7ZContextMenu m_contextMenu;
-    Q7ZFindBar m_findBar;
     Q7ZWebDownloads m_downloads;
     Q7ZPopupWindow m_popup;
     std::unique_ptr<Q7ZWebPolicy> m_policy;
     std::unique_ptr<Q7ZSettingWindow> m_settingWindow;
+    std::unique_ptr<Q7ZFindBar> m_findBar;  // above the page, once asked for
     NotificationCenter::Observation m_foregroundObservation;
 };

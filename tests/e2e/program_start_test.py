@@ -2,7 +2,7 @@
 """How the built program starts and restarts, read through the accessibility tree: the first
 screen chosen from the stored files (and the server sequence it saves), and a language change in
 the settings window, which restarts the program through its login-item helper as one new
-instance in the new language; quitting from the File menu then starts nothing; quitting while a
+instance in the new language, with Edit ▸ Check Spelling as it was left; quitting from the File menu then starts nothing; quitting while a
 download runs asks first and leaves no partial file."""
 import os
 import signal
@@ -54,6 +54,10 @@ class ProgramStartTest(unittest.TestCase):
         with Session(servers=servers((0, "acme")), chosen=0) as session:
             first = session.application().get_process_id()
             page = wait_for(lambda: session.find_all(session.window(), "document web", showing=False)[0], 40, "the web app")
+            spelling = self.check_spelling_item(session)
+            self.assertTrue(session.has_state(spelling, "CHECKED"))
+            session.press(spelling)
+            wait_for(lambda: not session.has_state(spelling, "CHECKED"), 10, "Check Spelling to turn off")
             session.press(session.find("push button", "Demo panel", root=page, limit=30))
             session.press(session.find("push button", "settingObj.openSettingWindow", root=page))
             settings = session.window(session.text("m112"))
@@ -68,6 +72,7 @@ class ProgramStartTest(unittest.TestCase):
                 wait_for(lambda: session.process_gone(first), 10, "the first instance to end")
                 session.language = "zh-TW"
                 self.assertEqual(session.read_plist("Q7ZAppSettingConfig.plist")["language"], "zh-TW")
+                self.assertFalse(session.has_state(self.check_spelling_item(session), "CHECKED"), "not remembered")
                 menu = session.find("menu", session.text("File"))
                 session.press(session.find_all(menu, "menu item", session.text("Quit"), showing=False)[0])
                 wait_for(lambda: session.process_gone(second), 20, "the new instance to quit")
@@ -77,6 +82,11 @@ class ProgramStartTest(unittest.TestCase):
                 for pid in (first, second):
                     if not session.process_gone(pid):
                         os.kill(pid, signal.SIGKILL)
+
+    @staticmethod
+    def check_spelling_item(session):
+        menu = session.find("menu", session.text("Edit"))
+        return session.find_all(menu, "check menu item", session.text("CheckSpelling"), showing=False)[0]
 
     def test_quitting_while_a_download_runs_asks_first_and_leaves_no_partial_file(self):
         # The organisation's address answers with a file: the main view's first load is a download.

@@ -155,12 +155,18 @@
         notification.onclose = () => show('features-output')('the notification was closed');
       });
     });
-    // Asks for the camera and the microphone, and lets them go at once.
+    // Asks for the camera and the microphone (the microphone alone without a camera), and lets
+    // them go at once.
+    const report = (stream) => {
+      show('features-output')(`call: ${stream.getTracks().map((track) => track.kind).join(' and ')}`);
+      stream.getTracks().forEach((track) => track.stop());
+    };
+    const failed = (error) => show('features-output')(`call: ${error.name}`);
     byId('start-call').addEventListener('click', () => {
-      navigator.mediaDevices.getUserMedia({ audio: true, video: true }).then((stream) => {
-        show('features-output')(`call: ${stream.getTracks().map((track) => track.kind).join(' and ')}`);
-        stream.getTracks().forEach((track) => track.stop());
-      }, (error) => show('features-output')(`call: ${error.name}`));
+      navigator.mediaDevices.getUserMedia({ audio: true, video: true }).then(report, (error) => {
+        if (error.name !== 'NotFoundError') return failed(error);
+        return navigator.mediaDevices.getUserMedia({ audio: true }).then(report, failed);
+      });
     });
   }
 
