@@ -1,12 +1,18 @@
 // Program entry: the stored interface language is applied before the toolkit starts, so the
-// application's string tables and GTK's own texts both follow it; then the application runs.
+// application's string tables and GTK's own texts both follow it; --help and --version are
+// answered in it; then the application runs.
 
+#include <algorithm>
+#include <iostream>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <glibmm/miscutils.h>
 
 #include "BuildConfig.h"
 #include "app/AppDelegate.h"
+#include "common/CommandLine.h"
 #include "config/LanguageCodes.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "platform/Bundle.h"
@@ -43,11 +49,26 @@ void applyStoredLanguage() {
     Glib::setenv("LANGUAGE", gettextLanguageForFolder(folder), true);
 }
 
+// Answers --help, --version and unknown options before anything starts; nullopt to run.
+std::optional<int> answerCommandLine(int argc, char* argv[]) {
+    const auto parsed = CommandLine::parse(std::vector<std::string>(argv + std::min(argc, 1), argv + argc));
+    switch (parsed.request) {
+    case CommandLine::Request::Run: return std::nullopt;
+    case CommandLine::Request::Help: std::cout << CommandLine::helpText(); return 0;
+    case CommandLine::Request::Version: std::cout << CommandLine::versionText(); return 0;
+    case CommandLine::Request::Unknown:
+        std::cerr << localizedFormat("HelpUnknownOption", parsed.unknownOption) << "\n\n" << CommandLine::helpText();
+        return 2;
+    }
+    return std::nullopt;
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
     MainThread::adoptCurrentThread();
     applyStoredLanguage();
+    if (const auto status = answerCommandLine(argc, argv)) return *status;
     Q7ZWebContext::warmUpFor(Q7ZACUtility::getServerUrl());
     // Desktops match windows to the .desktop file named after the application id.
     Glib::set_prgname(BuildConfig::kAppId);

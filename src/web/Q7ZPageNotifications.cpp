@@ -1,5 +1,7 @@
 #include "web/Q7ZPageNotifications.h"
 
+#include <vector>
+
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "web/Q7ZWebContext.h"
 
@@ -80,6 +82,13 @@ void Q7ZPageNotifications::show(WebKitNotification* notification) {
     if (desktopId.empty()) return;
     m_shown[key] = {GObjectPtr<WebKitNotification>(WEBKIT_NOTIFICATION(g_object_ref(notification))), desktopId};
     g_signal_connect(notification, "closed", G_CALLBACK(&Q7ZPageNotifications::on_notification_closed), this);
+}
+
+void Q7ZPageNotifications::closeAll() {
+    std::vector<GObjectPtr<WebKitNotification>> shown;
+    for (const auto& [key, entry] : m_shown)
+        shown.emplace_back(WEBKIT_NOTIFICATION(g_object_ref(entry.notification.get())));
+    for (const auto& notification : shown) webkit_notification_close(notification.get());
 }
 
 // The page closed it, or the engine did for a newer one of its tag.

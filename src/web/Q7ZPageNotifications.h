@@ -28,6 +28,8 @@ public:
 
     // Connect before the view's other permission handlers: this one answers notification requests.
     void attach(WebKitWebView* view);
+    // Closes every notification the pages have shown, as their close() would.
+    void closeAll();
 
 private:
     struct Shown {

@@ -47,6 +47,8 @@ public:
     // shown). Its click brings the main window forward and calls the handler with key.
     std::string postPageNotification(const std::string& title, const std::string& body, const std::string& key);
     void withdraw(const std::string& desktopId) { m_notifier->withdraw(desktopId); }
+    // Every notification of this run still listed, so a signed-out user's previews do not stay.
+    void withdrawAll() { m_notifier->withdrawAll(); }
     void setPageNotificationClickHandler(std::function<void(const std::string& key)> handler) {
         m_pageNotificationClicked = std::move(handler);
     }

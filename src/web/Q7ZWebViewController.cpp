@@ -174,6 +174,8 @@ void Q7ZWebViewController::navigateToLogoutPage() {
     if (!confirm("m346")) return;
     evaluateScript(PageScript::call("parlorMain.logout"));
     m_downloads.cancelAndClearEngineDownloads();
+    m_pageNotifications.closeAll();
+    m_notices.withdrawAll();
 }
 
 void Q7ZWebViewController::exitApplication() {

@@ -3,7 +3,8 @@
 main window and the program keeps running; the status item's Activate, or a second launch that
 hands over and ends, shows it again. The login-item helper in the bundle starts the program only
 when none runs, and ends; a helper outside any bundle starts nothing and stays (its part in a
-restart is proved through the settings window by program_start_test.py)."""
+restart is proved through the settings window by program_start_test.py). --help, --version and
+unknown options are answered by the program alone, in its interface language."""
 import contextlib
 import os
 import shutil
@@ -14,7 +15,7 @@ import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 from desktop_session import (HELPER, PROGRAM, DemoServer, Home, Session, bus_call,  # noqa: E402
-                             close_by_window_manager, isolate, owner_pid, session_bus, wait_for)
+                             close_by_window_manager, isolate, localized, owner_pid, session_bus, wait_for)
 from gi.repository import Gio, GLib  # noqa: E402
 
 WATCHER = "org.kde.StatusNotifierWatcher"
@@ -77,6 +78,21 @@ class SingleInstanceTest(unittest.TestCase):
                     show()
                     wait_for(lambda: session.has_state(frame, "SHOWING"), 15, f"{way} to show the window")
                     self.assertEqual(owner_pid(), pid)
+
+    def test_help_version_and_unknown_options_answer_in_the_language_and_start_nothing(self):
+        rows = [  # arguments, interface language, exit status, the stream with the text, a line of it
+            (["--help"], "en-US", 0, "stdout", "  --version      " + localized("en-US", "HelpOptionVersion")),
+            (["--version", "--bogus"], "zh-TW", 0, "stdout", localized("zh-TW", "m753") + " "),
+            (["--bogus", "--help"], "zh-CN", 2, "stderr", localized("zh-CN", "HelpUnknownOption").replace("%@", "--bogus")),
+        ]
+        for arguments, language, status, stream, line in rows:
+            with self.subTest(arguments), Home(language=language) as home:
+                done = subprocess.run([PROGRAM, *arguments], env=home.env, capture_output=True, text=True, timeout=30)
+                self.assertEqual(done.returncode, status)
+                self.assertIn(line, getattr(done, stream))
+                if status == 2:
+                    self.assertIn(localized(language, "HelpOptionHelp"), done.stderr)
+                self.assertIsNone(owner_pid())
 
     def test_the_helper_starts_the_program_only_when_none_runs_and_ends(self):
         with DemoServer(), Home() as home:

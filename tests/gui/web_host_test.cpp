@@ -295,8 +295,9 @@ TEST_F(WebHostTest, NoticesReachTheDaemonAsTextOnlyWhenEnabledAndAClickRunsTheir
 }
 
 // The page's own notifications: granted while desktop notifications are on, shown as text,
-// replaced by tag, withdrawn by close(), and a click fires the page's click event. Turned off, a
-// page started afterwards is denied, and the running page's notifications are not shown.
+// replaced by tag, withdrawn by close(), and a click fires the page's click event; signing out
+// withdraws every notification still listed. Turned off, a page started afterwards is denied,
+// and the running page's notifications are not shown.
 TEST_F(WebHostTest, PageNotificationsFollowTheSettingAndReachTheDaemonAsText) {
     EXPECT_EQ(run("Notification.permission"), "granted");
     run("Notification.requestPermission().then(answer => window.answer = answer)");
@@ -320,6 +321,15 @@ TEST_F(WebHostTest, PageNotificationsFollowTheSettingAndReachTheDaemonAsText) {
     run("const third = new Notification('Bob'); setTimeout(() => third.close(), 300)");
     ASSERT_TRUE(pumpUntil([&] { return daemonCalls("CloseNotification") == closed + 3; }));
     EXPECT_EQ(lastClosed(), idOf(3));
+    // Signing out withdraws what is still listed: a notice of the bridge and one of the page.
+    run("noticeObj.showNotice('{\"Name\":\"Ann\",\"Content\":\"Hi\"}'); window.kept = new Notification('Kept')");
+    ASSERT_TRUE(pumpUntil([&] { return daemonCalls("Notify") == notified + 5; }));
+    m_dialogs.answerAlert(0);
+    run("settingObj.navigateToLogoutPage()");
+    ASSERT_TRUE(pumpUntil([&] { return daemonCalls("CloseNotification") == closed + 5; }));
+    const auto withdrawn = s_daemon->methodCalls("CloseNotification");
+    EXPECT_THAT((std::vector{argumentText(withdrawn[closed + 3], 0), argumentText(withdrawn[closed + 4], 0)}),
+                testing::UnorderedElementsAre(idOf(4), idOf(5)));
 
     Q7ZAppSettingConfigSingleton::getInstance().setIsDesktopNotifications(false);
     Q7ZWebViewController next(*s_screenHost);
@@ -334,7 +344,7 @@ TEST_F(WebHostTest, PageNotificationsFollowTheSettingAndReachTheDaemonAsText) {
     EXPECT_TRUE(pumpUntil([&] { return run("window.answer + ' ' + window.state", nextView) == "denied denied"; }));
     run("new Notification('Not now')");
     pumpFor(300ms);
-    EXPECT_EQ(daemonCalls("Notify"), notified + 3);
+    EXPECT_EQ(daemonCalls("Notify"), notified + 5);
     Q7ZAppSettingConfigSingleton::getInstance().setIsDesktopNotifications(true);
 }
 

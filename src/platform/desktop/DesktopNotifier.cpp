@@ -25,7 +25,8 @@ DesktopNotifier::~DesktopNotifier() {
 std::string DesktopNotifier::post(const std::string& title, const std::string& body, const std::string& kind,
                                   const std::string& text) {
     if (!m_application->is_registered()) return {};
-    const std::string id = "notice-" + std::to_string(s_nextId++);
+    const std::string id = "notice-" + runToken() + "-" + std::to_string(s_nextId++);
+    m_posted.insert(id);
     auto notification = Gio::Notification::create(title);
     notification->set_default_action_variant(std::string("app.") + kActionName,
                                              Glib::Variant<Target>::create(Target(id, kind, text)));
@@ -41,7 +42,17 @@ std::string DesktopNotifier::post(const std::string& title, const std::string& b
     return id;
 }
 
+const std::string& DesktopNotifier::runToken() {
+    static const std::string token = std::to_string(g_get_real_time());
+    return token;
+}
+
+void DesktopNotifier::withdrawAll() {
+    for (const std::string& id : std::set<std::string>(m_posted)) withdraw(id);
+}
+
 void DesktopNotifier::withdraw(const std::string& id) {
+    m_posted.erase(id);
     if (m_unsent->erase(id) > 0) return;
     if (!id.empty() && m_application->is_registered()) m_application->withdraw_notification(id);
 }

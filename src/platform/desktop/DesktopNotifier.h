@@ -30,6 +30,8 @@ public:
     std::string post(const std::string& title, const std::string& body, const std::string& kind,
                      const std::string& text);
     void withdraw(const std::string& id);
+    // Withdraws every notification this notifier posted that is still listed.
+    void withdrawAll();
 
 private:
     void on_notification_activated(const Glib::VariantBase& target);
@@ -40,6 +42,10 @@ private:
     // For the whole process: a notifier made later (a new web host) must not reuse the id of a
     // notification still listed, which the desktop would then replace.
     static inline unsigned s_nextId = 1;
+    // Ids are "notice-<run>-<n>": desktops that keep notifications after the program ends key
+    // them by id, so a later run must not reuse an id and replace an unread notification.
+    static const std::string& runToken();
+    std::set<std::string> m_posted;  // and not withdrawn
     // Posted, and waiting for the desktop to say how it shows bodies.
     std::shared_ptr<std::set<std::string>> m_unsent = std::make_shared<std::set<std::string>>();
 };

@@ -164,7 +164,7 @@
     const failed = (error) => show('features-output')(`call: ${error.name}`);
     byId('start-call').addEventListener('click', () => {
       navigator.mediaDevices.getUserMedia({ audio: true, video: true }).then(report, (error) => {
-        if (error.name !== 'NotFoundError') return failed(error);
+        if (error.name === 'NotAllowedError') return failed(error);
         return navigator.mediaDevices.getUserMedia({ audio: true }).then(report, failed);
       });
     });
