@@ -42,6 +42,10 @@ SoundPlayer& Q7ZWebNotices::loadedSound() {
 }
 
 void Q7ZWebNotices::noticeEvent() {
+    if (m_doNotDisturb.isOn()) {
+        g_debug("the desktop's do-not-disturb is on: no sound, no request for attention");
+        return;
+    }
     switch (m_rules.soundActionForNoticeEvent()) {
     case Q7ZNoticeRules::SoundAction::None: break;
     case Q7ZNoticeRules::SoundAction::ReloadAndPlay: resetNotifySound(); [[fallthrough]];

@@ -5,7 +5,8 @@
 // kind to the owner and withdraws the notification. The sound is a GStreamer player, made and
 // loaded when the page first asks for the sound after a reset (starting GStreamer takes the
 // main thread for a while, which start-up should not wait for). The badge and the attention
-// request go to the launcher entry and the window.
+// request go to the launcher entry and the window; while the desktop's do-not-disturb is on,
+// notifications are still posted (the desktop keeps them) but there is no sound and no request.
 
 #include <functional>
 #include <memory>
@@ -16,6 +17,7 @@
 
 #include "platform/desktop/Attention.h"
 #include "platform/desktop/DesktopNotifier.h"
+#include "platform/desktop/DoNotDisturb.h"
 #include "platform/desktop/LauncherEntry.h"
 #include "platform/desktop/SoundPlayer.h"
 #include "platform/desktop/Workspace.h"
@@ -66,4 +68,5 @@ private:
     std::unique_ptr<DesktopNotifier> m_notifier;
     std::function<void(const std::string& key)> m_pageNotificationClicked;
     Workspace m_workspace;
+    DoNotDisturb m_doNotDisturb;
 };

@@ -84,6 +84,9 @@ class SingleInstanceTest(unittest.TestCase):
             (["--help"], "en-US", 0, "stdout", "  --version      " + localized("en-US", "HelpOptionVersion")),
             (["--version", "--bogus"], "zh-TW", 0, "stdout", localized("zh-TW", "m753") + " "),
             (["--bogus", "--help"], "zh-CN", 2, "stderr", localized("zh-CN", "HelpUnknownOption").replace("%@", "--bogus")),
+            # The toolkit's options pass on, and after "--" nothing is an option.
+            (["--display=:9", "--gapplication-service", "-h"], "en-US", 0, "stdout", "  -h, --help"),
+            (["--displayx", "--", "--help"], "en-US", 2, "stderr", "--displayx"),
         ]
         for arguments, language, status, stream, line in rows:
             with self.subTest(arguments), Home(language=language) as home:

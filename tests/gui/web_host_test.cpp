@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 
+#include <giomm/settings.h>
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <gtkmm/menu.h>
@@ -333,9 +334,7 @@ TEST_F(WebHostTest, PageNotificationsFollowTheSettingAndReachTheDaemonAsText) {
 
     Q7ZAppSettingConfigSingleton::getInstance().setIsDesktopNotifications(false);
     Q7ZWebViewController next(*s_screenHost);
-    WebKitWebView* nextView = nullptr;
-    for (Gtk::Widget* widget : widgetTree(next.view()))
-        if (!nextView && WEBKIT_IS_WEB_VIEW(widget->gobj())) nextView = WEBKIT_WEB_VIEW(widget->gobj());
+    WebKitWebView* nextView = webViewOf(next);
     ASSERT_TRUE(nextView && pumpUntil([&] { return !webkit_web_view_is_loading(nextView); }));
     // The new page may ask (its Notification.permission is "default"), and is denied without a dialog.
     run("Notification.requestPermission().then(answer => window.answer = answer); "
@@ -392,6 +391,36 @@ TEST_F(WebHostTest, CallsAskOnceForTheOrganisationsPagesAndOtherSitesAreRefused)
     EXPECT_EQ(call("{video: true}", popup), "NotAllowedError");
     EXPECT_EQ(m_dialogs.alerts().size(), alerts);
     closePopup(popup);
+}
+
+// While the desktop's do-not-disturb is on (GNOME's banners off, or the notification server's
+// Inhibited), a notice is still posted but starts no sound and asks for no attention; turned off
+// while running, both come back. A chosen sound file that is gone is forgotten when the sound is
+// loaded: that is how its start shows here.
+TEST_F(WebHostTest, DoNotDisturbSilencesNoticesAndFollowsTheDesktop) {
+    constexpr const char* kServer = "org.freedesktop.Notifications";
+    auto banners = Gio::Settings::create("org.gnome.desktop.notifications");
+    ASSERT_TRUE(s_daemon->addProperty(kServer, "Inhibited", g_variant_new_boolean(FALSE)));
+    auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
+    settings.setIsNotificationSound(true);
+    settings.setIsCustomNotificationSound(true);
+    sendFocusChange(s_screenHost->window(), false);
+    const struct {
+        bool banners, inhibited, quiet;
+    } rows[] = {{false, false, true}, {true, true, true}, {true, false, false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(testing::Message() << "banners " << row.banners << ", inhibited " << row.inhibited);
+        banners->set_boolean("show-banners", row.banners);
+        ASSERT_TRUE(s_daemon->setProperty(kServer, "Inhibited", g_variant_new_boolean(row.inhibited)));
+        pumpFor(200ms);  // the server's PropertiesChanged arrives
+        settings.setCustomNotificationSoundPath(processHome().path() + "/gone.wav");
+        const std::size_t notified = daemonCalls("Notify");
+        run("noticeObj.noticeEvent(); noticeObj.showNotice('{\"Name\":\"Ann\",\"Content\":\"Hi\"}')");
+        EXPECT_TRUE(pumpUntil([&] { return daemonCalls("Notify") == notified + 1; }));
+        EXPECT_EQ(settings.customNotificationSoundPath().empty(), !row.quiet);
+        EXPECT_EQ(s_screenHost->attention()->isRequested(), !row.quiet);
+        s_screenHost->attention()->cancel();
+    }
 }
 
 TEST_F(WebHostTest, BadgeFollowsThePagesNumberAndAMissingSoundFileIsForgottenAndSaved) {
@@ -591,11 +620,8 @@ TEST_F(WebHostTest, ZoomStepsEveryPageAndIsRememberedForTheNextStart) {
 
     s_screenHost->window().activate_action("zoomIn");
     Q7ZWebViewController next(*s_screenHost);
-    WebKitWebView* nextView = nullptr;
-    for (Gtk::Widget* widget : widgetTree(next.view()))
-        if (!nextView && WEBKIT_IS_WEB_VIEW(widget->gobj())) nextView = WEBKIT_WEB_VIEW(widget->gobj());
-    ASSERT_TRUE(nextView);
-    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(nextView), 1.1);
+    ASSERT_TRUE(webViewOf(next));
+    EXPECT_DOUBLE_EQ(webkit_web_view_get_zoom_level(webViewOf(next)), 1.1);
     next.zoom(Q7ZViewController::Zoom::ActualSize);  // the other tests' pages at their own size
 }
 

@@ -62,6 +62,16 @@ bool DbusMock::addMethod(const std::string& interfaceName, const std::string& me
         g_variant_new("(sssss)", interfaceName.c_str(), method.c_str(), inSignature.c_str(), "", code.c_str())));
 }
 
+bool DbusMock::addProperty(const std::string& interfaceName, const std::string& name, GVariant* value) {
+    return static_cast<bool>(callAndPump(m_connection.get(), m_busName, m_objectPath, kMockInterface, "AddProperty",
+                                         g_variant_new("(ssv)", interfaceName.c_str(), name.c_str(), value)));
+}
+
+bool DbusMock::setProperty(const std::string& interfaceName, const std::string& name, GVariant* value) {
+    return static_cast<bool>(callAndPump(m_connection.get(), m_busName, m_objectPath, "org.freedesktop.DBus.Properties",
+                                         "Set", g_variant_new("(ssv)", interfaceName.c_str(), name.c_str(), value)));
+}
+
 bool DbusMock::emitSignal(const std::string& interfaceName, const std::string& signal, const std::string& signature,
                           GVariant* arguments) {
     return static_cast<bool>(

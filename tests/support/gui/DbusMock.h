@@ -24,6 +24,10 @@ public:
     // Adds a method whose Python code runs on each call (dbusmock's AddMethod).
     bool addMethod(const std::string& interfaceName, const std::string& method, const std::string& inSignature,
                    const std::string& code);
+    // Adds a property (dbusmock's AddProperty), then changes it as the service would, with
+    // PropertiesChanged (the standard Set); value is floating.
+    bool addProperty(const std::string& interfaceName, const std::string& name, GVariant* value);
+    bool setProperty(const std::string& interfaceName, const std::string& name, GVariant* value);
     // Emits interfaceName.signal with the arguments, each boxed in a variant: a floating "av"
     // (e.g. g_variant_new_parsed("[<uint32 1>, <'default'>]")) matching signature.
     bool emitSignal(const std::string& interfaceName, const std::string& signal, const std::string& signature,

@@ -82,10 +82,14 @@ protected:
         auto controller = std::make_unique<Q7ZWebViewController>(*s_screenHost);
         m_webHost = controller.get();
         s_screenHost->window().setContentViewController(std::move(controller));
-        for (Gtk::Widget* widget : widgetTree(m_webHost->view()))
-            if (!m_view && WEBKIT_IS_WEB_VIEW(widget->gobj())) m_view = WEBKIT_WEB_VIEW(widget->gobj());
-        ASSERT_TRUE(m_view);
+        ASSERT_TRUE((m_view = webViewOf(*m_webHost)));
         ASSERT_TRUE(pageIsReady());
+    }
+
+    static WebKitWebView* webViewOf(Q7ZWebViewController& webHost) {
+        for (Gtk::Widget* widget : widgetTree(webHost.view()))
+            if (WEBKIT_IS_WEB_VIEW(widget->gobj())) return WEBKIT_WEB_VIEW(widget->gobj());
+        return nullptr;
     }
 
     bool pageIsReady() {
