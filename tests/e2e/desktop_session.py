@@ -15,7 +15,7 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.dirname(os.path.dirname(
                                 "tools", "session"))
 import velloq_session  # noqa: E402
 from velloq_session import (APP_ID, APP_NAME, DEMO_BASE, Home, bus_call, localized, owner_pid,  # noqa: E402,F401
-                            servers, session_bus, wait_for)
+                            servers, session_bus, wait_for, wayland)
 
 isolate = functools.partial(velloq_session.isolate, network=True, display=False)
 sign_setting_code = functools.partial(velloq_session.sign_setting_code, BINARY_DIR)

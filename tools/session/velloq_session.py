@@ -3,10 +3,11 @@ benches run it: the demo server on loopback, a fresh home whose stores are seede
 a session bus of its own (under Xvfb without a display), found and waited for through its
 accessibility tree, and stopped with everything it started.
 
-  velloq_session.py demo BUILD [--from-code-entry] [--language L] [--screenshot PATH]
+  velloq_session.py demo BUILD [--from-code-entry] [--language L] [--screenshot PATH] [--wayland]
 
 runs the demo of BUILD (a build folder holding the bundle and the demo server) until the program
 ends; without a display it saves a screenshot of the first screen instead and quits the program.
+With --wayland the program runs on Wayland, in a weston compositor of its own.
 Run with the system's /usr/bin/python3, which has python3-pyatspi."""
 import argparse
 import contextlib
@@ -67,6 +68,27 @@ def isolate(network=True, display=True, quiet_bus=False, screen="1280x1024"):
 def headless():
     """Whether this script runs on an X server of its own, started by `isolate()`."""
     return os.environ.get(_HEADLESS) == "1"
+
+
+@contextlib.contextmanager
+def wayland(windowed=False):
+    """Runs what is started inside on Wayland: a weston compositor of its own (WINDOWED in a window
+    of the X display, else with its headless back end), its socket in a private runtime folder, and
+    GDK_BACKEND=wayland, which lets GTK use no other; stopped and the environment restored
+    afterwards."""
+    backend = "x11-backend.so" if windowed else "headless-backend.so"
+    saved = dict(os.environ)
+    with tempfile.TemporaryDirectory() as runtime, subprocess.Popen(
+            ["weston", f"--backend={backend}", "--socket=velloq-wayland", "--idle-time=0"],
+            env=dict(os.environ, XDG_RUNTIME_DIR=runtime), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL) as weston:
+        try:
+            wait_for(lambda: os.path.exists(os.path.join(runtime, "velloq-wayland")), 20, "weston's socket")
+            os.environ.update(XDG_RUNTIME_DIR=runtime, WAYLAND_DISPLAY="velloq-wayland", GDK_BACKEND="wayland")
+            yield
+        finally:
+            os.environ.clear()
+            os.environ.update(saved)
+            weston.terminate()
 
 
 def program_path(build):
@@ -314,12 +336,14 @@ def demo(arguments):
     options.add_argument("--from-code-entry", action="store_true")
     options.add_argument("--language", default="en-US", choices=["en-US", "zh-TW", "zh-CN"])
     options.add_argument("--screenshot", default="build/demo-screenshot.png")
+    options.add_argument("--wayland", action="store_true")
     options = options.parse_args(arguments)
     isolate(network=False, display=bool(os.environ.get("DISPLAY")))
     signal.signal(signal.SIGTERM, lambda *_: sys.exit(1))  # a stopped demo stops what it started
     chosen = None if options.from_code_entry else 0
     listed = "" if options.from_code_entry else servers((0, "acme"))
-    with Session(options.build, options.language, servers=listed, chosen=chosen, test_routes=True) as session:
+    with wayland(windowed=True) if options.wayland else contextlib.nullcontext(), \
+            Session(options.build, options.language, servers=listed, chosen=chosen, test_routes=True) as session:
         if options.from_code_entry:
             code_file = os.path.join(options.build, "demo-setting-code.txt")
             with open(code_file, "w") as out:
