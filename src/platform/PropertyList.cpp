@@ -166,6 +166,18 @@ std::optional<PropertyList> PropertyList::fromData(std::string_view data) {
     plist_t root = nullptr;
     plist_from_memory(data.data(), static_cast<uint32_t>(data.size()), &root);
     Node node(root);
+    // libplist's binary reader keeps a NUL inside a key, and walking such a dictionary aborts the
+    // process (the key's length and its C string disagree). Written as XML the key ends at the NUL,
+    // so a binary list is passed through XML once, and kept only if that reads back.
+    if (node && plist_is_binary(data.data(), static_cast<uint32_t>(data.size()))) {
+        char* xml = nullptr;
+        uint32_t length = 0;
+        plist_to_xml(node.get(), &xml, &length);
+        plist_t reread = nullptr;
+        if (xml) plist_from_xml(xml, length, &reread);
+        if (xml) plist_to_xml_free(xml);
+        node.reset(reread);
+    }
     if (!node || plist_get_node_type(node.get()) != PLIST_DICT) return std::nullopt;
     return PropertyList(std::move(node));
 }
