@@ -30,6 +30,16 @@ inline void sendFocusChange(Gtk::Window& window, bool in) {
     gdk_event_free(event);
 }
 
+// Without a window manager the focus follows the pointer: a window under it may become active.
+inline void movePointerOutside(Gtk::Window& window) {
+    GdkDisplay* display = gdk_window_get_display(window.get_window()->gobj());
+    GdkDevice* pointer = gdk_seat_get_pointer(gdk_display_get_default_seat(display));
+    int x = 0, y = 0;
+    gdk_window_get_origin(window.get_window()->gobj(), &x, &y);
+    gdk_device_warp(pointer, gdk_window_get_screen(window.get_window()->gobj()), x + window.get_width() + 8,
+                    y + window.get_height() + 8);
+}
+
 inline void sendKeyPress(Gtk::Window& window, guint keyval) {
     GdkEvent* event = gdk_event_new(GDK_KEY_PRESS);
     event->key.window = GDK_WINDOW(g_object_ref(window.get_window()->gobj()));
