@@ -1,16 +1,17 @@
 #include "app/AppDelegate.h"
 
 #include <algorithm>
-#include <array>
 
 #include <giomm/menuitem.h>
 #include <glibmm/miscutils.h>
 #include <gtkmm/icontheme.h>
 
+#include "EmbeddedPublicKey.h"
 #include "config/Q7ZAppSettingConfigSingleton.h"
 #include "config/Q7ZRemoteConfigSingleton.h"
 #include "downloads/Q7ZDownloadDataSingleton.h"
 #include "downloads/Q7ZPageDownload.h"
+#include "onboarding/SettingCodeFile.h"
 #include "onboarding/screens/Q7ZEnterEnterpriseCodeViewController.h"
 #include "onboarding/screens/Q7ZMultipleServerSelectViewController.h"
 #include "platform/Bundle.h"
@@ -196,6 +197,8 @@ void AppDelegate::addStatusItem() {
 Q7ZScreenHost::Screen AppDelegate::chooseFirstScreen() {
     auto& remoteConfig = Q7ZRemoteConfigSingleton::getInstance();
     auto& settings = Q7ZAppSettingConfigSingleton::getInstance();
+    // An administrator may have chosen the servers for every user of this computer.
+    if (!remoteConfig.hasStoredServers()) SettingCodeFile::applyProvisioned(BuildConfig::kEmbeddedPublicKeyPem);
     if (remoteConfig.serverListJsonString().empty()) return Screen::EnterEnterpriseCode;
     const auto servers = remoteConfig.getServerUrlDataList();
     if (servers.size() == 1) settings.setServerSequence(servers.front().sequence);

@@ -67,17 +67,19 @@ void Q7ZRemoteConfigSingleton::loadUserInfo() {
     const auto stored = PropertyListFile::load(getFileName());
     std::string title, titleIcon, version;
     std::string listText = defaultServerListJsonString();
+    bool listStored = false;
     if (stored) {
         title = stored->stringValue(kRemoteTitle).value_or("");
         titleIcon = stored->stringValue(kRemoteTitleIcon).value_or("");
         version = stored->stringValue(kVersion).value_or("");
         if (auto text = stored->stringValue(kServerListJsonString)) {
             listText = *text;
+            listStored = true;
         } else {
             const auto twUrl = stored->stringValue(kOlderTWUrl);
             const auto cnUrl = stored->stringValue(kOlderCNUrl);
-            if (isPresentAndNotEmpty(twUrl) || isPresentAndNotEmpty(cnUrl))
-                listText = getServerUrlDataListJsonStringByUpgradeVersionWithTWUrl(twUrl, cnUrl);
+            listStored = isPresentAndNotEmpty(twUrl) || isPresentAndNotEmpty(cnUrl);
+            if (listStored) listText = getServerUrlDataListJsonStringByUpgradeVersionWithTWUrl(twUrl, cnUrl);
         }
     }
     std::lock_guard lock(m_propertiesMutex);
@@ -85,6 +87,7 @@ void Q7ZRemoteConfigSingleton::loadUserInfo() {
     m_remoteTitleIcon = std::move(titleIcon);
     m_serverListJsonString = std::move(listText);
     m_version = std::move(version);
+    m_serverListStored = listStored;
 }
 
 bool Q7ZRemoteConfigSingleton::saveConfig() {
@@ -97,7 +100,10 @@ bool Q7ZRemoteConfigSingleton::saveConfig() {
         configuration.setString(kServerListJsonString, m_serverListJsonString);
         configuration.setString(kVersion, m_version);
     }
-    return PropertyListFile::save(configuration, getFileName());
+    if (!PropertyListFile::save(configuration, getFileName())) return false;
+    std::lock_guard lock(m_propertiesMutex);
+    m_serverListStored = true;
+    return true;
 }
 
 void Q7ZRemoteConfigSingleton::resetConfig() {
@@ -109,6 +115,14 @@ void Q7ZRemoteConfigSingleton::resetConfig() {
         m_version.clear();
     }
     saveConfig();
+}
+
+bool Q7ZRemoteConfigSingleton::hasStoredServers() const {
+    {
+        std::lock_guard lock(m_propertiesMutex);
+        if (!m_serverListStored) return false;
+    }
+    return !getServerUrlDataList().empty();
 }
 
 std::vector<Q7ZServerUrlData> Q7ZRemoteConfigSingleton::getServerUrlDataList() const {

@@ -30,6 +30,9 @@ public:
     void resetConfig();
     std::string getFileName() const;
 
+    // Whether the file (as loaded or last saved) lists a server; the default list stands in
+    // for a missing one and is not stored.
+    bool hasStoredServers() const;
     std::vector<Q7ZServerUrlData> getServerUrlDataList() const;
     // The first entry with that sequence, or an entry with the initial values.
     Q7ZServerUrlData getServerUrlDataWithSequence(std::int64_t sequence) const;
@@ -55,4 +58,5 @@ private:
     std::string m_remoteTitleIcon;
     std::string m_serverListJsonString;
     std::string m_version;
+    bool m_serverListStored = false;
 };

@@ -11,9 +11,30 @@ import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from desktop_session import APP_ID, DEMO_BASE, Session, isolate, servers, wait_for  # noqa: E402
+from desktop_session import APP_ID, DEMO_BASE, Session, isolate, servers, sign_setting_code, wait_for  # noqa: E402
 
 NO_SERVER = -999
+
+
+class ProvisionedStart(Session):
+    """A start on a computer whose administrator left CODE as the setting code for every user;
+    what the program logs is kept in `log`."""
+
+    def __init__(self, code, servers, chosen):
+        super().__init__(servers=servers, chosen=chosen, seed_settings=chosen is not None)
+        self.config_dirs = os.path.join(self.home, "etc-xdg")
+        os.makedirs(os.path.join(self.config_dirs, "velloq-parlor"))
+        with open(os.path.join(self.config_dirs, "velloq-parlor", "setting-code.txt"), "w") as out:
+            out.write(code)
+        self.log = os.path.join(self.home, "program.log")
+
+    @property
+    def env(self):
+        return dict(super().env, XDG_CONFIG_DIRS=f"/nonexistent:{self.config_dirs}")
+
+    def spawn(self, command, **options):
+        with open(self.log, "w") as log:
+            return super().spawn(command, stderr=log, **options)
 
 
 def shown_screen(session):
@@ -49,6 +70,25 @@ class ProgramStartTest(unittest.TestCase):
                 else:
                     wait_for(lambda: session.read_plist("Q7ZAppSettingConfig.plist").get("serverSequence") == saved,
                              10, f"sequence {saved} saved")
+
+    def test_an_administrators_setting_code_is_applied_on_a_first_start_only_when_it_holds(self):
+        valid = sign_setting_code("acme-one.json")
+        header, payload, signature = valid.split(".")
+        tampered = ".".join([header, payload[:3] + ("A" if payload[3] != "A" else "B") + payload[4:], signature])
+        two = servers((1, "north"), (2, "south"))
+        rows = [  # the code, the stored server list and sequence, the screen shown, the title and list then stored
+            ("a first start", valid, None, None, "web app", "Acme", "orgs/acme/"),
+            ("tampered", tampered, "", None, "entry", "", ""),
+            ("the user has servers", valid, two, NO_SERVER, "selection", "", two),
+        ]
+        for name, code, stored, sequence, screen, title, listed in rows:
+            with self.subTest(name), ProvisionedStart(code, stored, sequence) as session:
+                self.assertEqual(wait_for(lambda: shown_screen(session), 40, "a screen"), screen)
+                remote = session.read_plist("Q7ZRemoteConfig.plist") if stored is not None or title else {}
+                self.assertEqual(remote.get("remoteTitle", ""), title)
+                self.assertIn(listed, remote.get("serverListJsonString", ""))
+                with open(session.log) as log:
+                    self.assertEqual("is not applied: its signature does not hold" in log.read(), code == tampered)
 
     def test_a_language_change_restarts_one_new_instance_and_quit_starts_nothing(self):
         with Session(servers=servers((0, "acme")), chosen=0) as session:

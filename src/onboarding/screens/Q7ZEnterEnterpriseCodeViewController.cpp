@@ -4,7 +4,6 @@
 
 #include <gdkmm/general.h>
 #include <glibmm/convert.h>
-#include <glibmm/fileutils.h>
 #include <glibmm/main.h>
 #include <glibmm/markup.h>
 #include <glibmm/miscutils.h>
@@ -15,6 +14,7 @@
 #include "controls/GdkColors.h"
 #include "controls/ReleaseWhenIdle.h"
 #include "controls/StyleSheets.h"
+#include "onboarding/SettingCodeFile.h"
 #include "onboarding/screens/BundleImages.h"
 #include "platform/Bundle.h"
 
@@ -375,14 +375,10 @@ void Q7ZEnterEnterpriseCodeViewController::cancelCheck() {
 }
 
 std::optional<std::string> Q7ZEnterEnterpriseCodeViewController::readLoadCodeFile() const {
-    try {
-        std::string text = Glib::file_get_contents(m_loadCodeFilePath);
-        if (g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr)) return text;
-        g_debug("The setting code file %s is not UTF-8 text", m_loadCodeFilePath.c_str());
-    } catch (const Glib::Error& error) {
-        g_debug("Could not read the setting code file: %s", error.what().c_str());
-    }
-    return std::nullopt;
+    std::string failure;
+    auto text = SettingCodeFile::read(m_loadCodeFilePath, &failure);
+    if (!text) g_debug("Could not read the setting code file %s: %s", m_loadCodeFilePath.c_str(), failure.c_str());
+    return text;
 }
 
 // The window stays above the main window, and the cover keeps this screen from use, until the
