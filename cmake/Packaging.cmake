@@ -13,6 +13,7 @@ include(GNUInstallDirs)
 
 set(VELLOQ_INSTALL_DIR "/opt/velloq-parlor" CACHE PATH "Absolute folder the application bundle is installed in")
 set(VELLOQ_COMMAND_NAME "velloq-parlor" CACHE STRING "Name of the command installed in PATH")
+set(VELLOQ_PACKAGE_NAME "velloq-parlor")
 set(VELLOQ_PACKAGE_HOMEPAGE "https://www.velloq.app/" CACHE STRING "Product homepage, ending with /")
 set(VELLOQ_PACKAGE_MAINTAINER "Velloq Parlor maintainers <parlor@velloq.app>" CACHE STRING
     "Maintainer named in the Debian package")
@@ -65,7 +66,25 @@ foreach(size IN LISTS _velloq_icon_sizes)
     VERBATIM)
   list(APPEND _velloq_icon_pngs "${png}")
 endforeach()
-add_custom_target(velloq_desktop_files ALL DEPENDS ${_velloq_icon_pngs})
+# The Debian documentation: the changelog names this version, and it and the manual page are
+# compressed without a name or time stamp (gzip -n), as Debian packages carry them.
+set(_velloq_package_dir "${VELLOQ_RESOURCES_DIR}/package")
+set(VELLOQ_DEBIAN_VERSION "${VELLOQ_VERSION}-${VELLOQ_BUILD_NUMBER}")
+string(TIMESTAMP VELLOQ_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
+configure_file("${_velloq_package_dir}/changelog.in" "${_velloq_desktop_dir}/doc/changelog.Debian" @ONLY)
+find_program(VELLOQ_GZIP gzip REQUIRED)
+set(_velloq_changelog_gz "${_velloq_desktop_dir}/doc/changelog.Debian.gz")
+set(_velloq_manual_gz "${_velloq_desktop_dir}/doc/${VELLOQ_COMMAND_NAME}.1.gz")
+add_custom_command(OUTPUT "${_velloq_changelog_gz}" "${_velloq_manual_gz}"
+  COMMAND "${VELLOQ_GZIP}" -9nf "${_velloq_desktop_dir}/doc/changelog.Debian"
+  COMMAND "${CMAKE_COMMAND}" -E copy "${_velloq_package_dir}/velloq-parlor.1"
+          "${_velloq_desktop_dir}/doc/${VELLOQ_COMMAND_NAME}.1"
+  COMMAND "${VELLOQ_GZIP}" -9nf "${_velloq_desktop_dir}/doc/${VELLOQ_COMMAND_NAME}.1"
+  DEPENDS "${_velloq_desktop_dir}/doc/changelog.Debian" "${_velloq_package_dir}/velloq-parlor.1"
+  COMMENT "Compressing the changelog and the manual page"
+  VERBATIM)
+add_custom_target(velloq_desktop_files ALL DEPENDS ${_velloq_icon_pngs} "${_velloq_changelog_gz}"
+  "${_velloq_manual_gz}")
 
 # --- Install rules ------------------------------------------------------------------------------
 
@@ -95,19 +114,26 @@ foreach(size IN LISTS _velloq_icon_sizes)
     DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
 endforeach()
 
+set(_velloq_doc_dir "${CMAKE_INSTALL_DATADIR}/doc/${VELLOQ_PACKAGE_NAME}")
+install(FILES "${_velloq_package_dir}/copyright" "${_velloq_changelog_gz}" DESTINATION "${_velloq_doc_dir}")
+install(FILES "${_velloq_manual_gz}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+install(FILES "${_velloq_package_dir}/lintian-overrides" DESTINATION "${CMAKE_INSTALL_DATADIR}/lintian/overrides"
+  RENAME "${VELLOQ_PACKAGE_NAME}")
+
 # --- Debian package -----------------------------------------------------------------------------
 
 set(CPACK_GENERATOR "DEB")
-set(CPACK_PACKAGE_NAME "velloq-parlor")
+set(CPACK_PACKAGE_NAME "${VELLOQ_PACKAGE_NAME}")
 set(CPACK_PACKAGE_VENDOR "Velloq")
 set(CPACK_PACKAGE_VERSION "${VELLOQ_VERSION}")
 set(CPACK_PACKAGE_CONTACT "${VELLOQ_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "Enterprise instant messaging desktop client")
-set(CPACK_PACKAGE_DESCRIPTION
-    "${VELLOQ_APP_NAME} hosts the organisation's messaging web application in a desktop window \
-and adds desktop notifications with sound, a launcher badge, a downloads manager, start at \
-login and a choice of interface language (Traditional Chinese, Simplified Chinese, English). \
-An enterprise code or a signed setting code tells it which organisation's servers to use.")
+# Lines of the extended description stay under 80 columns, as Debian's tools show them.
+set(CPACK_PACKAGE_DESCRIPTION "${VELLOQ_APP_NAME} shows the organisation's messaging web application in a
+desktop window and adds desktop notifications with sound, a launcher badge,
+a downloads manager, start at login and a choice of interface language
+(Traditional Chinese, Simplified Chinese, English). An enterprise code or a
+signed setting code tells it which organisation's servers to use.")
 # The bundle goes to an absolute folder: DESTDIR staging keeps every file inside the package.
 set(CPACK_SET_DESTDIR ON)
 set(CPACK_INSTALL_PREFIX "/usr")
