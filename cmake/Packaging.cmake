@@ -76,10 +76,10 @@ find_program(VELLOQ_GZIP gzip REQUIRED)
 set(_velloq_changelog_gz "${_velloq_desktop_dir}/doc/changelog.Debian.gz")
 set(_velloq_manual_gz "${_velloq_desktop_dir}/doc/${VELLOQ_COMMAND_NAME}.1.gz")
 add_custom_command(OUTPUT "${_velloq_changelog_gz}" "${_velloq_manual_gz}"
-  COMMAND "${VELLOQ_GZIP}" -9nf "${_velloq_desktop_dir}/doc/changelog.Debian"
+  COMMAND "${VELLOQ_GZIP}" -9nkf "${_velloq_desktop_dir}/doc/changelog.Debian"
   COMMAND "${CMAKE_COMMAND}" -E copy "${_velloq_package_dir}/velloq-parlor.1"
           "${_velloq_desktop_dir}/doc/${VELLOQ_COMMAND_NAME}.1"
-  COMMAND "${VELLOQ_GZIP}" -9nf "${_velloq_desktop_dir}/doc/${VELLOQ_COMMAND_NAME}.1"
+  COMMAND "${VELLOQ_GZIP}" -9nkf "${_velloq_desktop_dir}/doc/${VELLOQ_COMMAND_NAME}.1"
   DEPENDS "${_velloq_desktop_dir}/doc/changelog.Debian" "${_velloq_package_dir}/velloq-parlor.1"
   COMMENT "Compressing the changelog and the manual page"
   VERBATIM)

@@ -11,11 +11,7 @@
 namespace {
 
 // Counts what reaches the program and answers like a host with odd values would.
-class RecordingHandler : public Q7ZPageBridgeHandler {
-public:
-    int performed = 0;
-    std::string name;
-
+struct RecordingHandler : Q7ZPageBridgeHandler {
     EnterpriseInfo getEnterpriseInfo() override { return record("getEnterpriseInfo"), EnterpriseInfo{"t\xff", ""}; }
     void noticeEvent() override { record("noticeEvent"); }
     void showNotice(const std::string&) override { record("showNotice"); }
@@ -27,12 +23,13 @@ public:
     void changeBadge(std::optional<double>) override { record("changeBadge"); }
     std::string getOSVersion() override { return record("getOSVersion"), "1(OS)"; }
     bool checkIsZoomInstalled() override { return record("checkIsZoomInstalled"), false; }
-
-private:
     void record(const char* operation) {
         ++performed;
         name = operation;
     }
+
+    int performed = 0;
+    std::string name;
 };
 
 bool isUtf8(const std::string& text) { return g_utf8_validate(text.data(), static_cast<gssize>(text.size()), nullptr); }

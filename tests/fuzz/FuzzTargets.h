@@ -23,10 +23,9 @@ inline std::map<std::string, FuzzTarget>& fuzzTargets() {
     [[maybe_unused]] static const bool registered_##name = (fuzzTargets()[#name] = fuzz_##name, true); \
     static void fuzz_##name(std::string_view input)
 
-#define FUZZ_CHECK(condition)                                                                           \
-    do {                                                                                                \
-        if (!(condition)) {                                                                             \
-            std::fprintf(stderr, "%s:%d: fuzz invariant broken: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                               \
-        }                                                                                               \
-    } while (false)
+[[noreturn]] inline void fuzzInvariantBroken(const char* file, int line, const char* condition) {
+    std::fprintf(stderr, "%s:%d: fuzz invariant broken: %s\n", file, line, condition);
+    std::abort();
+}
+
+#define FUZZ_CHECK(condition) ((condition) ? void() : fuzzInvariantBroken(__FILE__, __LINE__, #condition))

@@ -1,5 +1,6 @@
 // The input as each property-list file the program reads: the settings file and the remote
-// configuration, loaded by their stores, and a bundle's string table.
+// configuration, loaded by their stores, and a bundle's string table; and as the remote
+// configuration's server-list text.
 #include "FuzzTargets.h"
 #include "ServerListChecks.h"
 
@@ -56,4 +57,13 @@ FUZZ_TARGET(property_list_files) {
         FUZZ_CHECK(bundle.localizedStringForKey(kMissingKey) == kMissingKey);
         FUZZ_CHECK(bundle.localizedStringForKey(kMissingKey, "fallback") == "fallback");
     }
+}
+
+// The input as the remote configuration's server-list text.
+FUZZ_TARGET(server_list) {
+    processHome();
+    auto& config = Q7ZRemoteConfigSingleton::getInstance();
+    config.setServerListJsonString(std::string(input));
+    FUZZ_CHECK(config.serverListJsonString() == input);
+    checkServerList(config);
 }

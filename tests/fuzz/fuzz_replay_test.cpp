@@ -6,11 +6,10 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "FuzzTargets.h"
+#include "support/TempHome.h"
 
 namespace fs = std::filesystem;
 
@@ -27,11 +26,9 @@ TEST(FuzzReplay, EveryKeptInputKeepsTheTargetsInvariants) {
         const auto found = fuzzTargets().find(target);
         ASSERT_NE(found, fuzzTargets().end()) << "no fuzz target for " << file;
         if (file.parent_path().parent_path().filename() == "corpus") seeded.insert(target);
-        std::ifstream in(file, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
         // A broken invariant or a sanitizer report aborts the program and names the file here.
         std::fprintf(stderr, "replaying %s\n", file.c_str());
-        found->second(bytes);
+        found->second(readFileText(file));
     }
     for (const auto& [target, function] : fuzzTargets()) EXPECT_TRUE(seeded.count(target)) << "no seeds for " << target;
 }

@@ -94,15 +94,16 @@ protected:
         {"failed", Status::Failed}, {"missing", Status::FileMissing}, {"other", Status{7}},
     };
 
+    // The names of the rows' buttons besides the file's own.
+    const std::string m_folder = localizedString("m3227"), m_cancel = localizedString("m10");
+    const std::string m_remove = localizedString("RemoveFromList"), m_retry = localizedString("TryAgain");
     RecordingDelegate m_delegate;
     std::map<std::string, Record> m_records;
     std::unique_ptr<Q7ZDownloaderWindow> m_window;
 };
 
 TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
-    const std::string folder = "button " + localizedString("m3227"), cancel = "button " + localizedString("m10");
-    const std::string close = "button " + localizedString("RemoveFromList");
-    const std::string retry = "button " + localizedString("TryAgain");
+    const std::string folder = "button " + m_folder, cancel = "button " + m_cancel, close = "button " + m_remove;
     const struct {
         Status status;
         std::set<std::string> shownBesideNameAndSize;
@@ -111,7 +112,7 @@ TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
         {Status::None, {}, {}},
         {Status::Downloading, {"bar", cancel}, {"cancel"}},
         {Status::Finished, {folder, close}, {"open", "folder", "clean"}},
-        {Status::Failed, {"label " + localizedString("m46"), retry, close}, {"retry", "clean"}},
+        {Status::Failed, {"label " + localizedString("m46"), "button " + m_retry, close}, {"retry", "clean"}},
         {Status::FileMissing, {"label " + localizedString("m3228"), close}, {"clean"}},
         {Status{7}, {}, {}},
     };
@@ -157,20 +158,9 @@ TEST_F(DownloadsWindowTest, EachStateShowsItsPiecesHeightAndRequests) {
 TEST_F(DownloadsWindowTest, TabReadsRowByRowAndClosingGoesThroughTheDelegate) {
     // Newest first: other, missing, failed, finished, running, none; the window starts on the
     // first control and Tab comes round to it again.
-    const std::string close = localizedString("RemoveFromList");
-    const Strings order = {"other.pdf",
-                           "missing.pdf",
-                           close,
-                           "failed.pdf",
-                           localizedString("TryAgain"),
-                           close,
-                           "finished.pdf",
-                           localizedString("m3227"),
-                           close,
-                           "running.pdf",
-                           localizedString("m10"),
-                           "none.pdf",
-                           "other.pdf"};
+    const Strings order = {"other.pdf", "missing.pdf",  m_remove,   "failed.pdf", m_retry,
+                           m_remove,    "finished.pdf", m_folder,   m_remove,     "running.pdf",
+                           m_cancel,    "none.pdf",     "other.pdf"};
     // Only some rows in sight: Tab scrolls to the next one.
     m_window->resize(500, 350);
     ASSERT_TRUE(pumpUntil([this] { return shownRows(*m_window).size() < kRecords.size(); }));

@@ -5,12 +5,34 @@
 
 #include <chrono>
 #include <functional>
+#include <thread>
+
+#include <glib.h>
+
+// One iteration, or a short sleep when nothing was ready.
+inline void iterateMainContextOnce() {
+    if (!g_main_context_iteration(nullptr, FALSE)) std::this_thread::sleep_for(std::chrono::milliseconds(2));
+}
 
 // Iterates until predicate() is true or timeout passes; answers the predicate's last value.
-bool pumpUntil(const std::function<bool()>& predicate, std::chrono::milliseconds timeout = std::chrono::seconds(5));
+inline bool pumpUntil(const std::function<bool()>& predicate,
+                      std::chrono::milliseconds timeout = std::chrono::seconds(5)) {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (!predicate()) {
+        if (std::chrono::steady_clock::now() >= deadline) return predicate();
+        iterateMainContextOnce();
+    }
+    return true;
+}
 
 // Iterates for the whole duration (to see that something does NOT happen).
-void pumpFor(std::chrono::milliseconds duration);
+inline void pumpFor(std::chrono::milliseconds duration) {
+    const auto deadline = std::chrono::steady_clock::now() + duration;
+    while (std::chrono::steady_clock::now() < deadline) iterateMainContextOnce();
+}
 
 // Dispatches whatever is already queued (bounded), without waiting for more.
-void drainPending();
+inline void drainPending() {
+    for (int iteration = 0; iteration < 1000 && g_main_context_pending(nullptr); ++iteration)
+        g_main_context_iteration(nullptr, FALSE);
+}

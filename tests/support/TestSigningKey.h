@@ -15,9 +15,8 @@ public:
 
     // "-----BEGIN PUBLIC KEY-----\n<Base64 lines>\n-----END PUBLIC KEY-----" as OpenSSL writes it.
     std::string publicKeyPem() const;
-    // The same key with the length of each structure but the algorithm's in the long form
-    // (0x81 n or 0x82 hi lo), as some tools write keys: not DER, which OpenSSL refuses.
-    std::string longFormPublicKeyPem() const;
+    // The key itself, for a test that writes it out in a form of its own.
+    EVP_PKEY* key() const { return m_key.get(); }
     // header and payload given as JSON text, each Base64url-encoded, then signed;
     // throws std::runtime_error when OpenSSL cannot sign.
     std::string token(std::string_view payloadJson,

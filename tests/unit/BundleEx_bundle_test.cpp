@@ -20,25 +20,22 @@
 
 namespace {
 
-std::string okText() { return Bundle::mainBundle().localizedStringForKey("m9"); }
-
 TEST(LanguageBundle, ChosenFolderOrTheOrdinaryChoiceAnswers) {
     TempHome home;
     for (const char* name : {"LC_ALL", "LC_MESSAGES"}) unsetenv(name);
     auto& defaults = UserDefaults::standardUserDefaults();
     // Each row switches from "en" to its folder, so a return to the ordinary choice is seen.
     const struct {
-        const char *language, *lang;
-        std::vector<std::string> stored;
-        std::optional<std::string> folder;
-        const char* ok;
+        const char *language, *lang, *ok;
+        std::optional<std::string> folder = std::nullopt;
+        std::vector<std::string> stored = {};
     } rows[] = {
-        {"zh_TW:en", "en_US.UTF-8", {}, "zh-Hans", "确定"},
-        {"zh_TW", "", {}, std::nullopt, "確定"},
-        {"zh_TW", "", {}, "../Resources", "確定"},
-        {"", "zh_CN.UTF-8", {}, std::nullopt, "确定"},
-        {"", "zh_CN.UTF-8", {"zh-Hant"}, std::nullopt, "確定"},
-        {"de:fr", "zh_CN.UTF-8", {}, std::nullopt, "OK"},
+        {"zh_TW:en", "en_US.UTF-8", "确定", "zh-Hans"},
+        {"zh_TW", "", "確定"},
+        {"zh_TW", "", "確定", "../Resources"},
+        {"", "zh_CN.UTF-8", "确定"},
+        {"", "zh_CN.UTF-8", "確定", std::nullopt, {"zh-Hant"}},
+        {"de:fr", "zh_CN.UTF-8", "OK"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(std::string(row.language) + " " + row.lang + " " + row.folder.value_or("none"));
@@ -46,28 +43,25 @@ TEST(LanguageBundle, ChosenFolderOrTheOrdinaryChoiceAnswers) {
         setenv("LANG", row.lang, 1);
         row.stored.empty() ? defaults.removeAppleLanguages() : defaults.setAppleLanguages(row.stored);
         ASSERT_TRUE(defaults.synchronize());
+        const auto saved = PropertyList::readDictionary(UserDefaults::filePath()).value_or(PropertyList());
+        EXPECT_EQ(saved.stringArrayValue("AppleLanguages").value_or(std::vector<std::string>()), row.stored);
         Q7ZACUtility::setLanguage(std::string("en"));
-        EXPECT_EQ(okText(), "OK");
+        EXPECT_EQ(Bundle::mainBundle().localizedStringForKey("m9"), "OK");  // m9: the OK button
         Q7ZACUtility::setLanguage(row.folder);
-        EXPECT_EQ(okText(), row.ok);
+        EXPECT_EQ(Bundle::mainBundle().localizedStringForKey("m9"), row.ok);
     }
     EXPECT_TRUE(BundleEx::mainBundleEx().overridesLookups());
-    defaults.setAppleLanguages({"zh-Hant"});
-    ASSERT_TRUE(defaults.synchronize());
-    EXPECT_EQ(PropertyList::readDictionary(UserDefaults::filePath())->stringArrayValue("AppleLanguages"),
-              std::vector<std::string>{"zh-Hant"});
 }
 
-TEST(MainBundle, ResourcesComeFromTheBundleFolderAndNeverFromOutsideIt) {
+// The localisations are found inside the bundle (never outside it), and each has every English
+// key, with text and the same placeholders.
+TEST(MainBundle, EveryLocalisationInTheBundleHasEveryEnglishKeyWithTheSamePlaceholders) {
     const Bundle& bundle = Bundle::mainBundle();
-    EXPECT_EQ(bundle.pathForResource("zh-Hans", "lproj"), bundle.resourcePath() + "/zh-Hans.lproj");
     EXPECT_FALSE(bundle.pathForResource("../Info", "plist"));
-}
-
-TEST(MainBundle, EveryLocalisationHasEveryEnglishKeyWithTextAndTheSamePlaceholders) {
-    const auto table = [](const std::string& folder) {
-        const auto list = PropertyList::readDictionary(Bundle::mainBundle().resourcePath() + "/" + folder +
-                                                       ".lproj/Localizable.strings");
+    const auto table = [&](const std::string& folder) {
+        EXPECT_EQ(bundle.pathForResource(folder, "lproj"), bundle.resourcePath() + "/" + folder + ".lproj");
+        const auto list =
+            PropertyList::readDictionary(bundle.resourcePath() + "/" + folder + ".lproj/Localizable.strings");
         EXPECT_TRUE(list) << folder;
         return list ? list->stringMembers() : std::map<std::string, std::string>{};
     };

@@ -14,7 +14,6 @@
 #include <cstdlib>
 #include <map>
 #include <random>
-#include <ranges>
 #include <regex>
 #include <thread>
 #include <vector>
@@ -43,10 +42,6 @@ protected:
     void TearDown() override { Q7ZACUtility::setLanguage(std::nullopt); }
 
     std::string settingsPath() const { return m_home.documents() + "/Q7ZAppSettingConfig.plist"; }
-    void writeSettings(const std::string& members) {
-        writeFileText(settingsPath(), dictionaryPropertyList(members));
-        store().loadUserInfo();
-    }
     // What a save writes: each key's value as its element and text ("boolean true", "integer 7").
     Values saved() const {
         EXPECT_TRUE(store().saveConfig());
@@ -59,17 +54,6 @@ protected:
         }
         return values;
     }
-    Values defaults() const {
-        return {{"isNotificationSound", "boolean true"},
-                {"isCustomNotificationSound", "boolean false"},
-                {"customNotificationSoundPath", "string "},
-                {"isDesktopNotifications", "boolean true"},
-                {"isAutoStart", "boolean false"},
-                {"serverSequence", "integer -999"},
-                {"language", "string zh-CN"},
-                {"downloadFileSavePath", "string " + m_home.path() + "/Downloads"}};
-    }
-
     TempHome m_home;
 };
 
@@ -80,30 +64,30 @@ protected:
 // the "~/Downloads" text read. A save writes exactly the eight keys, each in its own type, and
 // never the older one.
 TEST_F(SettingsStore, EachKeyLoadsOrTakesOnlyItsOwnDefaultAndIsSavedInItsType) {
-    // key -> {a good value (numbers serve booleans), the value it reads as, a wrong-typed value}
-    const std::map<std::string, std::array<std::string, 3>> keys = {
-        {"isNotificationSound", {"<false/>", "false", "<string>NO</string>"}},
-        {"isCustomNotificationSound", {"<true/>", "true", "<string>YES</string>"}},
-        {"customNotificationSoundPath", {"<string>/s.wav</string>", "/s.wav", "<integer>1</integer>"}},
-        {"isDesktopNotifications", {"<integer>0</integer>", "false", "<array/>"}},
-        {"isAutoStart", {"<real>0.25</real>", "true", "<string>1</string>"}},
-        {"serverSequence", {"<integer>7</integer>", "7", "<dict/>"}},
-        {"language", {"<string>zh-TW</string>", "zh-TW", "<true/>"}},
-        {"downloadFileSavePath", {"<string>/dl</string>", "/dl", "<integer>0</integer>"}}};
-    const auto path = [](const std::string& text) {
-        return "<key>downloadFileSavePath</key><string>" + text + "</string>";
-    };
+    // key -> {a good value (numbers serve booleans), the value it reads as, a wrong-typed value, its default}
+    const std::map<std::string, std::array<std::string, 4>> keys = {
+        {"isNotificationSound", {"<false/>", "false", "<string>NO</string>", "boolean true"}},
+        {"isCustomNotificationSound", {"<true/>", "true", "<string>YES</string>", "boolean false"}},
+        {"customNotificationSoundPath", {"<string>/s.wav</string>", "/s.wav", "<integer>1</integer>", "string "}},
+        {"isDesktopNotifications", {"<integer>0</integer>", "false", "<array/>", "boolean true"}},
+        {"isAutoStart", {"<real>0.25</real>", "true", "<string>1</string>", "boolean false"}},
+        {"serverSequence", {"<integer>7</integer>", "7", "<dict/>", "integer -999"}},
+        {"language", {"<string>zh-TW</string>", "zh-TW", "<true/>", "string zh-CN"}},
+        {"downloadFileSavePath",
+         {"<string>/dl</string>", "/dl", "<integer>0</integer>", "string " + m_home.path() + "/Downloads"}}};
     // {the file's members, the values that differ from the defaults}
     std::vector<std::pair<std::string, Values>> files = {
         {"<key>isAutoStart</key><tr", {}},
-        {path("~/Downloads"), {}},
-        {path("~/Downloads/"), {{"downloadFileSavePath", "~/Downloads/"}}},
+        {"<key>downloadFileSavePath</key><string>~/Downloads</string>", {}},
+        {"<key>downloadFileSavePath</key><string>~/Downloads/</string>", {{"downloadFileSavePath", "~/Downloads/"}}},
         {"<key>serverSequence</key><string>3</string><key>webSiteUrlType</key><integer>2</integer>",
          {{"serverSequence", "2"}}},
         {"<key>serverSequence</key><integer>-4</integer><key>webSiteUrlType</key><integer>2</integer>",
          {{"serverSequence", "-4"}}},
         {"<key>webSiteUrlType</key><integer>1</integer>", {{"serverSequence", "1"}}}};
-    for (const auto& wrongKey : keys | std::views::keys) {
+    Values defaults;
+    for (const auto& [wrongKey, values] : keys) {
+        defaults[wrongKey] = values[3];
         auto& [members, changed] = files.emplace_back();
         for (const auto& [key, value] : keys) {
             members += "<key>" + key + "</key>" + value[key == wrongKey ? 2 : 0];
@@ -111,8 +95,9 @@ TEST_F(SettingsStore, EachKeyLoadsOrTakesOnlyItsOwnDefaultAndIsSavedInItsType) {
         }
     }
     for (const auto& [members, changed] : files) {
-        writeSettings(members);
-        Values expected = defaults();
+        writeFileText(settingsPath(), dictionaryPropertyList(members));
+        store().loadUserInfo();
+        Values expected = defaults;
         for (const auto& [key, value] : changed)  // the default's element with the value read
             expected[key].replace(expected[key].find(' ') + 1, std::string::npos, value);
         EXPECT_EQ(saved(), expected) << members;

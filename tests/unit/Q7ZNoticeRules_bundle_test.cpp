@@ -14,10 +14,8 @@ namespace {
 using enum Q7ZDesktopNotifyType;
 
 TEST(NoticeRules, NoticesAndTheirClicks) {
-    TempHome home;
-    auto& store = Q7ZAppSettingConfigSingleton::getInstance();
-    store.loadUserInfo();
-    Q7ZNoticeRules rules(store);
+    TempHome home;  // before the settings store loads its file
+    Q7ZNoticeRules rules(Q7ZAppSettingConfigSingleton::getInstance());
 
     // {kind, page's text, "title/body" shown (none: nullptr), script run by a click}
     const struct {

@@ -20,8 +20,7 @@
 namespace {
 
 using nlohmann::json;
-using Config = Q7ZRemoteConfigSingleton;
-Config& config() { return Config::getInstance(); }
+Q7ZRemoteConfigSingleton& config() { return Q7ZRemoteConfigSingleton::getInstance(); }
 
 class RemoteConfig : public ::testing::Test {
 protected:
@@ -30,13 +29,6 @@ protected:
         config().loadUserInfo();
     }
     void TearDown() override { Q7ZACUtility::setLanguage(std::nullopt); }
-
-    std::string configPath() const { return m_home.documents() + "/Q7ZRemoteConfig.plist"; }
-    void writeConfig(const std::string& members) {
-        writeFileText(configPath(), dictionaryPropertyList(members));
-        config().loadUserInfo();
-    }
-
     TempHome m_home;
 };
 
@@ -64,7 +56,8 @@ TEST_F(RemoteConfig, OlderFilesWithTwoAddressesBecomeANumberedListUnlessAListIsS
         {tw, "0|Taiwan server|https://tw.example/|0;"},
         {tw + cn, "0|Taiwan server|https://tw.example/|0;1|Mainland China server|https://cn.example/|1;"}};
     for (const auto& [members, expected] : files) {
-        writeConfig(members);
+        writeFileText(m_home.documents() + "/Q7ZRemoteConfig.plist", dictionaryPropertyList(members));
+        config().loadUserInfo();
         EXPECT_EQ(list(), expected) << members;
     }
     EXPECT_NE(config().serverListJsonString().find("\"IsCnUrl\":1"), std::string::npos) << "integer, not boolean";

@@ -22,8 +22,7 @@ namespace {
 TEST(DesktopProxy, TheLoginPageCheckAndPageDownloadsGoThroughIt) {
     TempHome home;
     LoopbackResponder proxy("HTTP/1.1 200 OK\r\nContent-Length: 7\r\nConnection: close\r\n\r\nproxied");
-    g_unsetenv("no_proxy");
-    g_unsetenv("NO_PROXY");
+    for (const char* name : {"no_proxy", "NO_PROXY"}) g_unsetenv(name);
     g_setenv("HTTP_PROXY", proxy.address().c_str(), TRUE);
     Q7ZRemoteConfigSingleton::getInstance().setServerListJsonString(
         R"([{"Sequence":0,"ServerName":"Acme","Url":"http://127.0.0.1:9/acme/","IsCnUrl":0}])");

@@ -38,91 +38,82 @@ std::string serverUrl(const std::string& path) {
     return server.url(path);
 }
 
+std::string escaped(const std::string& text) { return GCharPtr(g_uri_escape_string(text.c_str(), nullptr, 0)).get(); }
+// The demo server's download that its "ShowName" header names so.
+std::string namedUrl(const std::string& showName) { return serverUrl("downloads/named?name=" + escaped(showName)); }
+
 class PageDownloadTest : public ::testing::Test {
 protected:
     Q7ZPageDownload::Result fetch(const std::string& path) {
         return Q7ZPageDownload::fetch({.url = serverUrl(path)}, folder);
-    }
-    Q7ZPageDownload::Result fetchNamed(const std::string& name) {
-        const GCharPtr query(g_uri_escape_string(name.c_str(), nullptr, FALSE));
-        return fetch("downloads/named?name=" + std::string(query.get()));
     }
     std::set<std::string> files() const {
         std::set<std::string> names;
         for (const auto& entry : fs::directory_iterator(folder)) names.insert(entry.path().filename().string());
         return names;
     }
-    TempHome m_home;  // a fresh, empty folder
-    const fs::path folder = m_home.path();
+    void SetUp() override { fs::create_directory(folder); }
+    TempHome m_home;
+    const fs::path folder = m_home.path() + "/Downloads";  // a fresh, empty folder
 };
 
-TEST_F(PageDownloadTest, SavesOnlyA200WholeWithItsAnnouncedSize) {
+// Only a whole 200 answer is saved, under the name the answer gives. The page's cookies go to
+// the address's own host, through a redirect too, but not on to another host a redirect leads
+// to (the echo answer shows the headers that arrived).
+TEST_F(PageDownloadTest, SavesOnlyA200WholeUnderItsNameWithItsAnnouncedSizeAndCookiesOnlyForItsHost) {
+    std::string elsewhere = serverUrl("test/echo");
+    elsewhere.replace(elsewhere.find("127.0.0.1"), 9, "localhost");
+    const auto redirectTo = [](const std::string& url) { return serverUrl("test/redirect?to=" + escaped(url)); };
+    using enum Outcome;
     const struct {
         std::string url;
         Outcome outcome;
         long status;
         std::set<std::string> files;
+        bool cookieSent = false;
     } rows[] = {
-        {"http://127.0.0.1:1/downloads/report.pdf", Outcome::NoResponse, 0, {}},
-        {serverUrl("downloads/large?mib=3"), Outcome::Saved, 200, {"large.bin"}},
-        {serverUrl("downloads/disposition"), Outcome::Saved, 200, {"notes.txt"}},
+        {"http://127.0.0.1:1/downloads/report.pdf", NoResponse, 0, {}},
+        {serverUrl("downloads/large?mib=3"), Saved, 200, {"large.bin"}},
+        {serverUrl("downloads/disposition"), Saved, 200, {"notes.txt"}},
+        {serverUrl("test/echo"), Saved, 200, {"echo.json"}, true},
+        {redirectTo(serverUrl("test/echo")), Saved, 200, {"echo.json"}, true},
+        {redirectTo(elsewhere), Saved, 200, {"echo.json"}, false},
+        // A "ShowName" header is decoded twice, and its name kept inside the folder.
+        {namedUrl("Meeting%2520files%2520%25E6%259C%2583%25E8%25AD%25B0.zip"), Saved, 200, {"Meeting files 會議.zip"}},
+        {namedUrl("100%"), Saved, 200, {"100%"}},
+        {namedUrl("a%00b"), Saved, 200, {"a%00b"}},
+        {namedUrl("..%255C..%255Cwin.ini"), Saved, 200, {"win.ini"}},
     };
     const mode_t umaskBefore = umask(027);
     for (const auto& row : rows) {
         SCOPED_TRACE(row.url);
-        const auto result = Q7ZPageDownload::fetch({.url = row.url}, folder);
+        const auto result = Q7ZPageDownload::fetch({.url = row.url, .cookieHeader = "session=s3cret"}, folder);
         EXPECT_EQ(result.outcome, row.outcome);
         EXPECT_EQ(result.statusCode, row.status);
         EXPECT_EQ(files(), row.files);
         if (row.outcome != Outcome::Saved) continue;
+        EXPECT_EQ(result.savedPath, (folder / *row.files.begin()).string());
         EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(result.savedPath)), result.expectedSize);
         EXPECT_EQ(fs::status(result.savedPath).permissions(), fs::perms(0640)) << "0666 within the umask 027";
+        EXPECT_EQ(readFileText(result.savedPath).find("s3cret") != std::string::npos, row.cookieSent);
         fs::remove(result.savedPath);
     }
     umask(umaskBefore);
 }
 
-// The page's cookies go to the address's own host, through a redirect too, but not on to
-// another host a redirect leads to (the echo answer shows the headers that arrived).
-TEST_F(PageDownloadTest, CookiesGoOnlyToTheAddresssOwnHost) {
-    std::string elsewhere = serverUrl("test/echo");
-    elsewhere.replace(elsewhere.find("127.0.0.1"), 9, "localhost");
-    const auto redirectTo = [](const std::string& url) {
-        return serverUrl("test/redirect?to=" +
-                         std::string(GCharPtr(g_uri_escape_string(url.c_str(), nullptr, 0)).get()));
-    };
-    const std::pair<std::string, bool> rows[] = {
-        {serverUrl("test/echo"), true}, {redirectTo(serverUrl("test/echo")), true}, {redirectTo(elsewhere), false}};
-    for (const auto& [url, sent] : rows) {
-        const auto result = Q7ZPageDownload::fetch({.url = url, .cookieHeader = "session=s3cret"}, folder);
-        ASSERT_EQ(result.outcome, Outcome::Saved) << url;
-        EXPECT_EQ(readFileText(result.savedPath).find("s3cret") != std::string::npos, sent) << url;
-        fs::remove(result.savedPath);
-    }
-}
-
-TEST_F(PageDownloadTest, NamesTheFileByShowNameDecodedTwiceAndKeptInsideTheFolder) {
-    const std::pair<std::string, std::string> rows[] = {
-        {"Meeting%2520files%2520%25E6%259C%2583%25E8%25AD%25B0.zip", "Meeting files 會議.zip"},
-        {"100%", "100%"},
-        {"a%00b", "a%00b"},
-        {"..%255C..%255Cwin.ini", "win.ini"},
-    };
-    for (const auto& [showName, fileName] : rows) {
-        SCOPED_TRACE(showName);
-        const auto result = fetchNamed(showName);
-        EXPECT_EQ(result.savedPath, (folder / fileName).string());
-        EXPECT_EQ(files(), std::set<std::string>{fileName});
-        fs::remove(result.savedPath);
-    }
-}
-
-TEST_F(PageDownloadTest, NumbersATakenNameFromTheFirstName) {
+// A taken name is numbered from the first name, also for downloads of one name finishing together.
+TEST_F(PageDownloadTest, NumbersATakenNameFromTheFirstNameAndKeepsEveryFile) {
     fs::create_symlink("nowhere", folder / "link.txt");  // a dangling link takes its name too
     for (int round = 0; round < 3; ++round) fetch("downloads/report.pdf");
-    for (const char* name : {"README", "README", "link.txt"}) fetchNamed(name);
-    EXPECT_EQ(files(), (std::set<std::string>{"report.pdf", "report-1.pdf", "report-2.pdf", "README", "README-1",
-                                              "link.txt", "link-1.txt"}));
+    for (const char* name : {"README", "README", "link.txt"}) Q7ZPageDownload::fetch({.url = namedUrl(name)}, folder);
+    std::vector<std::thread> threads;
+    for (int index = 0; index < 4; ++index) threads.emplace_back([this] { fetch("downloads/large?mib=4"); });
+    for (auto& thread : threads) thread.join();
+    EXPECT_EQ(files(),
+              (std::set<std::string>{"report.pdf", "report-1.pdf", "report-2.pdf", "README", "README-1", "link.txt",
+                                     "link-1.txt", "large.bin", "large-1.bin", "large-2.bin", "large-3.bin"}));
+    for (const auto& name : files())
+        EXPECT_TRUE(!name.starts_with("large") || fs::file_size(folder / name) == 4u << 20) << name << " is cut";
 }
 
 // What an answer's Content-Disposition names (RFC 6266, an RFC 5987 filename* first), made a
@@ -145,10 +136,9 @@ TEST(DownloadFileName, TheAnswersNameIsReadByTheRfcsAndMadeSafe) {
         {R"(attachment; filename="data.csv")", "application/json", "data.csv"},
         {"attachment", "text/plain", "download.txt"},
     };
-    for (const auto& [disposition, mimeType, name] : rows) {
-        const auto named = Q7ZDownloadFileName::fromContentDisposition(disposition);
-        EXPECT_EQ(Q7ZDownloadFileName::safeFileName(named.value_or(""), mimeType), name) << disposition;
-    }
+    using namespace Q7ZDownloadFileName;
+    for (const auto& [disposition, mimeType, name] : rows)
+        EXPECT_EQ(safeFileName(fromContentDisposition(disposition).value_or(""), mimeType), name) << disposition;
 }
 
 // A crash's partial files go from the folder (the program's own names, regular files only,
@@ -170,14 +160,6 @@ TEST_F(PageDownloadTest, PartialFilesLeftByACrashOrAtTheEndAreRemovedAndNothingE
     Q7ZPageDownload::removePartialFiles();
     running.join();
     EXPECT_EQ(files().count(own) + files().count("slow.bin"), 0u);
-}
-
-TEST_F(PageDownloadTest, DownloadsOfOneNameFinishingTogetherKeepEveryFile) {
-    std::vector<std::thread> threads;
-    for (int index = 0; index < 4; ++index) threads.emplace_back([this] { fetch("downloads/large?mib=4"); });
-    for (auto& thread : threads) thread.join();
-    EXPECT_EQ(files(), (std::set<std::string>{"large.bin", "large-1.bin", "large-2.bin", "large-3.bin"}));
-    for (const auto& name : files()) EXPECT_EQ(fs::file_size(folder / name), 4u << 20) << name;
 }
 
 using Status = Q7ZDownloadStatus;
@@ -209,38 +191,25 @@ Strings listed() {
     return entries;
 }
 
-class DownloadRegistry : public ::testing::Test {
-protected:
-    void SetUp() override {
-        MainThread::adoptCurrentThread();
-        for (const auto& record : registry().getAllDownloadDataArray())
-            registry().removeDownloadDataWithRequestID(record->requestID());
-    }
-};
-
-TEST_F(DownloadRegistry, KeepsNewestFirstAndFindsARecordByAnyHandleOnItsTransfer) {
-    const auto transferC = std::make_shared<FakeDownload>();
-    const FakeDownload otherHandleOnC(transferC.get());
-    add("A", Status::Finished), add("B", Status::Failed), add("C", Status::Downloading, transferC);
-    registry().removeDownloadDataWithRequestID("B"), registry().removeDownloadDataWithRequestID("Z");
-    add("A", Status::Finished);  // again: moves up, once
-    EXPECT_EQ(listed(), (Strings{"A:2", "C:1"}));
-    const auto found = registry().getDownloadDataWithURLDownload(&otherHandleOnC);
-    EXPECT_EQ(found ? found->requestID() : "", "C");
-    // Asking for no transfer finds nothing, though record A has none.
-    EXPECT_EQ(registry().getDownloadDataWithURLDownload(nullptr), nullptr);
-}
-
-TEST_F(DownloadRegistry, LogoutCancelsRunningTransfersThenClearsThoseNoLongerRunning) {
+// At logout the running transfers are cancelled, then the records no longer running cleared.
+TEST(DownloadRegistry, KeepsNewestFirstFindsByAnyHandleAndAtLogoutCancelsThenClears) {
+    MainThread::adoptCurrentThread();
     const auto running = std::make_shared<FakeDownload>(), finished = std::make_shared<FakeDownload>(),
                failed = std::make_shared<FakeDownload>(), late = std::make_shared<FakeDownload>();
-    add("page", Status::Finished);
-    add("running", Status::Downloading, running);
+    const FakeDownload otherHandleOnRunning(running.get());
+    add("page", Status::Finished), add("B", Status::Failed), add("running", Status::Downloading, running);
+    registry().removeDownloadDataWithRequestID("B"), registry().removeDownloadDataWithRequestID("Z");
+    add("page", Status::Finished);  // again: moves up, once
+    EXPECT_EQ(listed(), (Strings{"page:2", "running:1"}));
+    const auto found = registry().getDownloadDataWithURLDownload(&otherHandleOnRunning);
+    EXPECT_EQ(found ? found->requestID() : "", "running");
+    // Asking for no transfer finds nothing, though the page download's record has none.
+    EXPECT_EQ(registry().getDownloadDataWithURLDownload(nullptr), nullptr);
+
     add("finished", Status::Finished, finished);
     add("failed", Status::Failed, failed);
     registry().cancelAllDownloader();
     EXPECT_EQ(std::make_tuple(running->cancels, finished->cancels, failed->cancels), std::make_tuple(1, 0, 0));
-
     // Started after the cancel, and a second record on the finished transfer still running:
     // neither goes, nor does the page download's record, which has no transfer.
     add("late", Status::Downloading, late);

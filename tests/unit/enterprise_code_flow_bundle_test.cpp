@@ -12,7 +12,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,9 +19,7 @@
 #include <vector>
 
 #include <gio/gio.h>
-#include <netinet/in.h>
 #include <sys/inotify.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include "common/Json.h"
@@ -53,48 +50,44 @@ const TestSigningKey& signingKey() {
     return key;
 }
 
-bool saved(const char* name) { return std::filesystem::exists(Paths::documentsDirectory() + "/" + name); }
+std::string document(const char* name) { return Paths::documentsDirectory() + "/" + name; }
+bool saved(const char* name) { return std::filesystem::exists(document(name)); }
+
+// The process's threads, as the kernel counts them.
+std::ptrdiff_t threadCount() { return std::distance(std::filesystem::directory_iterator("/proc/self/task"), {}); }
 
 // Names of the files completed in the folder watched by watch (closed after writing, or renamed
 // into place as atomic writes do) since the last call, oldest first.
 Names completedNames(int watch) {
     Names names;
     alignas(inotify_event) char buffer[16384];
-    for (ssize_t length; (length = read(watch, buffer, sizeof buffer)) > 0;) {
-        for (ssize_t offset = 0; offset < length;) {
-            const auto* event = reinterpret_cast<const inotify_event*>(buffer + offset);
+    for (ssize_t length; (length = read(watch, buffer, sizeof buffer)) > 0;)
+        for (const char* at = buffer; at < buffer + length;) {
+            const auto* event = reinterpret_cast<const inotify_event*>(at);
             if (event->len > 0) names.emplace_back(event->name);
-            offset += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            at += sizeof(inotify_event) + event->len;
         }
-    }
     return names;
 }
 
 // An entry screen that records, in order, which of its operations the checks called (each must
 // come on the main thread), with the alert's text; a page opened before both files were saved
 // is recorded as such.
-class RecordingScreen : public EnterpriseCodeScreen {
-public:
-    explicit RecordingScreen(std::string typedCode) : m_typedCode(std::move(typedCode)) {}
+struct RecordingScreen : EnterpriseCodeScreen {
+    explicit RecordingScreen(std::string code) : m_typedCode(std::move(code)) {}
     void closeCoverView() override { record("closeCoverView"); }
     void showErrorAlertViewWithMessage(const std::string& text) override { record("alert " + text); }
     void showInlineError() override { record("showInlineError"); }
     void goLoginPage() override { record("goLoginPage"); }
     void goMultipleServerSelectPage() override { record("goMultipleServerSelectPage"); }
-    std::string typedCode() override {
-        record("typedCode");
-        return m_typedCode;
-    }
-
-    Names calls;
-
-private:
+    std::string typedCode() override { return record("typedCode"), m_typedCode; }
     void record(const std::string& call) {
         EXPECT_TRUE(MainThread::isMainThread()) << call << " called off the main thread";
         const bool early = call.rfind("go", 0) == 0 && !(saved(kSettingsFile) && saved(kRemoteFile));
         calls.push_back(early ? call + " before both files were saved" : call);
     }
 
+    Names calls;
     std::string m_typedCode;
 };
 
@@ -118,14 +111,6 @@ protected:
     void TearDown() override {
         waitForChecks();  // no worker may outlive the test: it would touch the next test's home
         close(m_watch);
-    }
-
-    // The process's threads, as the kernel counts them.
-    static std::size_t threadCount() {
-        std::ifstream status("/proc/self/status");
-        for (std::string line; std::getline(status, line);)
-            if (line.rfind("Threads:", 0) == 0) return std::stoul(line.substr(8));
-        return 0;
     }
 
     static Q7ZAppSettingConfigSingleton& settings() { return Q7ZAppSettingConfigSingleton::getInstance(); }
@@ -162,12 +147,9 @@ protected:
         if (m_server) return *m_server;
         const std::string folder = m_home.path() + "/demo-data", shipped = DemoServer::defaultDataFolder();
         json codes = json::parse(readFileText(shipped + "/codes.json"));
-        codes["answer-array"] = json::array({1, 2});
-        codes["success-one"] = {{"IsSuccess", 1}, {"PrivateCloudData", {{"Title", "Bad"}}}};
-        codes["data-absent"] = {{"IsSuccess", true}};
-        codes["objects-only"] = {
-            {"IsSuccess", true},
-            {"PrivateCloudData", {{"ServerList", {7, {{"Sequence", 0}}, "x", {{"Sequence", 1}}}}}}};
+        codes.update(json::parse(R"({"answer-array": [1, 2], "data-absent": {"IsSuccess": true},
+            "success-one": {"IsSuccess": 1, "PrivateCloudData": {"Title": "Bad"}}, "objects-only": {"IsSuccess": true,
+            "PrivateCloudData": {"ServerList": [7, {"Sequence": 0}, "x", {"Sequence": 1}]}}})"));
         writeFileText(folder + "/codes.json", codes.dump());
         writeFileText(folder + "/organisations.json", readFileText(shipped + "/organisations.json"));
         m_server = std::make_unique<DemoServer>(folder);
@@ -183,7 +165,7 @@ protected:
 
     TempHome m_home;
     mutable std::unique_ptr<DemoServer> m_server;
-    std::size_t m_threads = 0;
+    std::ptrdiff_t m_threads = 0;
     int m_watch = -1;
     std::unique_ptr<RecordingScreen> m_screen;
     std::optional<Q7ZEnterpriseCodeChecks> m_checks;
@@ -196,46 +178,36 @@ protected:
 // that are no server are left out, and a check without usable configuration continues on the
 // stored list.
 TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
-    std::string down = localizedString("m3840");
-    ASSERT_NE(down.find("%@"), std::string::npos);
-    down.replace(down.find("%@"), 2, localizedString("m753"));
     const std::string settingFailure = "alert " + localizedString("m3481");
-    const Names networkAlert = {"typedCode", "closeCoverView", "alert " + localizedString("m754")},
-                inlineError = {"typedCode", "closeCoverView", "showInlineError"}, login = {"goLoginPage"},
-                malformed = {settingFailure + "(1)", "closeCoverView"}, kept = {"Acme:3"},
-                rejected = {settingFailure + "(2)", "closeCoverView"}, defaults = {":0"},
-                typedLogin = {"typedCode", "goLoginPage"}, typedSelection = {"typedCode", "goMultipleServerSelectPage"},
-                typedDown = {"typedCode", "alert " + down, "closeCoverView"},
-                unavailable = {"closeCoverView",
+    const Names networkAlert = {"typedCode", "closeCoverView", "alert " + localizedString("m754")}, kept = {"Acme:3"};
+    const Names rejected = {settingFailure + "(2)", "closeCoverView"},
+                selection = {"typedCode", "goMultipleServerSelectPage"};
+    const Names typedDown = {"typedCode", "alert " + localizedFormat("m3840", "Velloq Parlor"), "closeCoverView"};
+    const Names unavailable = {"closeCoverView",
                                "alert " + localizedFormat("EnterpriseCodeUnavailable", "Velloq Parlor")};
-    const auto signedInfo = [this](const json& serverInfo) { return setting(signingKey().token(payload(serverInfo))); };
+    const auto oneServer = setting(
+        signingKey().token(payload({{"IU", "http://x/i.png"}, {"V", "3"}, {"SL", json::array({entry("A", "acme")})}})));
     const struct {
         std::string name;
         std::function<void()> run;
-        Names calls;
-        Names stored;
+        Names calls, stored;
         std::int64_t chosen;
         bool saved;
     } rows[] = {
         {"nothing listens", typed("velloq-one", "http://127.0.0.1:1/"), networkAlert, kept, kNone, false},
         {"no service address in this build", typed("velloq-one", ""), unavailable, kept, kNone, false},
         {"answer an array", typed("answer-array"), networkAlert, kept, kNone, false},
-        {"IsSuccess 1", typed("success-one"), inlineError, kept, kNone, false},
-        {"no setting code", setting(std::nullopt), malformed, kept, kNone, false},
+        {"IsSuccess 1", typed("success-one"), {"typedCode", "closeCoverView", "showInlineError"}, kept, kNone, false},
+        {"no setting code", setting(std::nullopt), {settingFailure + "(1)", "closeCoverView"}, kept, kNone, false},
         {"verified payload not JSON", setting(signingKey().token("not json")), rejected, kept, kNone, false},
-        {"login page down", typed("velloq-down"), typedDown, defaults, 0, true},
-        {"no PrivateCloudData", typed("data-absent"), typedLogin, kept, 3, true},
-        {"ServerList with non-objects", typed("objects-only"), typedSelection, {":0", ":1"}, kNone, true},
-        {"one server",
-         signedInfo({{"IU", "http://x/i.png"}, {"V", "3"}, {"SL", json::array({entry("A", "acme")})}}),
-         login,
-         {"A:0"},
-         0,
-         true},
+        {"login page down", typed("velloq-down"), typedDown, {":0"}, 0, true},
+        {"no PrivateCloudData", typed("data-absent"), {"typedCode", "goLoginPage"}, kept, 3, true},
+        {"ServerList with non-objects", typed("objects-only"), selection, {":0", ":1"}, kNone, true},
+        {"one server", oneServer, {"goLoginPage"}, {"A:0"}, 0, true},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.name);
-        for (const char* name : {kSettingsFile, kRemoteFile}) std::filesystem::remove(m_home.documents() + "/" + name);
+        for (const char* name : {kSettingsFile, kRemoteFile}) std::filesystem::remove(document(name));
         remote().setServerListJsonString(
             json::array({{{"Sequence", 3}, {"ServerName", "Acme"}, {"Url", organisationUrl("acme")}}}).dump());
         settings().setServerSequence(kNone);
@@ -246,8 +218,7 @@ TEST_F(EnterpriseCodeFlowTest, EachOutcomeIsReportedStoredAndSaved) {
         EXPECT_NE(nothingSaved(), row.saved);
         if (!row.saved) continue;
         const Names written = completedNames(m_watch);
-        EXPECT_LT(std::find(written.begin(), written.end(), kSettingsFile),
-                  std::find(written.begin(), written.end(), kRemoteFile))
+        EXPECT_LT(std::ranges::find(written, kSettingsFile), std::ranges::find(written, kRemoteFile))
             << "settings are saved first";
         remote().loadUserInfo(), settings().loadUserInfo();
         EXPECT_EQ(storedServers(), row.stored) << "as saved";
@@ -279,22 +250,15 @@ TEST_F(EnterpriseCodeFlowTest, CancelPutsTheStoresBackAndSilencesTheCheck) {
         json::array({{{"Sequence", 3}, {"ServerName", "Acme"}, {"Url", organisationUrl("acme")}}}).dump());
     settings().setServerSequence(3);
     ASSERT_TRUE(settings().saveConfig() && remote().saveConfig());
-    const auto files = [this] {
-        return readFileText(m_home.documents() + "/" + kSettingsFile) +
-               readFileText(m_home.documents() + "/" + kRemoteFile);
-    };
+    const auto files = [] { return readFileText(document(kSettingsFile)) + readFileText(document(kRemoteFile)); };
     const std::string before = files();
-    const int silent = socket(AF_INET, SOCK_STREAM, 0);  // listens, never answers
-    sockaddr_in address{AF_INET, 0, {htonl(INADDR_LOOPBACK)}, {}};
-    socklen_t length = sizeof address;
-    ASSERT_TRUE(bind(silent, reinterpret_cast<sockaddr*>(&address), length) == 0 && listen(silent, 4) == 0);
-    getsockname(silent, reinterpret_cast<sockaddr*>(&address), &length);
-    const std::string silentUrl = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/";
+    // The fragment swallows the login page's path, so the request waits on the slow route.
+    const std::string silentUrl = server().url("test/slow?ms=20000#");
     makeChecks("").startCheckActivationCode(
         signingKey().token(payload({{"SL", json::array({{"Silent", silentUrl, 0}})}})));
     ASSERT_TRUE(pumpUntil([] { return storedServers() == Names{"Silent:0"}; }, std::chrono::seconds(10)));
     m_checks->cancel();
-    close(silent);  // the pending request fails at once
+    m_server.reset();  // the pending request fails at once
     waitForChecks();
     EXPECT_EQ(files(), before);
     EXPECT_EQ(storedServers(), Names{"Acme:3"});
@@ -305,24 +269,18 @@ TEST_F(EnterpriseCodeFlowTest, CancelPutsTheStoresBackAndSilencesTheCheck) {
 // The checks go with their screen: what they report after is dropped, not delivered to freed
 // memory, and work already under way is finished.
 TEST_F(EnterpriseCodeFlowTest, ScreenDestroyedWhileACheckRuns) {
-    const auto destroyScreen = [this] {
-        m_checks.reset();
-        m_screen.reset();
-    };
+    const auto destroyScreenAndWait = [this] { m_checks.reset(), m_screen.reset(), waitForChecks(); };
     makeChecks("velloq-three").startCheckEnterpriseCode();
-    destroyScreen();  // before the worker asks for the typed code
-    waitForChecks();
+    destroyScreenAndWait();  // before the worker asks for the typed code
     EXPECT_TRUE(nothingSaved()) << "the check stops without reporting";
 
     makeChecks("").startCheckActivationCode(
         signingKey().token(payload({{"SL", json::array({entry("A", "acme"), entry("N", "north")})}})));
-    destroyScreen();
-    waitForChecks();
+    destroyScreenAndWait();
     EXPECT_EQ(storedServers().size(), 2u);
 
     makeChecks("").startCheckActivationCode(std::nullopt);
-    destroyScreen();  // its alert report must be dropped
-    waitForChecks();
+    destroyScreenAndWait();  // its alert report must be dropped
 }
 
 }  // namespace

@@ -32,22 +32,18 @@ TEST(FailureLog, EachFailureIsOneWarningNamingWhatFailed) {
     TempHome home;
     writeFileText(home.path() + "/blocker", "a file where a folder should be");
     writeFileText(home.path() + "/damaged.plist", "not a property list");
-    const struct {
-        const char* what;
-        std::function<void()> fail;
-        std::string named;
-    } cases[] = {
-        {"save", [&] { PropertyListFile::save(PropertyList(), home.path() + "/blocker/values.plist"); },
+    // What fails, and the name its warning must give.
+    const std::pair<std::function<void()>, std::string> cases[] = {
+        {[&] { PropertyListFile::save(PropertyList(), home.path() + "/blocker/values.plist"); },
          "blocker/values.plist"},
-        {"unreadable file", [&] { PropertyListFile::load(home.path() + "/damaged.plist"); }, "damaged.plist"},
-        {"refused request", [] { SynchronousTask::sendSynchronousDataTaskWithURL("no-scheme/page", nullptr, nullptr); },
-         "no-scheme/page"},
+        {[&] { PropertyListFile::load(home.path() + "/damaged.plist"); }, "damaged.plist"},
+        {[] { SynchronousTask::sendSynchronousDataTaskWithURL("no-scheme/page", nullptr, nullptr); }, "no-scheme/page"},
     };
-    for (const auto& c : cases) {
+    for (const auto& [fail, named] : cases) {
         g_warnings.clear();
-        c.fail();
-        ASSERT_EQ(g_warnings.size(), 1u) << c.what;
-        EXPECT_NE(g_warnings[0].find(c.named), std::string::npos) << c.what << ": " << g_warnings[0];
+        fail();
+        ASSERT_EQ(g_warnings.size(), 1u) << named;
+        EXPECT_NE(g_warnings[0].find(named), std::string::npos) << g_warnings[0];
     }
 }
 

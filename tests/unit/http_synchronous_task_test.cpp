@@ -18,9 +18,6 @@
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-using Q7ZACUtility::doHttpPostWithUrl;
-
 // An address on the demo server, which starts on first use and is killed when the program exits.
 std::string url(const std::string& path) {
     static const DemoServer server;
@@ -84,16 +81,16 @@ TEST(Http, EachRequestCompletesOrFailsQuicklyWithoutAResponse) {
         UrlResponse response;
         response.statusCode = 7;
         UrlError error{7, "left from an earlier request"};
-        const auto start = Clock::now();
+        const auto start = std::chrono::steady_clock::now();
         const auto body = SynchronousTask::sendSynchronousDataTaskWithRequest(request, &response, &error);
-        EXPECT_LT(Clock::now() - start, std::chrono::seconds(row.timeoutSeconds + 2));
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(row.timeoutSeconds + 2));
         EXPECT_EQ(body, row.code ? std::nullopt : std::optional(Bytes{'h', 'e', 'l', 'l', 'o'}));
         EXPECT_EQ(error.code, row.code);
         EXPECT_EQ(error.message.empty(), row.code == 0);
         EXPECT_EQ(response.statusCode, row.status);
         EXPECT_EQ(response.url, row.finalUrl);
     }
-    EXPECT_EQ(doHttpPostWithUrl(url("test/not-utf8"), "a=1"), "");
+    EXPECT_EQ(Q7ZACUtility::doHttpPostWithUrl(url("test/not-utf8"), "a=1"), "");
     const auto underLimit =
         SynchronousTask::sendSynchronousDataTaskWithURL(url("test/oversized-stream?mib=7"), nullptr, nullptr);
     EXPECT_GE(underLimit.value_or(Bytes()).size(), 7u * 1024 * 1024);

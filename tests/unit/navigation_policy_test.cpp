@@ -4,6 +4,13 @@
 // started; with who asked (the organisation's page, another, unknown) and whether the user
 // did. The engine's side of it (the Referer it sends, its gestures) is proven through the web
 // host in its GUI test; here are the cases it does not reach, and the hand-off throttle.
+//
+// Then what the main view does when its page does not load: the failure named from the
+// engine's error (those the end-to-end test cannot provoke: a refused port and an unknown name
+// are named there) or the certificate, the growing delays of the automatic retries, and the
+// rule that keeps a page whose process keeps ending from reloading in a loop. The error page
+// itself, the engine's errors and the retries as they happen are proven end to end
+// (error_page_test.py).
 
 #include "web/policy/Q7ZNavigationPolicy.h"
 
@@ -13,9 +20,14 @@
 #include <gtest/gtest.h>
 
 #include "web/policy/Q7ZHandOffThrottle.h"
+#include "web/policy/Q7ZLoadFailure.h"
+#include "web/policy/Q7ZRecoveryPolicy.h"
 #include "web/policy/Q7ZZoomLevels.h"
 
 namespace {
+
+using Kind = Q7ZLoadFailure::Kind;
+using namespace std::chrono_literals;
 
 std::string outcome(const Q7ZNavigationPolicy::Decision& decision, const std::string& url) {
     std::string text = decision.use ? "use" : "ignore";
@@ -70,13 +82,9 @@ TEST(NavigationPolicy, DecisionsFollowWhoAsked) {
         {MainResponse, "https://cdn.example.org/h.zip", unknown, false, true, "application/zip", "use download"},
     };
     for (const auto& [ask, url, requester, gesture, isMainView, page, expected] : cases) {
-        const Q7ZNavigationPolicy::Action action{url,
-                                                 requester,
-                                                 gesture,
-                                                 ask == Link || ask == Redirect,
-                                                 ask == Redirect,
-                                                 isMainView,
-                                                 ask < Response ? page : main};
+        const bool link = ask == Link || ask == Redirect;
+        const Q7ZNavigationPolicy::Action action{
+            url, requester, gesture, link, ask == Redirect, isMainView, ask < Response ? page : main};
         const auto requestHost =
             Q7ZOrganisationPages::requesterHost(url, requester ? "https://" + *requester + "/" : "");
         const auto decision =
@@ -89,14 +97,12 @@ TEST(NavigationPolicy, DecisionsFollowWhoAsked) {
 
 TEST(NavigationPolicy, AnAddressGoesToTheDesktopOnceInTwoSeconds) {
     Q7ZHandOffThrottle throttle;
-    const std::pair<const char*, std::int64_t> asks[] = {{"zoommtg://a", 0},
-                                                         {"zoommtg://a", 1'999'999},
-                                                         {"zoommtg://b", 10},
-                                                         {"zoommtg://a", 2'000'000},
-                                                         {"zoommtg://a", 2'500'000}};
-    std::string admitted;
-    for (const auto& [url, now] : asks) admitted += throttle.admit(url, now) ? "1" : "0";
-    EXPECT_EQ(admitted, "10110");
+    const std::tuple<const char*, std::int64_t, bool> asks[] = {{"zoommtg://a", 0, true},
+                                                                {"zoommtg://a", 1'999'999, false},
+                                                                {"zoommtg://b", 10, true},
+                                                                {"zoommtg://a", 2'000'000, true},
+                                                                {"zoommtg://a", 2'500'000, false}};
+    for (const auto& [url, now, admitted] : asks) EXPECT_EQ(throttle.admit(url, now), admitted) << url << " " << now;
 }
 
 TEST(ZoomLevels, StepsStopAtTheEndsAndAStoredLevelOutsideThemIsActualSize) {
@@ -108,6 +114,44 @@ TEST(ZoomLevels, StepsStopAtTheEndsAndAStoredLevelOutsideThemIsActualSize) {
     const std::pair<std::optional<std::int64_t>, int> stored[] = {
         {std::nullopt, 100}, {49, 100}, {301, 100}, {175, 175}};
     for (const auto& [value, shown] : stored) EXPECT_EQ(Q7ZZoomLevels::fromStored(value), shown);
+}
+
+TEST(LoadFailure, EachErrorIsNamedAndTheCertificateDescribed) {
+    const std::tuple<GQuark, int, std::optional<Kind>> errors[] = {
+        {G_RESOLVER_ERROR, G_RESOLVER_ERROR_TEMPORARY_FAILURE, Kind::CannotReach},  // no network to ask
+        {G_IO_ERROR, G_IO_ERROR_TIMED_OUT, Kind::TookTooLong},
+        {G_IO_ERROR, G_IO_ERROR_CONNECTION_CLOSED, Kind::ConnectionLost},
+        {G_TLS_ERROR, G_TLS_ERROR_BAD_CERTIFICATE, Kind::CertificateNotTrusted},
+        {g_quark_from_static_string("WebKitNetworkError"), 302, std::nullopt},  // the engine's own
+    };
+    for (const auto& [domain, code, kind] : errors) {
+        GError error{domain, code, const_cast<gchar*>("")};
+        EXPECT_EQ(Q7ZLoadFailure::kindOfNetworkError(&error), kind) << g_quark_to_string(domain) << " " << code;
+    }
+    EXPECT_EQ(Q7ZLoadFailure::kindOfNetworkError(nullptr), std::nullopt);
+
+    const auto described = Q7ZLoadFailure::describe(
+        nullptr, GTlsCertificateFlags(G_TLS_CERTIFICATE_UNKNOWN_CA | G_TLS_CERTIFICATE_EXPIRED));
+    EXPECT_EQ(described.problemKeys, (std::vector<std::string>{"CertificateUnknownAuthority", "CertificateExpired"}));
+    const std::uint8_t abc[] = {'a', 'b', 'c'};
+    EXPECT_EQ(Q7ZLoadFailure::fingerprint(abc, sizeof abc),
+              "BA:78:16:BF:8F:01:CF:EA:41:41:40:DE:5D:AE:22:23:B0:03:61:A3:96:17:7A:9C:B4:10:FF:61:F2:00:15:AD");
+}
+
+TEST(RecoveryPolicy, RetriesSlowDownAndASecondCrashWithinAMinuteIsNotReloaded) {
+    Q7ZRecoveryPolicy policy;
+    for (const auto delay : {5s, 15s, 60s, 300s, 300s}) EXPECT_EQ(policy.nextRetryDelay(), delay);
+    policy.pageLoaded();
+    EXPECT_EQ(policy.nextRetryDelay(), 5s);
+
+    const auto start = Q7ZRecoveryPolicy::Clock::now();
+    EXPECT_TRUE(policy.reloadAfterCrash(start));
+    EXPECT_FALSE(policy.reloadAfterCrash(start + 59s));
+    EXPECT_TRUE(policy.reloadAfterCrash(start + 59s + 61s));
+
+    EXPECT_EQ(Q7ZRecoveryPolicy::loadTimeout(std::nullopt), Q7ZRecoveryPolicy::kLoadTimeout);
+    EXPECT_EQ(Q7ZRecoveryPolicy::loadTimeout(0), Q7ZRecoveryPolicy::kLoadTimeout);
+    EXPECT_EQ(Q7ZRecoveryPolicy::loadTimeout(3), 3s);
 }
 
 }  // namespace

@@ -10,11 +10,11 @@
 // an entry the user left hidden is replaced; only an absolute helper path is written (the
 // settings window's test turns it on and off).
 
-#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -58,24 +58,22 @@ TEST(PropertyListRead, NumbersServeIntegersAndOnlyDictionariesAreRead) {
     EXPECT_FALSE(list.stringValue("yes") || list.stringArrayValue("mixed"));
 }
 
-TEST(PropertyListWrite, ClearsOnlyItsOwnTemporaries) {
+// The user's data is never lost to a save: the atomic write clears only the temporaries its
+// own killed writers left; a value the format cannot hold fails the save and leaves the file as
+// it was; an unreadable file is kept aside (the newest three copies) before a new one takes its
+// place; an empty file holds nothing worth keeping.
+TEST(PropertyListWrite, NeverLosesWhatTheFileHeld) {
     TempHome home;
-    const std::string folder = home.path() + "/data", path = folder + "/values.plist";
+    const std::string folder = home.path() + "/data", written = folder + "/values.plist";
     for (const char* name : {"/values.plist.saving-Ab3dE9", "/values.plist.backup", "/other.plist.saving-Ab3dE9"})
         writeFileText(folder + name, "left behind");
-    ASSERT_TRUE(PropertyList().writeAtomically(path));
-    EXPECT_FALSE(std::filesystem::exists(path + ".saving-Ab3dE9"));
-    EXPECT_TRUE(std::filesystem::exists(path + ".backup")) << "a user's file, not a temporary";
+    ASSERT_TRUE(PropertyList().writeAtomically(written));
+    EXPECT_FALSE(std::filesystem::exists(written + ".saving-Ab3dE9"));
+    EXPECT_TRUE(std::filesystem::exists(written + ".backup")) << "a user's file, not a temporary";
     EXPECT_TRUE(std::filesystem::exists(folder + "/other.plist.saving-Ab3dE9")) << "another file's temporary";
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), std::filesystem::directory_iterator()), 3)
         << "the save left no temporary of its own";
-}
 
-// The user's data is never lost to a save: a value the format cannot hold fails the save and
-// leaves the file as it was; an unreadable file is kept aside (the newest three copies) before
-// a new one takes its place; an empty file holds nothing worth keeping.
-TEST(PropertyListWrite, NeverLosesWhatTheFileHeld) {
-    TempHome home;
     const std::string path = home.path() + "/values.plist";
     PropertyList good, withNul, arrayWithNul;
     good.setString("name", "kept");
@@ -86,22 +84,17 @@ TEST(PropertyListWrite, NeverLosesWhatTheFileHeld) {
     arrayWithNul.setStringArray("names", {"fine", std::string("\0", 1)});
     EXPECT_FALSE(PropertyListFile::save(arrayWithNul, path));
     EXPECT_EQ(PropertyListFile::load(path)->stringValue("name"), "kept");
-
-    const auto keptCopies = [&] {
-        std::vector<std::string> contents;
-        for (const auto& entry : std::filesystem::directory_iterator(home.path()))
-            if (entry.path().filename().string().rfind("values.plist.unreadable-", 0) == 0)
-                contents.push_back(readFileText(entry.path()));
-        std::sort(contents.begin(), contents.end());
-        return contents;
-    };
     for (const char* damaged : {"damaged 1", "damaged 2", "damaged 3", "damaged 4", ""}) {
         writeFileText(path, damaged);
         EXPECT_FALSE(PropertyListFile::load(path));
         ASSERT_TRUE(PropertyListFile::save(good, path));
     }
     EXPECT_EQ(PropertyListFile::load(path)->stringValue("name"), "kept");
-    EXPECT_EQ(keptCopies(), (std::vector<std::string>{"damaged 2", "damaged 3", "damaged 4"}));
+    std::set<std::string> keptCopies;
+    for (const auto& entry : std::filesystem::directory_iterator(home.path()))
+        if (entry.path().filename().string().starts_with("values.plist.unreadable-"))
+            keptCopies.insert(readFileText(entry.path()));
+    EXPECT_EQ(keptCopies, (std::set<std::string>{"damaged 2", "damaged 3", "damaged 4"}));
 }
 
 // The arguments a desktop starts from the entry's Exec value.

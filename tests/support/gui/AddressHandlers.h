@@ -19,13 +19,11 @@ inline void registerAddressHandlers() {
                   "printf '%s\\n' \"$1\" >> \"$0-$kind\"\n");
     std::filesystem::permissions(handler, std::filesystem::perms::owner_all);
     std::string mimeTypes, defaults;
-    for (const char* scheme : {"http", "mailto", "zoommtg", "velloq-test"}) {
-        mimeTypes += std::string("x-scheme-handler/") + scheme + ";";
-        defaults += std::string("x-scheme-handler/") + scheme + "=open-handler.desktop\n";
-    }
-    for (const char* type : {"text/plain", "application/pdf", "application/octet-stream"}) {
-        mimeTypes += std::string(type) + ";";
-        defaults += std::string(type) + "=open-handler.desktop\n";
+    for (const std::string type :
+         {"x-scheme-handler/http", "x-scheme-handler/mailto", "x-scheme-handler/zoommtg",
+          "x-scheme-handler/velloq-test", "text/plain", "application/pdf", "application/octet-stream"}) {
+        mimeTypes += type + ";";
+        defaults += type + "=open-handler.desktop\n";
     }
     writeFileText(
         processHome().path() + "/.local/share/applications/open-handler.desktop",
