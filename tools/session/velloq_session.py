@@ -44,6 +44,8 @@ def isolate(network=True, display=True, quiet_bus=False, screen="1280x1024"):
     With QUIET_BUS the bus and the services it starts write to the null device, the script as before.
     SCREEN is the X server's size (room for windows at GDK_SCALE=2 needs twice the default)."""
     if os.environ.get(_INSIDE):
+        if headless():
+            _wait_for_display()
         return
     if network:
         libc = ctypes.CDLL(None, use_errno=True)
@@ -63,6 +65,21 @@ def isolate(network=True, display=True, quiet_bus=False, screen="1280x1024"):
         env[_HEADLESS] = "1"
         command = ["xvfb-run", "-a", "-s", f"-screen 0 {screen}x24 -nolisten tcp", *command]
     os.execvpe(command[0], command, env)
+
+
+def _wait_for_display(limit=20.0):
+    """xvfb-run hands over when its server says it is ready, yet a busy machine has refused the
+    first program's connection: the session begins once a connection is taken."""
+    from Xlib import display, error
+    deadline = time.monotonic() + limit
+    while True:
+        try:
+            display.Display().close()
+            return
+        except error.DisplayError as failure:
+            if time.monotonic() > deadline:
+                sys.exit(f"the X server of this session takes no connection: {failure}")
+            time.sleep(0.1)
 
 
 def headless():
