@@ -6,6 +6,7 @@
 #include "platform/Bundle.h"
 #include "platform/desktop/Workspace.h"
 #include "web/Q7ZSpellChecking.h"
+#include "web/policy/Q7ZNavigationPolicy.h"
 
 namespace {
 
@@ -28,11 +29,6 @@ bool isRemoved(WebKitContextMenuAction action, bool organisationPage) {
     if (!Q7ZSpellChecking::isEnabled() && std::ranges::find(kSpellingActions, action) != kSpellingActions.end())
         return true;
     return std::ranges::find(kReplacedActions, action) != kReplacedActions.end();
-}
-
-bool opensInBrowser(const char* uri) {
-    const char* scheme = g_uri_peek_scheme(uri);
-    return scheme && (g_str_equal(scheme, "http") || g_str_equal(scheme, "https") || g_str_equal(scheme, "mailto"));
 }
 
 // What was removed can leave a separator first, last or beside another.
@@ -95,7 +91,7 @@ void Q7ZContextMenu::dress(WebKitContextMenu* menu, WebKitHitTestResult* hit, bo
     int position = 0;
     if (webkit_hit_test_result_context_is_link(hit)) {
         const char* link = webkit_hit_test_result_get_link_uri(hit);
-        if (opensInBrowser(link)) {
+        if (link && Q7ZNavigationPolicy::handsToDesktop(link)) {
             insert(menu,
                    webkit_context_menu_item_new_from_gaction(G_ACTION(m_openInBrowser.get()),
                                                              localizedString("OpenLinkInBrowser").c_str(),

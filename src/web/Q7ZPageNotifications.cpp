@@ -80,14 +80,13 @@ void Q7ZPageNotifications::show(WebKitNotification* notification) {
     const char* body = webkit_notification_get_body(notification);
     const std::string desktopId = m_notices.postPageNotification(title ? title : "", body ? body : "", key);
     if (desktopId.empty()) return;
-    m_shown[key] = {GObjectPtr<WebKitNotification>(WEBKIT_NOTIFICATION(g_object_ref(notification))), desktopId};
+    m_shown[key] = {retainObject(notification), desktopId};
     g_signal_connect(notification, "closed", G_CALLBACK(&Q7ZPageNotifications::on_notification_closed), this);
 }
 
 void Q7ZPageNotifications::closeAll() {
     std::vector<GObjectPtr<WebKitNotification>> shown;
-    for (const auto& [key, entry] : m_shown)
-        shown.emplace_back(WEBKIT_NOTIFICATION(g_object_ref(entry.notification.get())));
+    for (const auto& [key, entry] : m_shown) shown.push_back(retainObject(entry.notification.get()));
     for (const auto& notification : shown) webkit_notification_close(notification.get());
 }
 

@@ -31,7 +31,7 @@ void Q7ZPagePrinter::run(WebKitPrintOperation* operation) {
     if (!choice) return;
     webkit_print_operation_set_print_settings(operation, choice->settings->gobj());
     webkit_print_operation_set_page_setup(operation, choice->pageSetup->gobj());
-    m_running.emplace_back(WEBKIT_PRINT_OPERATION(g_object_ref(operation)));
+    m_running.push_back(retainObject(operation));
     g_signal_connect(operation, "failed", G_CALLBACK(&Q7ZPagePrinter::on_operation_failed), this);
     g_signal_connect(operation, "finished", G_CALLBACK(&Q7ZPagePrinter::on_operation_finished), this);
     webkit_print_operation_print(operation);

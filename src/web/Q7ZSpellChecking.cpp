@@ -19,6 +19,15 @@ void apply(bool on) {
     webkit_web_context_set_spell_checking_enabled(context, on);
 }
 
+gboolean on_view_keyPressEvent(GtkWidget* view, GdkEvent*, gpointer) {
+    g_signal_handlers_disconnect_by_func(view, reinterpret_cast<gpointer>(&on_view_keyPressEvent), nullptr);
+    if (!s_started) {
+        s_started = true;
+        apply(isEnabled());
+    }
+    return FALSE;
+}
+
 }  // namespace
 
 bool isEnabled() { return UserDefaults::standardUserDefaults().boolean(UserDefaults::kCheckSpelling).value_or(true); }
@@ -30,19 +39,6 @@ void setEnabled(bool on) {
         g_warning("the spell-checking choice could not be saved in %s", UserDefaults::filePath().c_str());
     if (s_started) apply(on);
 }
-
-namespace {
-
-gboolean on_view_keyPressEvent(GtkWidget* view, GdkEvent*, gpointer) {
-    g_signal_handlers_disconnect_by_func(view, reinterpret_cast<gpointer>(&on_view_keyPressEvent), nullptr);
-    if (!s_started) {
-        s_started = true;
-        apply(isEnabled());
-    }
-    return FALSE;
-}
-
-}  // namespace
 
 // Before the engine's own handler, so the first word typed is checked too.
 void attach(WebKitWebView* view) {

@@ -2,10 +2,12 @@
 // The web host: the main window's screen once a server is chosen. It hosts the organisation's
 // web application in one web view, loaded from the chosen server's login page in the
 // program's persistent web context, and serves that view and every popup view alike: the
-// scripting bridge (this class answers its eleven operations), the page's dialogs and printing for the
-// organisation's pages only, file inputs, context menus, the navigation policy and the one popup window. Notices, sound and badge go to
-// Q7ZWebNotices, downloads and the downloads window to Q7ZWebDownloads. It owns the settings
-// window while open and is its delegate.
+// scripting bridge (this class answers its eleven operations), and for the organisation's pages
+// only the page's dialogs, notifications, camera and microphone, printing and link and image
+// commands; file inputs, spelling, the navigation policy and the one popup window. Notices,
+// sound and badge go to Q7ZWebNotices, downloads and the downloads window to Q7ZWebDownloads.
+// It owns the settings window while open, and the find bar once asked for, and is the settings
+// window's delegate.
 //
 // The page learns from it when the main window comes forward or goes back
 // (parlorMain.setActiveForm), the session language before a restart, and a confirmed logout.

@@ -71,10 +71,12 @@ Decision Q7ZNavigationPolicy::decideNavigation(const Action& action) const {
     return {};
 }
 
+bool Q7ZNavigationPolicy::handsToDesktop(std::string_view url) { return contains(kDesktopSchemes, schemeOf(url)); }
+
 Decision Q7ZNavigationPolicy::decideNewWindow(const Action& action) const {
     const std::optional<std::string> host = writtenHostOf(action.url);
     if (host && host == writtenHostOf(action.pageUrl)) return {};
-    if (!contains(kDesktopSchemes, schemeOf(action.url))) return ignore();
+    if (!handsToDesktop(action.url)) return ignore();
     if (!mayHandOver(action)) return refuse("the new window", action.url);
     return ignore(std::string(action.url));
 }

@@ -55,6 +55,9 @@ public:
 
     explicit Q7ZNavigationPolicy(Q7ZOrganisationPages pages) : m_pages(std::move(pages)) {}
 
+    // Whether the desktop's handlers may be given the address: http, https and mailto.
+    static bool handsToDesktop(std::string_view url);
+
     Decision decideNavigation(const Action& action) const;
     Decision decideNewWindow(const Action& action) const;
     Decision decideResponse(const Response& response) const;
